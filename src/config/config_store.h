@@ -1,0 +1,60 @@
+// Keeps the live DeploymentConfig, persists it as "deployment-config.json" in the support
+// folder (owner-only), reports the last load or save problem as a sentence for the user and
+// derives the configuration hash that every batch carries. Main thread only.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+#include "config/deployment_config.h"
+
+class ConfigStore : public QObject {
+    Q_OBJECT
+public:
+    // The one store of the agent, over supportDirectory(); created with defaults, unread.
+    static ConfigStore& shared();
+    // A store over another folder (tests, tools).
+    explicit ConfigStore(const QString& directory, QObject* parent = nullptr);
+
+    // $XDG_DATA_HOME/Tarnwhistle (default ~/.local/share/Tarnwhistle), created 0700 on every
+    // request.
+    static QString supportDirectory();
+    QString directory() const { return directory_; }
+    QString filePath() const;
+
+    const DeploymentConfig& config() const { return config_; }
+    const std::optional<QString>& lastError() const { return lastError_; }
+
+    // Reads the file into config(); falls back to fresh defaults (saved) when it is missing or
+    // unreadable. An unreadable file is kept beside it before defaults replace it.
+    void load();
+    // Writes `config` (with its destination remembered) and re-reads it.
+    void save(const DeploymentConfig& config);
+
+    // "sha256:" + 16 hex digits of the encoded config without salt and webhook secret.
+    QString configHash() const;
+    static QString configHash(const DeploymentConfig& config);
+
+    // Import: the file is read tolerantly; this machine's deviceId is kept. On failure returns
+    // false with the description for the "Could not import" alert, and nothing changes.
+    bool importFrom(const QString& path, QString* error);
+    // Export: the saved configuration, atomically. Failures are not reported.
+    void exportTo(const QString& path) const;
+
+    // Files larger than this are not read (they cannot be a settings file).
+    static constexpr qint64 maxFileSize = 16 * 1024 * 1024;
+
+signals:
+    void configChanged();
+    void lastErrorChanged();
+
+private:
+    void setLastError(const std::optional<QString>& error);
+    void preserveUnreadableFile();
+    std::optional<QByteArray> readFile(QString* error) const;
+
+    QString directory_;
+    DeploymentConfig config_;
+    std::optional<QString> lastError_;
+};
