@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "signals/json_value.h"
+
+namespace {
+
+JSONValue read(const char* text) {
+    QString error;
+    auto value = JSONValue::parse(QByteArray(text), &error);
+    EXPECT_TRUE(value.has_value()) << text << ": " << error.toStdString();
+    return value.value_or(JSONValue::null());
+}
+
+std::string write(const JSONValue& value) {
+    auto text = value.serialized();
+    EXPECT_TRUE(text.has_value());
+    return text.value_or("<failed>").toStdString();
+}
+
+TEST(JSONValueReading, ScalarsTakeTheNarrowestCase) {
+    EXPECT_EQ(read("true"), JSONValue(true));
+    EXPECT_EQ(read("null"), JSONValue::null());
+    EXPECT_EQ(read("\"1\""), JSONValue("1"));
+    EXPECT_EQ(read("1.5"), JSONValue(1.5));
+    // Whole numbers are ints however they are written.
+    for (const char* text : {"3", "3.0", "3e0", "-0", "9223372036854775807", "-9223372036854775808"})
+        EXPECT_EQ(read(text).kind(), JSONValue::Case::int_) << text;
+    EXPECT_EQ(read("9223372036854775807"), JSONValue(qint64(9223372036854775807LL)));
+    // Too large for 64 bits: double.
+    for (const char* text : {"1e20", "18446744073709551616", "9223372036854775808"})
+        EXPECT_EQ(read(text).kind(), JSONValue::Case::double_) << text;
+    // Numbers are never booleans.
+    EXPECT_EQ(read("1"), JSONValue(1));
+    EXPECT_NE(read("1"), JSONValue(true));
+}
+
+TEST(JSONValueReading, ContainersNestTheSameRules) {
+    EXPECT_EQ(read("[1, \"a\", null, {\"k\": false}]"),
+              JSONValue(JSONArray{JSONValue(1), JSONValue("a"), JSONValue::null(),
+                                  JSONValue(JSONObject{{"k", JSONValue(false)}})}));
+    EXPECT_EQ(read("[]"), JSONValue(JSONArray{}));
+    EXPECT_EQ(read("{}"), JSONValue(JSONObject{}));
+    EXPECT_EQ(read("{\"a\": {\"b\": [2.0, 2.5]}}"),
+              JSONValue(JSONObject{
+                  {"a", JSONValue(JSONObject{{"b", JSONValue(JSONArray{JSONValue(2), JSONValue(2.5)})}})}}));
+}
+
+TEST(JSONValueReading, MalformedTextFailsWithADescription) {
+    for (const char* text : {"", "{", "[1,]", "tru", "{\"a\" 1}", "1 2"}) {
+        QString error;
+        EXPECT_FALSE(JSONValue::parse(QByteArray(text), &error).has_value()) << text;
+        EXPECT_FALSE(error.isEmpty()) << text;
+    }
+}
+
+TEST(JSONValueWriting, DoublesRoundToThreeDecimalsHalvesAwayFromZero) {
+    EXPECT_EQ(write(JSONValue(1.23456)), "1.235");
+    EXPECT_EQ(write(JSONValue(0.0015)), "0.002");
+    EXPECT_EQ(write(JSONValue(-1.2345)), "-1.235");
+    EXPECT_EQ(write(JSONValue(0.0005)), "0.001");
+    EXPECT_EQ(write(JSONValue(-0.0005)), "-0.001");
+    EXPECT_EQ(write(JSONValue(0.0001)), "0");
+    EXPECT_EQ(write(JSONValue(-0.0001)), "0");
+    EXPECT_EQ(write(JSONValue(2.0004)), "2");
+    EXPECT_EQ(write(JSONValue(0.1)), "0.1");
+    EXPECT_EQ(write(JSONValue(JSONArray{JSONValue(1.0 / 3.0)})), "[0.333]");
+    // Integers are never rounded or converted.
+    EXPECT_EQ(write(JSONValue(1234567)), "1234567");
+    EXPECT_EQ(write(JSONValue(qint64(9007199254740993LL))), "9007199254740993");
+}
+
+TEST(JSONValueWriting, ObjectsAreSortedAndSlashesOptionallyEscaped) {
+    const JSONValue value(JSONObject{{"b", JSONValue("x/y")}, {"a", JSONValue(1)}});
+    EXPECT_EQ(write(value), R"({"a":1,"b":"x/y"})");
+    EXPECT_EQ(value.serialized(JSONValue::Slashes::escaped)->toStdString(), R"({"a":1,"b":"x\/y"})");
+}
+
+TEST(JSONValueWriting, ANonFiniteDoubleAnywhereFailsTheWholeEncoding) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_FALSE(JSONValue(nan).serialized());
+    EXPECT_FALSE(JSONValue(JSONArray{JSONValue(1), JSONValue(-inf)}).serialized());
+    EXPECT_FALSE(JSONValue(JSONObject{{"a", JSONValue(JSONObject{{"b", JSONValue(inf)}})}}).serialized());
+    // 1e308 * 1000 overflows while rounding: also not writable rather than written wrong.
+    EXPECT_FALSE(JSONValue(1e308).serialized());
+}
+
+TEST(JSONValueEquality, IsStructural) {
+    EXPECT_EQ(JSONValue(JSONObject{{"a", JSONValue(1)}, {"b", JSONValue(2)}}),
+              JSONValue(JSONObject{{"b", JSONValue(2)}, {"a", JSONValue(1)}}));
+    EXPECT_NE(JSONValue(2), JSONValue(2.0));
+    EXPECT_NE(JSONValue("1"), JSONValue(1));
+    EXPECT_NE(JSONValue(JSONArray{JSONValue(1), JSONValue(2)}),
+              JSONValue(JSONArray{JSONValue(2), JSONValue(1)}));
+}
+
+TEST(JSONValueRoundTrip, WrittenTextReadsBackEqualAfterRounding) {
+    const JSONValue value(JSONObject{
+        {"s", JSONValue(QString::fromUtf8("naïve \"quoted\" \\ / \n tab\t ✓"))},
+        {"i", JSONValue(qint64(-42))},
+        {"d", JSONValue(0.125)},
+        {"n", JSONValue::null()},
+        {"a", JSONValue(JSONArray{JSONValue(true), JSONValue(JSONObject{})})},
+    });
+    EXPECT_EQ(read(value.serialized()->constData()), value);
+}
+
+}  // namespace
