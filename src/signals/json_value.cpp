@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QLocale>
 #include <QVariant>
 #include <cmath>
 
@@ -12,22 +13,11 @@ namespace {
 // Qt keeps integers that fit 64 bits as integers and everything else as double; a double
 // that is a whole number inside the 64-bit range is still an `int` here (3.0, 3e0).
 JSONValue numberFromQt(const QJsonValue& value) {
-    const QVariant v = value.toVariant();
-    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int ||
-        v.typeId() == QMetaType::ULongLong) {
-        if (v.typeId() == QMetaType::ULongLong) {
-            const qulonglong u = v.toULongLong();
-            if (u > qulonglong(std::numeric_limits<qint64>::max())) return JSONValue(double(u));
-        }
-        return JSONValue(qint64(v.toLongLong()));
-    }
-    const double d = value.toDouble();
-    // -2^63 <= d < 2^63 and whole: representable as qint64 exactly.
-    if (std::isfinite(d) && d == std::trunc(d) && d >= -9223372036854775808.0 &&
-        d < 9223372036854775808.0) {
-        return JSONValue(qint64(d));
-    }
-    return JSONValue(d);
+    // toInteger() answers its default unless the number is a whole number that fits 64 bits
+    // (exact for integers Qt kept, even beyond 2^53); two defaults tell the cases apart.
+    const qint64 asInteger = value.toInteger(0);
+    if (asInteger != 0 || value.toInteger(1) == 0) return JSONValue(asInteger);
+    return JSONValue(value.toDouble());
 }
 
 }  // namespace
@@ -65,7 +55,10 @@ std::optional<JSONValue> JSONValue::parse(const QByteArray& text, QString* error
     // QJsonDocument only takes arrays and objects at the top level; wrapping the text in an
     // array reads any single value with the same parser.
     QJsonParseError parseError{};
-    const QJsonDocument doc = QJsonDocument::fromJson("[" + text + "\n]", &parseError);
+    QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error == QJsonParseError::NoError)
+        return fromQt(doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(doc.array()));
+    doc = QJsonDocument::fromJson("[" + text + "\n]", &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isArray() || doc.array().size() != 1) {
         if (error) {
             *error = parseError.error != QJsonParseError::NoError
@@ -119,21 +112,104 @@ std::optional<QJsonValue> JSONValue::toQt() const {
     return std::nullopt;
 }
 
-std::optional<QByteArray> JSONValue::serialized(Slashes slashes, Layout layout) const {
-    const auto qt = toQt();
-    if (!qt) return std::nullopt;
-    const auto format = layout == Layout::compact ? QJsonDocument::Compact : QJsonDocument::Indented;
-    QByteArray text;
-    if (qt->isObject()) {
-        text = QJsonDocument(qt->toObject()).toJson(format);
-    } else if (qt->isArray()) {
-        text = QJsonDocument(qt->toArray()).toJson(format);
-    } else {
-        // A bare scalar: write it inside an array and cut the brackets off.
-        text = QJsonDocument(QJsonArray{*qt}).toJson(QJsonDocument::Compact);
-        text = text.mid(1, text.size() - 2);
+namespace {
+
+void writeString(QByteArray& out, const QString& text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    const QByteArray utf8 = text.toUtf8();
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 15];
+                } else {
+                    out += ch;
+                }
+        }
     }
-    if (layout == Layout::indented && text.endsWith('\n')) text.chop(1);
+    out += '"';
+}
+
+void newline(QByteArray& out, bool indented, int depth) {
+    if (!indented) return;
+    out += '\n';
+    out.append(QByteArray(depth * 4, ' '));
+}
+
+// Writes JSON text directly from the value (std::map keeps keys sorted, as every writer of
+// the agent wants). Returns false on a non-finite double.
+bool write(QByteArray& out, const JSONValue& value, bool indented, int depth) {
+    switch (value.kind()) {
+        case JSONValue::Case::string:
+            writeString(out, *value.string());
+            return true;
+        case JSONValue::Case::int_:
+            out += QByteArray::number(*value.integer());
+            return true;
+        case JSONValue::Case::double_: {
+            double rounded = JSONValue::roundedForWriting(*value.number());
+            if (!std::isfinite(rounded)) return false;
+            if (rounded == 0.0) rounded = 0.0;  // -0 is written as 0
+            out += QByteArray::number(rounded, 'g', QLocale::FloatingPointShortest);
+            return true;
+        }
+        case JSONValue::Case::bool_:
+            out += *value.boolean() ? "true" : "false";
+            return true;
+        case JSONValue::Case::null:
+            out += "null";
+            return true;
+        case JSONValue::Case::array: {
+            const JSONArray& array = *value.array();
+            out += '[';
+            bool first = true;
+            for (const auto& element : array) {
+                if (!first) out += ',';
+                first = false;
+                newline(out, indented, depth + 1);
+                if (!write(out, element, indented, depth + 1)) return false;
+            }
+            if (!array.empty()) newline(out, indented, depth);
+            out += ']';
+            return true;
+        }
+        case JSONValue::Case::object: {
+            const JSONObject& object = *value.object();
+            out += '{';
+            bool first = true;
+            for (const auto& [key, member] : object) {
+                if (!first) out += ',';
+                first = false;
+                newline(out, indented, depth + 1);
+                writeString(out, key);
+                out += indented ? ": " : ":";
+                if (!write(out, member, indented, depth + 1)) return false;
+            }
+            if (!object.empty()) newline(out, indented, depth);
+            out += '}';
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<QByteArray> JSONValue::serialized(Slashes slashes, Layout layout) const {
+    QByteArray text;
+    text.reserve(256);
+    if (!write(text, *this, layout == Layout::indented, 0)) return std::nullopt;
     // "/" occurs in JSON text only inside strings, so escaping every one is exact.
     if (slashes == Slashes::escaped) text.replace("/", "\\/");
     return text;
