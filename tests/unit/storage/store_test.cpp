@@ -1,0 +1,276 @@
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "storage/store.h"
+#include "storage/system_log.h"
+
+namespace {
+
+Signal makeSignal(const QString& id, const QString& type = QStringLiteral("app.focus")) {
+    return Signal{id, type, 1, JSONObject{{QStringLiteral("app"), "Editor"}}};
+}
+
+BatchRecord makeBatch(const QString& id, qint64 seq, const QString& status, TimePoint next = 0) {
+    BatchRecord b;
+    b.batchId = id;
+    b.seq = seq;
+    b.created = 1000;
+    b.body = QStringLiteral("{\"batch_id\":\"%1\"}").arg(id);
+    b.status = status;
+    b.nextAttempt = next;
+    b.signalCount = 1;
+    b.types = QStringLiteral("app.focus");
+    return b;
+}
+
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        store.now = [this] { return clock; };
+        SystemLog::setObserver([this](const QString& line) { logged.append(line); });
+        store.open(path());
+        ASSERT_TRUE(store.isOpen());
+    }
+    void TearDown() override { SystemLog::setObserver({}); }
+
+    QString path() const { return dir.filePath(QStringLiteral("store.sqlite")); }
+
+    // Runs SQL on a second connection, as another process (or a fault) would.
+    void sql(const char* text) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &db), SQLITE_OK);
+        char* error = nullptr;
+        const int rc = sqlite3_exec(db, text, nullptr, nullptr, &error);
+        const QString message = QString::fromUtf8(error ? error : "");
+        sqlite3_free(error);
+        sqlite3_close(db);
+        ASSERT_EQ(rc, SQLITE_OK) << message.toStdString();
+    }
+
+    QTemporaryDir dir;
+    Store store;
+    TimePoint clock = 1'700'000'000;
+    QStringList logged;
+};
+
+TEST_F(StoreTest, FilesAreOwnerOnlyAndReopeningKeepsEverything) {
+    store.insert(makeSignal(QStringLiteral("s1")));  // makes the -wal and -shm files exist
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat((path() + suffix).toUtf8().constData(), &info), 0) << suffix;
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << suffix;
+    }
+    store.open(path());  // already open: nothing happens
+    store.close();
+    Store again;
+    again.open(path());
+    ASSERT_EQ(again.recentSignals(10).size(), 1u);
+    EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
+}
+
+TEST_F(StoreTest, SignalsKeepTheirFirstRowAndComeBackInOrder) {
+    store.insert(makeSignal(QStringLiteral("b"), QStringLiteral("app.switch")));
+    clock += 1;
+    store.insert(makeSignal(QStringLiteral("a")));
+    clock += 1;
+    store.insert(makeSignal(QStringLiteral("b"), QStringLiteral("input.pattern")));  // ignored
+    sql("INSERT INTO signals(id,type,created,json) VALUES('broken','x',1699999999,'{not json')");
+
+    const auto pending = store.pendingSignals(10);
+    ASSERT_EQ(pending.size(), 2u);  // the undecodable row is left out
+    EXPECT_EQ(pending[0].id, "b");
+    EXPECT_EQ(pending[0].type, "app.switch");
+    EXPECT_EQ(pending[1], makeSignal(QStringLiteral("a")));
+    const auto recent = store.recentSignals(10);
+    ASSERT_EQ(recent.size(), 2u);
+    EXPECT_EQ(recent[0].id, "a");
+    EXPECT_EQ(store.countUnbatchedSignals(), 3);  // the broken row still waits
+    EXPECT_EQ(store.countSignals(clock), 0);
+    EXPECT_EQ(store.countSignals(clock - 1), 1);
+}
+
+TEST_F(StoreTest, SequenceNumbersCountUpFromWhatIsStored) {
+    EXPECT_EQ(store.nextSeq(), 1);
+    EXPECT_EQ(store.metaValue(QStringLiteral("seq")), QStringLiteral("1"));
+    store.setMetaValue(QStringLiteral("41"), QStringLiteral("seq"));
+    EXPECT_EQ(store.nextSeq(), 42);
+    for (const char* stored : {"abc", "", " 7", "99999999999999999999", "+"}) {
+        store.setMetaValue(QString::fromUtf8(stored), QStringLiteral("seq"));
+        EXPECT_EQ(store.nextSeq(), 1) << stored;
+    }
+    store.setMetaValue(QStringLiteral("+5"), QStringLiteral("seq"));
+    EXPECT_EQ(store.nextSeq(), 6);
+    sql("UPDATE meta SET value=NULL WHERE key='seq'");
+    EXPECT_EQ(store.nextSeq(), 1);
+
+    store.insert(makeSignal(QStringLiteral("s")));
+    store.saveBatch(makeBatch(QStringLiteral("B"), 1, QStringLiteral("sent")), {"s"});
+    store.deleteAll();
+    EXPECT_TRUE(store.recentSignals(10).empty());
+    EXPECT_TRUE(store.recentBatches(10).empty());
+    EXPECT_EQ(store.nextSeq(), 2);  // meta survives
+}
+
+TEST_F(StoreTest, BatchRowsRoundTripWithAbsentValues) {
+    store.insert(makeSignal(QStringLiteral("s1")));
+    store.insert(makeSignal(QStringLiteral("s2")));
+    BatchRecord full = makeBatch(QStringLiteral("B1"), 1, QStringLiteral("failed"));
+    full.lastError = QStringLiteral("Server replied 503: busy");
+    full.httpStatus = 0;  // a stored 0 stays 0, not absent
+    full.sentAt = 12.5;
+    full.destination = QStringLiteral("https://example.org/hook");
+    full.signalCount = 2;
+    EXPECT_EQ(store.saveBatch(full, {"s1", "s2"}), 2);
+    EXPECT_EQ(store.countUnbatchedSignals(), 0);
+    ASSERT_EQ(store.recentBatches(5).size(), 1u);
+    EXPECT_EQ(store.recentBatches(5)[0], full);
+
+    sql("INSERT INTO batches(batch_id) VALUES('bare')");
+    const auto rows = store.recentBatches(5);
+    const auto bare = std::find_if(rows.begin(), rows.end(),
+                                   [](const BatchRecord& b) { return b.batchId == "bare"; });
+    ASSERT_NE(bare, rows.end());
+    BatchRecord expected;
+    expected.batchId = QStringLiteral("bare");
+    EXPECT_EQ(*bare, expected);
+
+    full.status = QStringLiteral("sent");
+    full.attempts = 3;
+    full.lastError.reset();
+    full.httpStatus.reset();
+    full.sentAt.reset();
+    store.updateBatch(full);
+    EXPECT_EQ(store.recentBatches(1)[0], full);
+}
+
+TEST_F(StoreTest, DueBatchesAreWaitingPastDueAndAtMostTwenty) {
+    auto save = [this](const BatchRecord& b) {
+        store.insert(makeSignal(b.batchId + "-s"));
+        ASSERT_EQ(store.saveBatch(b, {b.batchId + "-s"}), 1);
+    };
+    int seq = 30;
+    for (const char* status : {"local", "sent", "dropped"})
+        save(makeBatch(QString::fromUtf8(status), seq++, QString::fromUtf8(status)));
+    save(makeBatch(QStringLiteral("future"), 0, QStringLiteral("failed"), 500));
+    for (int i = 25; i >= 1; --i)
+        save(makeBatch(QStringLiteral("p%1").arg(i), i,
+                       i % 2 ? QStringLiteral("pending") : QStringLiteral("failed"), 100));
+    EXPECT_EQ(store.countWaitingBatches(), 26);
+
+    const auto due = store.dueBatches(100);
+    ASSERT_EQ(due.size(), 20u);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(due[i].batchId, QStringLiteral("p%1").arg(i + 1));
+    EXPECT_EQ(store.dueBatches(99).size(), 0u);
+    EXPECT_EQ(store.dueBatches(500).front().batchId, "future");  // seq 0 sorts first
+
+    store.releaseLocalBatches(QStringLiteral("https://example.org/in"));
+    const auto released = store.dueBatches(0);
+    ASSERT_EQ(released.size(), 1u);
+    EXPECT_EQ(released[0].batchId, "local");
+    EXPECT_EQ(released[0].status, "pending");
+    EXPECT_EQ(released[0].destination, "https://example.org/in");
+    EXPECT_FALSE(released[0].lastError.has_value());
+}
+
+TEST_F(StoreTest, AFailedBatchRowLeavesItsSignalsUnbatched) {
+    store.insert(makeSignal(QStringLiteral("s1")));
+    store.insert(makeSignal(QStringLiteral("s2")));
+    sql("CREATE TRIGGER full BEFORE INSERT ON batches BEGIN SELECT RAISE(ABORT,'disk is full'); END;");
+    EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 1, QStringLiteral("pending")),
+                              {"s1", "s2"}),
+              0);
+    EXPECT_EQ(store.countUnbatchedSignals(), 2);
+    EXPECT_TRUE(store.recentBatches(5).empty());
+    EXPECT_TRUE(logged.contains(QStringLiteral("Tarnwhistle SQL error: disk is full")))
+        << logged.join('\n').toStdString();
+
+    // Marking one signal fails: the whole batch is undone, not half stored.
+    sql("DROP TRIGGER full;"
+        "CREATE TRIGGER mark BEFORE UPDATE ON signals WHEN new.id='s2' "
+        "BEGIN SELECT RAISE(ABORT,'cannot mark'); END;");
+    EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 1, QStringLiteral("pending")),
+                              {"s1", "s2"}),
+              0);
+    EXPECT_EQ(store.countUnbatchedSignals(), 2);
+    EXPECT_TRUE(store.recentBatches(5).empty());
+
+    sql("DROP TRIGGER mark;");
+    EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 1, QStringLiteral("pending")),
+                              {"s1", "s2"}),
+              2);
+    EXPECT_EQ(store.countUnbatchedSignals(), 0);
+}
+
+TEST_F(StoreTest, RetentionKeepsWaitingWorkAndDropsItAfterAWeek) {
+    const TimePoint day = 86400;
+    auto saveAged = [&](const QString& id, const QString& status, double ageDays) {
+        clock = 1'700'000'000 - ageDays * day;
+        store.insert(makeSignal(id + "-s"));
+        BatchRecord b = makeBatch(id, 1, status);
+        b.created = clock;
+        store.saveBatch(b, {id + "-s"});
+    };
+    saveAged(QStringLiteral("sent40"), QStringLiteral("sent"), 40);
+    saveAged(QStringLiteral("failed40"), QStringLiteral("failed"), 40);
+    saveAged(QStringLiteral("failed8"), QStringLiteral("failed"), 8);
+    saveAged(QStringLiteral("pending6"), QStringLiteral("pending"), 6);
+    saveAged(QStringLiteral("local2"), QStringLiteral("local"), 2);
+    clock = 1'700'000'000 - 50 * day;
+    store.insert(makeSignal(QStringLiteral("unbatched50")));
+    clock = 1'700'000'000;
+
+    store.purge(30);
+    std::map<QString, QString> status;
+    for (const auto& b : store.recentBatches(10)) status[b.batchId] = b.status;
+    EXPECT_EQ(status, (std::map<QString, QString>{{"failed40", "dropped"},
+                                                  {"failed8", "dropped"},
+                                                  {"pending6", "pending"},
+                                                  {"local2", "local"}}));
+    QStringList ids;
+    for (const auto& s : store.recentSignals(10)) ids.append(s.id);
+    ids.sort();
+    EXPECT_EQ(ids.join(' '), "failed8-s local2-s pending6-s unbatched50");
+
+    store.purge(30);  // "failed40" is dropped now and older than the retention: gone
+    EXPECT_EQ(store.recentBatches(10).size(), 3u);
+    store.purge(0);  // counts as one day: only the waiting batch and the unbatched signal stay
+    ASSERT_EQ(store.recentBatches(10).size(), 1u);
+    EXPECT_EQ(store.recentBatches(10)[0].batchId, "pending6");
+    ASSERT_EQ(store.recentSignals(10).size(), 1u);
+    EXPECT_EQ(store.recentSignals(10)[0].id, "unbatched50");
+}
+
+TEST(StoreWithoutConnection, ReturnsEmptyResultsWithoutLogging) {
+    QStringList logged;
+    SystemLog::setObserver([&](const QString& line) { logged.append(line); });
+    Store store;
+    store.insert(makeSignal(QStringLiteral("s")));
+    EXPECT_TRUE(store.pendingSignals(5).empty());
+    EXPECT_EQ(store.nextSeq(), 1);
+    EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 1, "pending"), {"s"}), 0);
+    EXPECT_TRUE(store.dueBatches(1e12).empty());
+    EXPECT_FALSE(store.metaValue(QStringLiteral("seq")).has_value());
+    EXPECT_EQ(store.countUnbatchedSignals(), 0);
+    store.purge(1);
+    store.deleteAll();
+    EXPECT_TRUE(logged.isEmpty());
+
+    QTemporaryDir dir;
+    store.open(dir.path());  // a folder cannot be opened as a database
+    EXPECT_TRUE(logged.contains(QStringLiteral("Tarnwhistle: could not open store")));
+    logged.clear();
+    store.insert(makeSignal(QStringLiteral("s")));
+    EXPECT_TRUE(store.recentSignals(5).empty());
+    EXPECT_EQ(store.countSignals(0), 0);
+    ASSERT_FALSE(logged.isEmpty());
+    EXPECT_TRUE(logged.first().startsWith(QStringLiteral("Tarnwhistle prepare failed: ")));
+    SystemLog::setObserver({});
+}
+
+}  // namespace
