@@ -1,0 +1,170 @@
+#include "signals/signal_engine.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <cmath>
+#include <pwd.h>
+#include <unistd.h>
+
+#include "config/config_store.h"
+#include "signals/ulid.h"
+
+QString rawValue(Presence presence) {
+    switch (presence) {
+        case Presence::active: return QStringLiteral("active");
+        case Presence::idle: return QStringLiteral("idle");
+        case Presence::locked: return QStringLiteral("locked");
+    }
+    return {};
+}
+
+namespace {
+
+QString loginName() {
+    const passwd* entry = getpwuid(getuid());
+    return entry && entry->pw_name ? QString::fromLocal8Bit(entry->pw_name) : QString();
+}
+
+}  // namespace
+
+// Answers on the next turn of the event loop, as a real classifier would.
+static void answerLater(std::optional<Classification> answer, SignalEngine::ClassifyDone done) {
+    if (auto* app = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(
+            app, [answer = std::move(answer), done = std::move(done)] { done(answer); },
+            Qt::QueuedConnection);
+    } else {
+        done(answer);
+    }
+}
+
+std::shared_ptr<OneShotTimer> makeQtOneShotTimer(double seconds, std::function<void()> action);
+
+SignalEngine& SignalEngine::shared() {
+    static SignalEngine* instance = new SignalEngine();  // lives until the process ends
+    return *instance;
+}
+
+SignalEngine::SignalEngine() : SignalEngine(Time::now) {}
+
+SignalEngine::SignalEngine(std::function<TimePoint()> clock)
+    : configProvider([] { return ConfigStore::shared().config(); }),
+      sink([](const Signal&) {}),
+      now(std::move(clock)),
+      classify([](const QString&, const CategoryList&, const std::optional<QString>& rule, bool,
+                  ClassifyDone done) { answerLater(ruleOnly(rule), std::move(done)); }),
+      makeTimer(makeQtOneShotTimer),
+      userPrincipal(loginName()),
+      events(&EventLog::shared()),
+      lastScrollLog(-62135596800.0),  // the distant past: year 1
+      lastClickLog(-62135596800.0) {
+    const TimePoint t = now();
+    presenceSince = t;
+    bucketStart = t;
+    hourStart = t;
+}
+
+SignalEngine::~SignalEngine() {
+    if (typingTimer) typingTimer->invalidate();
+}
+
+QString SignalEngine::dayString(TimePoint t) { return ::dayString(t); }
+
+std::optional<Classification> SignalEngine::ruleOnly(const std::optional<QString>& rule) {
+    if (!rule) return std::nullopt;
+    return Classification{*rule, std::nullopt, QStringLiteral("rule"), QStringLiteral("rules")};
+}
+
+TimePoint SignalEngine::floorTo(TimePoint t, double step) { return std::floor(t / step) * step; }
+
+qint64 SignalEngine::roundedSeconds(double seconds) {
+    return static_cast<qint64>(std::round(seconds));  // halves away from zero
+}
+
+JSONObject SignalEngine::interval(TimePoint from, TimePoint to) {
+    return JSONObject{
+        {QStringLiteral("start"), Time::iso(from)},
+        {QStringLiteral("end"), Time::iso(to)},
+        {QStringLiteral("duration_s"), std::max<qint64>(0, roundedSeconds(to - from))},
+    };
+}
+
+void SignalEngine::emitSignal(SignalType type, JSONObject fields) {
+    const DeploymentConfig cfg = configProvider();
+    if (cfg.paused) return;
+    if (type == SignalType::processStep || type == SignalType::interactionFriction) return;
+    const QString name = type.rawValue();
+    const auto it = cfg.enabledSignals.find(name);
+    if (it != cfg.enabledSignals.end() ? !it->second : type == SignalType::inputPattern) return;
+    // The id stamps the real time of making, whatever clock drives the engine.
+    const Signal signal{ULID::make(Time::now()), name, 1, std::move(fields)};
+    if (sink) sink(signal);
+}
+
+bool SignalEngine::classifierWanted(const DeploymentConfig& cfg, SignalType type) {
+    const auto it = cfg.enabledSignals.find(type.rawValue());
+    return (it == cfg.enabledSignals.end() || it->second) && !cfg.paused;
+}
+
+void SignalEngine::classifyThen(const QString& text, const CategoryList& labels,
+                                const std::optional<QString>& rule, bool useLanguageModel,
+                                std::function<void(const Classification&)> onResult) {
+    if (!classify) return;
+    std::weak_ptr<bool> alive = alive_;
+    classify(text, labels, rule, useLanguageModel,
+             [alive, onResult = std::move(onResult)](std::optional<Classification> answer) {
+                 if (!alive.expired() && answer) onResult(*answer);
+             });
+}
+
+void SignalEngine::start() {
+    const TimePoint t = now();
+    presence = Presence::active;
+    presenceSince = t;
+    bucketStart = floorTo(t, bucketSeconds);
+    hourStart = floorTo(t, hourSeconds);
+    const QString today = dayString(t);
+    // After a pause across midnight the old day's tallies must not leak into the new day; its
+    // partial summary went out when capture stopped.
+    if (today != dayKey) resetDayTallies(today);
+    firstActive = t;
+}
+
+void SignalEngine::tick() {
+    const TimePoint t = now();
+    if (t - bucketStart >= bucketSeconds) closeBucket(t);
+    if (t - hourStart >= hourSeconds) {
+        if (presence == Presence::active) cutActivePeriod(t);
+        flushHour(t);
+        hourStart = floorTo(t, hourSeconds);
+    }
+    const QString today = dayString(t);
+    if (today != dayKey) dayRollover(t, today);
+    if (episode) {
+        const DeploymentConfig cfg = configProvider();
+        if (presence != Presence::active && t - presenceSince >= double(cfg.episodeGapSeconds)) {
+            closeEpisode(presenceSince, QStringLiteral("idle"));
+            return;
+        }
+        if (t - episode->start >= maxEpisodeSeconds) closeEpisode(t, QStringLiteral("max_length"));
+    }
+}
+
+void SignalEngine::flushAll(const QString& reason) {
+    const TimePoint t = now();
+    typingPaused();
+    if (presence == Presence::active) cutActivePeriod(t);
+    const std::optional<FocusedApp> keptFocus = focusApp;
+    const std::optional<WindowObservation> keptObservation = lastObservation;
+    closeFocus(t);
+    closeEpisode(t, reason);
+    // Input before the pause belongs to the bucket it happened in, not the first after resuming.
+    closeBucket(t);
+    flushHour(t);
+    hourStart = t;
+    emitDaySummary(true);
+    if (reason == QStringLiteral("pause") && keptFocus) {
+        suspended = SuspendedFocus{*keptFocus, keptObservation};
+    }
+    lastObservation.reset();
+}

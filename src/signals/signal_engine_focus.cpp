@@ -1,0 +1,82 @@
+// Application focus: activation, switches between applications, and the focus close.
+#include "privacy/privacy.h"
+#include "signals/signal_engine.h"
+
+QString SignalEngine::focusName() const { return focusApp ? focusApp->name : QString(); }
+
+void SignalEngine::appActivated(const QString& bundleId, const QString& name) {
+    const TimePoint t = now();
+    if (focusApp && focusApp->bundle == bundleId) return;
+    events->log(EventKind::appActivated, name);
+    const DeploymentConfig cfg = configProvider();
+    const bool excluded = Privacy::isExcludedApp(bundleId, cfg);
+    excludedAppInFront = excluded;
+    if (presence != Presence::active) {
+        // The application in front while the user is away is the one resumed later.
+        if (excluded) {
+            suspended.reset();
+        } else {
+            suspended = SuspendedFocus{FocusedApp{bundleId, name}, std::nullopt};
+        }
+        return;
+    }
+    const std::optional<FocusedApp> prev = focusApp;
+    closeFocus(t);
+    // An excluded application gets no focus of its own and no switch into or out of it.
+    if (excluded) return;
+    if (prev) {
+        emitSignal(SignalType::appSwitch,
+                   JSONObject{
+                       {QStringLiteral("from_bundle_id"), prev->bundle},
+                       {QStringLiteral("to_bundle_id"), bundleId},
+                       {QStringLiteral("ts"), Time::iso(t)},
+                       {QStringLiteral("dwell_s"), roundedSeconds(lastFocusSeconds)},
+                   });
+        hourSwitches += 1;
+        if (episode) episode->switches += 1;
+    }
+    focusApp = FocusedApp{bundleId, name};
+    focusSince = t;
+    touchEpisode(t);
+}
+
+void SignalEngine::closeFocus(TimePoint t) {
+    closeContext(t);
+    // The window seen before this focus must count as new when it comes back.
+    lastObservation.reset();
+    if (!focusApp) return;
+    if (!focusSince) {
+        focusApp.reset();
+        return;
+    }
+    const FocusedApp app = *focusApp;
+    const TimePoint s = *focusSince;
+    focusApp.reset();
+    focusSince.reset();
+    const double d = t - s;
+    lastFocusSeconds = d;  // also for short focuses: the next switch reports it as dwell
+    if (d < 2) return;
+
+    const DeploymentConfig cfg = configProvider();
+    JSONValue category = JSONValue::null();
+    if (const auto it = cfg.appCategories.find(app.bundle); it != cfg.appCategories.end()) {
+        category = it->second;
+    } else if (const auto& defaults = Privacy::defaultAppCategories();
+               defaults.find(app.bundle) != defaults.end()) {
+        category = defaults.at(app.bundle);
+    }
+    JSONObject fields = interval(s, t);
+    fields[QStringLiteral("bundle_id")] = app.bundle;
+    fields[QStringLiteral("app_name")] = app.name;
+    fields[QStringLiteral("category")] = category;
+    emitSignal(SignalType::appFocus, std::move(fields));
+    addToHour(app, s, t, true);
+    longestFocus = std::max(longestFocus, d);
+}
+
+void SignalEngine::suspendFocus(TimePoint t) {
+    if (focusApp) suspended = SuspendedFocus{*focusApp, lastObservation};
+    typingPaused();
+    closeFocus(t);
+    lastObservation.reset();
+}
