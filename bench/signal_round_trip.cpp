@@ -4,14 +4,19 @@
 
 #include "signals/signal.h"
 
-static void BM_AppFocusRoundTrip(benchmark::State& state) {
-    const Signal signal{"01JNM2Z3K4ABCDEFGHJKMNPQRS", "app.focus", 1,
+static const Signal& typicalSignal() {
+    static const Signal signal{"01JNM2Z3K4ABCDEFGHJKMNPQRS", "app.focus", 1,
                         {{"start", JSONValue("2025-03-04T09:02:10Z")},
                          {"end", JSONValue("2025-03-04T09:14:55Z")},
                          {"duration_s", JSONValue(765)},
                          {"bundle_id", JSONValue("com.microsoft.VSCode")},
                          {"app_name", JSONValue("Visual Studio Code")},
                          {"category", JSONValue("development")}}};
+    return signal;
+}
+
+static void BM_AppFocusRoundTrip(benchmark::State& state) {
+    const Signal& signal = typicalSignal();
     for (auto _ : state) {
         const QString text = signal.jsonString();
         auto back = Signal::fromJSON(text.toUtf8());
@@ -21,5 +26,16 @@ static void BM_AppFocusRoundTrip(benchmark::State& state) {
         double(state.iterations()) * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_AppFocusRoundTrip);
+
+static void BM_AppFocusEncode(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(typicalSignal().jsonString());
+}
+BENCHMARK(BM_AppFocusEncode);
+
+static void BM_AppFocusDecode(benchmark::State& state) {
+    const QByteArray text = typicalSignal().jsonString().toUtf8();
+    for (auto _ : state) benchmark::DoNotOptimize(Signal::fromJSON(text));
+}
+BENCHMARK(BM_AppFocusDecode);
 
 BENCHMARK_MAIN();

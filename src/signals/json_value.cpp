@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 #include <QLocale>
 #include <QVariant>
 #include <cmath>
@@ -49,27 +48,6 @@ JSONValue JSONValue::fromQt(const QJsonValue& value) {
         }
     }
     return JSONValue::null();
-}
-
-std::optional<JSONValue> JSONValue::parse(const QByteArray& text, QString* error) {
-    // QJsonDocument only takes arrays and objects at the top level; wrapping the text in an
-    // array reads any single value with the same parser.
-    QJsonParseError parseError{};
-    QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error == QJsonParseError::NoError)
-        return fromQt(doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(doc.array()));
-    doc = QJsonDocument::fromJson("[" + text + "\n]", &parseError);
-    if (parseError.error != QJsonParseError::NoError || !doc.isArray() || doc.array().size() != 1) {
-        if (error) {
-            *error = parseError.error != QJsonParseError::NoError
-                         ? QStringLiteral("The data is not valid JSON: %1 (around character %2).")
-                               .arg(parseError.errorString())
-                               .arg(qMax(0, parseError.offset - 1))
-                         : QStringLiteral("The data is not valid JSON.");
-        }
-        return std::nullopt;
-    }
-    return fromQt(doc.array().first());
 }
 
 double JSONValue::roundedForWriting(double x) { return std::round(x * 1000.0) / 1000.0; }

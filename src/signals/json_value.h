@@ -44,6 +44,8 @@ public:
     const bool* boolean() const { return std::get_if<bool>(&value_); }
     const JSONArray* array() const { return std::get_if<JSONArray>(&value_); }
     const JSONObject* object() const { return std::get_if<JSONObject>(&value_); }
+    JSONArray* array() { return std::get_if<JSONArray>(&value_); }
+    JSONObject* object() { return std::get_if<JSONObject>(&value_); }
 
     bool operator==(const JSONValue& other) const = default;
 

@@ -15,14 +15,14 @@ QString Signal::jsonString() const {
     return text ? QString::fromUtf8(*text) : QStringLiteral("{}");
 }
 
-std::optional<Signal> Signal::decode(const JSONValue& value, QString* error) {
-    const JSONObject* object = value.object();
+std::optional<Signal> Signal::decode(JSONValue value, QString* error) {
+    JSONObject* object = value.object();
     if (!object) {
         if (error) *error = QStringLiteral("signal is not an object");
         return std::nullopt;
     }
     Signal signal;
-    signal.fields = *object;
+    signal.fields = std::move(*object);
     auto take = [&](const char* key) -> std::optional<JSONValue> {
         auto it = signal.fields.find(QString::fromLatin1(key));
         if (it == signal.fields.end()) return std::nullopt;
@@ -42,5 +42,5 @@ std::optional<Signal> Signal::decode(const JSONValue& value, QString* error) {
 std::optional<Signal> Signal::fromJSON(const QByteArray& text, QString* error) {
     const auto value = JSONValue::parse(text, error);
     if (!value) return std::nullopt;
-    return decode(*value, error);
+    return decode(std::move(*value), error);
 }

@@ -24,7 +24,7 @@ struct Signal {
     // Reads a signal from its flat object form. A missing or non-string "id" gets a fresh
     // ULID of the current time, a missing "type" becomes "unknown", a non-integer "v" becomes 1.
     // Fails (nullopt, `error` = "signal is not an object") unless `value` is an object.
-    static std::optional<Signal> decode(const JSONValue& value, QString* error = nullptr);
+    static std::optional<Signal> decode(JSONValue value, QString* error = nullptr);
     // Same, from JSON text; malformed text fails with the parser's description.
     static std::optional<Signal> fromJSON(const QByteArray& text, QString* error = nullptr);
 };

@@ -56,6 +56,30 @@ TEST(JSONValueReading, MalformedTextFailsWithADescription) {
     }
 }
 
+TEST(JSONValueReading, StringsAreValidUtf8WithEscapesDecoded) {
+    EXPECT_EQ(read(R"("a\/b\n\u00e9\ud83d\ude00")"), JSONValue(QString::fromUtf8("a/b\né😀")));
+    EXPECT_EQ(read("\"caf\xc3\xa9\""), JSONValue(QString::fromUtf8("café")));
+    const QByteArray bad[] = {
+        "\"\xc3\x28\"",          // broken two-byte sequence
+        "\"\xed\xa0\x80\"",      // an encoded surrogate
+        "\"\xc0\xaf\"",          // overlong "/"
+        R"("\ud83d")",           // lone high surrogate escape
+        R"("\ude00x")",          // lone low surrogate escape
+        "\"tab\tinside\"",       // raw control character
+        R"("\x41")",             // unknown escape
+    };
+    for (const QByteArray& text : bad) EXPECT_FALSE(JSONValue::parse(text)) << text.toStdString();
+}
+
+TEST(JSONValueReading, DeepNestingIsRefusedNotACrash) {
+    const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+    QString error;
+    EXPECT_FALSE(JSONValue::parse(deep, &error));
+    EXPECT_TRUE(error.contains("deep"));
+    const QByteArray fine = QByteArray(200, '[') + QByteArray(200, ']');
+    EXPECT_TRUE(JSONValue::parse(fine));
+}
+
 TEST(JSONValueWriting, DoublesRoundToThreeDecimalsHalvesAwayFromZero) {
     EXPECT_EQ(write(JSONValue(1.23456)), "1.235");
     EXPECT_EQ(write(JSONValue(0.0015)), "0.002");
