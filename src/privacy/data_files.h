@@ -4,8 +4,7 @@
 #include <QString>
 
 // The full path of data file `fileName`: the first that exists of
-//   $TARNWHISTLE_DATA_DIR/<fileName> (an override for tests and packagers),
-//   <executable dir>/../share/tarnwhistle/<fileName> (installed),
-//   <build tree>/share/tarnwhistle/<fileName> (while developing).
+//   <executable dir>/../share/tarnwhistle/<fileName> (installed under a prefix),
+//   the build tree's share/tarnwhistle/<fileName> (while developing; tests find it there).
 // An empty string when none exists.
 QString dataFilePath(const QString& fileName);

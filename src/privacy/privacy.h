@@ -127,7 +127,7 @@ std::optional<DocumentIdentity> documentIdentity(const std::optional<QString>& d
 
 // `text` with e-mail addresses, IBANs, card numbers (Luhn-checked), phone numbers, postal
 // addresses, long numbers and personal names replaced by their tokens, in that order.
-// Lone surrogates are kept as they are; a token never replaces part of another token.
+// Lone surrogates become U+FFFD; a token never replaces part of another token.
 QString redact(const QString& text);
 
 // `prefix` + the first 16 lower-case hex digits of HMAC-SHA256(key: UTF-8 of `salt` as text,

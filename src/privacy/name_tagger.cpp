@@ -1,0 +1,226 @@
+#include "privacy/name_tagger.h"
+
+#include <QSet>
+#include <optional>
+
+namespace NameTagger {
+namespace {
+
+struct Word {
+    qsizetype start = 0;
+    qsizetype end = 0;       // without a possessive "'s"
+    QStringView text;        // the same span
+    QStringView gapBefore;   // the characters between the previous word and this one
+};
+
+bool isApostrophe(QChar c) { return c == u'\'' || c == u'\u2019'; }
+bool isWordChar(QChar c) { return c.isLetter() || c.isMark(); }
+
+std::vector<Word> words(const QString& text) {
+    std::vector<Word> result;
+    const qsizetype n = text.size();
+    qsizetype previousEnd = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        if (!isWordChar(text[i])) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < n) {
+            if (isWordChar(text[i])) ++i;
+            else if ((isApostrophe(text[i]) || text[i] == u'-') && i + 1 < n && text[i + 1].isLetter()) i += 2;
+            else break;
+        }
+        qsizetype end = i;
+        if (end - start > 2 && isApostrophe(text[end - 2]) && (text[end - 1] == u's' || text[end - 1] == u'S'))
+            end -= 2;
+        // Words glued to digits ("Q3Anna") are codes, not names.
+        if (!(start > 0 && text[start - 1].isDigit()) && !(i < n && text[i].isDigit())) {
+            const QStringView all(text);
+            result.push_back({start, end, all.mid(start, end - start),
+                              all.mid(previousEnd, start - previousEnd)});
+        }
+        previousEnd = i;
+    }
+    return result;
+}
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\u00A0'; }
+
+// Words of one name are separated by a few spaces, nothing else.
+bool joinedBySpace(QStringView gap) {
+    if (gap.isEmpty() || gap.size() > 3) return false;
+    for (QChar c : gap)
+        if (!isBlank(c)) return false;
+    return true;
+}
+
+// A title may carry a full stop: "Dr. Weber".
+bool joinedAfterTitle(QStringView gap, bool needsStop) {
+    if (gap.startsWith(u'.')) return joinedBySpace(gap.mid(1));
+    return !needsStop && joinedBySpace(gap);
+}
+
+bool isCapitalised(QStringView word) {
+    if (word.size() < 2 || !word[0].isUpper()) return false;
+    for (qsizetype i = 1; i < word.size(); ++i)
+        if (word[i].isLower()) return true;
+    return false;
+}
+
+const QSet<QString>& titles() {
+    static const QSet<QString> set{"Mr", "Mrs", "Ms", "Miss", "Mx", "Dr", "Prof", "Herr",
+                                   "Frau", "Mme", "Mlle", "Sr", "Sra", "Dott", "Dhr", "Mevr"};
+    return set;
+}
+
+const QSet<QString>& greetings() {
+    static const QSet<QString> set{"Hi", "Hello", "Hey", "Dear", "Thanks", "Cheers", "Hallo",
+                                   "Liebe", "Lieber", "Bonjour", "Salut", "Hola", "Ciao", "Hoi",
+                                   "Beste", "Grazie", "Merci", "Danke", "hi", "hello", "hey",
+                                   "thanks", "cc", "Cc", "CC"};
+    return set;
+}
+
+// Capitalised words that are almost never part of a name: function words, days, months, and
+// the words window titles are made of.
+const QSet<QString>& notNames() {
+    static const QSet<QString> set{
+        "The", "A", "An", "And", "Or", "But", "If", "In", "On", "At", "To", "For", "Of",
+        "With", "From", "By", "Is", "Are", "Was", "Were", "Has", "Have", "Had", "Will",
+        "Would", "Can", "Could", "Should", "May", "Might", "Must", "Do", "Does", "Did", "Not",
+        "No", "Yes", "This", "That", "These", "Those", "It", "He", "She", "We", "They", "You",
+        "My", "Your", "Our", "Their", "His", "Her", "Its", "Here", "There", "When", "What",
+        "Who", "Why", "How", "All", "Any", "Some", "Please", "Thanks", "Hi", "Hello", "Der",
+        "Die", "Das", "Und", "Oder", "Ist", "Le", "La", "Les", "Et", "Ou", "Est", "El", "Los",
+        "Las", "Il", "Lo", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday",
+        "Sunday", "January", "February", "March", "April", "June", "July", "August",
+        "September", "October", "November", "December", "Today", "Tomorrow", "Yesterday",
+        "Meeting", "Call", "Notes", "Update", "Updates", "Review", "Project", "Team", "Chat",
+        "Sync", "Report", "Plan", "Draft", "Document", "Doc", "Docs", "Sheet", "Sheets",
+        "Slides", "Inbox", "Mail", "Message", "Messages", "Calendar", "Invite", "Invitation",
+        "Edited", "Shared", "Google", "Microsoft", "Slack", "Zoom", "Teams", "Chrome", "Firefox",
+        "Safari", "Edge", "Word", "Excel", "Code", "Studio", "Visual", "Preview", "Finder",
+        "Terminal", "Settings", "Online", "Support", "Store", "Street", "Road", "Avenue"};
+    return set;
+}
+
+// Given names that are also ordinary words, places or brands: a name only next to a known
+// family name ("Grace Hopper"), never on their own or before any capitalised word.
+const QSet<QString>& ambiguousGivenNames() {
+    static const QSet<QString> set{
+        "Will", "May", "Mark", "Bill", "Grace", "Hope", "Faith", "Joy", "Rose", "Summer",
+        "April", "June", "August", "Autumn", "Dawn", "Eve", "Art", "Ray", "Sky", "Skye",
+        "Angel", "Amber", "Crystal", "Jade", "Ruby", "Pearl", "Iris", "Ivy", "Lily", "Holly",
+        "Daisy", "Violet", "Jasmine", "Destiny", "Harmony", "Melody", "Patience", "Trinity",
+        "Charity", "Heaven", "Hunter", "Mason", "Taylor", "Cooper", "Carter", "Parker", "Chase",
+        "Jack", "Earl", "King", "Prince", "Major", "Sterling", "Guy", "Pat", "Sue", "Don",
+        "Gene", "Lance", "Dean", "Drew", "Ginger", "Brandy", "Dusty", "Rocky", "Sunny",
+        "River", "Brook", "Forest", "Glen", "Clay", "Stone", "Heath", "Reed", "Rod", "Wade",
+        "Jet", "Max", "Miles", "Frank", "Ernst", "Royal", "Sage", "Willow", "Olive", "Basil",
+        "Berry", "Coral", "Sandy", "Rusty", "Blue", "Gray", "Green", "Brown", "Nova", "Luna",
+        "Aurora", "Stella", "Mac", "Van", "Julia", "Mercedes", "Ford", "Alexa", "Paris",
+        "London", "Florence", "Victoria", "Austin", "Chelsea", "Georgia", "Virginia",
+        "Sydney", "Dallas", "Lincoln", "Houston", "Carolina", "Santiago", "Israel", "Eugene",
+        "Orlando", "Phoenix", "Jordan", "Adelaide", "Madison", "Brooklyn", "Dakota",
+        "Cheyenne", "Chad", "Tyler", "Harley", "Dylan", "Scarlett", "Clementine", "Rosemary",
+        "Bob", "Nick", "Kim", "Lee"};
+    return set;
+}
+
+const QSet<QString>& particles() {
+    static const QSet<QString> set{"van", "von", "de", "der", "den", "di", "da", "du",
+                                   "le", "la", "del", "della", "ten", "ter", "zu"};
+    return set;
+}
+
+// The given-name part of a word ("Anna" for "Anna-Lena").
+bool isGiven(QStringView word, const NameGazetteer& names) {
+    if (names.isGivenName(word)) return true;
+    const qsizetype hyphen = word.indexOf(u'-');
+    return hyphen > 0 && names.isGivenName(word.left(hyphen));
+}
+
+bool isNameWord(QStringView word) {
+    return isCapitalised(word) && !notNames().contains(word.toString());
+}
+
+// The next name word after word `k`, across at most two particles ("van der"); 0 when the
+// name cannot go on.
+size_t nextNameWord(const std::vector<Word>& w, size_t k) {
+    size_t next = k + 1;
+    size_t particleCount = 0;
+    while (next < w.size() && particleCount < 2 && joinedBySpace(w[next].gapBefore) &&
+           particles().contains(w[next].text.toString())) {
+        ++next;
+        ++particleCount;
+    }
+    if (next >= w.size() || !joinedBySpace(w[next].gapBefore) || !isNameWord(w[next].text))
+        return 0;
+    return next;
+}
+
+// The last word of a name that already runs to `last`: later words join while they are known
+// names, or capitalised words after particles.
+size_t extended(const std::vector<Word>& w, size_t last, const NameGazetteer& names) {
+    for (;;) {
+        const size_t next = nextNameWord(w, last);
+        if (next == 0) return last;
+        const bool known = names.isFamilyName(w[next].text) || isGiven(w[next].text, names);
+        if (!known && next == last + 1) return last;
+        last = next;
+    }
+}
+
+}  // namespace
+
+std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
+    const std::vector<Word> w = words(text);
+    using Span = std::optional<std::pair<size_t, size_t>>;  // first and last word of a name
+    // A known given name followed by a capitalised word.
+    auto givenNameAt = [&](size_t k) -> Span {
+        if (k >= w.size() || !isCapitalised(w[k].text) || !isGiven(w[k].text, names))
+            return std::nullopt;
+        const size_t next = nextNameWord(w, k);
+        if (next == 0) return std::nullopt;
+        if (ambiguousGivenNames().contains(w[k].text.toString()) &&
+            !names.isFamilyName(w[next].text))
+            return std::nullopt;
+        return std::make_pair(k, extended(w, next, names));
+    };
+    auto titledNameAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !isNameWord(w[k + 1].text)) return std::nullopt;
+        const bool title = titles().contains(w[k].text.toString());
+        if (!(title && joinedAfterTitle(w[k + 1].gapBefore, false)) &&
+            !(w[k].text == u"M" && joinedAfterTitle(w[k + 1].gapBefore, true)))
+            return std::nullopt;
+        return std::make_pair(k + 1, extended(w, k + 1, names));
+    };
+    auto greetedNameAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !greetings().contains(w[k].text.toString()) ||
+            !joinedBySpace(w[k + 1].gapBefore) || !isCapitalised(w[k + 1].text) ||
+            !isGiven(w[k + 1].text, names) ||
+            ambiguousGivenNames().contains(w[k + 1].text.toString()))
+            return std::nullopt;
+        return std::make_pair(k + 1, k + 1);
+    };
+
+    std::vector<TextRange> found;
+    size_t i = 0;
+    while (i < w.size()) {
+        Span name = titledNameAt(i);
+        if (!name) name = givenNameAt(i);
+        // "Hi Anna Smith": the full name is found from the next word on.
+        if (!name && !givenNameAt(i + 1)) name = greetedNameAt(i);
+        if (name) {
+            found.push_back({w[name->first].start, w[name->second].end});
+            i = name->second + 1;
+        } else {
+            ++i;
+        }
+    }
+    return found;
+}
+
+}  // namespace NameTagger
