@@ -16,8 +16,7 @@ bool isTransportError(QNetworkReply::NetworkError error) {
     return !(contentError || serverError);
 }
 
-std::optional<QString> decodedPrefix(const QByteArray& bytes) {
-    if (bytes.isEmpty()) return std::nullopt;
+std::optional<QString> decoded(const QByteArray& bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) return std::nullopt;
@@ -31,6 +30,7 @@ HttpOutcome HttpOutcome::from(QNetworkReply* reply, qsizetype replyLimit) {
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) outcome.code = status.toLongLong();
     if (isTransportError(reply->error())) outcome.transportError = reply->errorString();
-    outcome.reply = decodedPrefix(reply->read(replyLimit));
+    // A failed exchange has no reply; an answer with an empty body has an empty one.
+    if (!outcome.transportError) outcome.reply = decoded(reply->read(replyLimit));
     return outcome;
 }

@@ -14,8 +14,8 @@ struct HttpOutcome {
 
     bool delivered() const { return !transportError && code && *code >= 200 && *code <= 299; }
 
-    // Reads a finished reply. The reply text is the first `replyLimit` bytes decoded as UTF-8;
-    // absent when there is no body or those bytes are not valid UTF-8 (a character cut at the
-    // limit included). An HTTP error status is not a transport error: any status is an answer.
+    // Reads a finished reply. The reply text is the first `replyLimit` bytes of the body decoded
+    // as UTF-8 (empty for an empty body); absent after a transport error or when those bytes
+    // are not valid UTF-8 (a character cut at the limit included). An HTTP error status is not a transport error: any status is an answer.
     static HttpOutcome from(QNetworkReply* reply, qsizetype replyLimit);
 };

@@ -71,3 +71,6 @@ protected:
     ConfigStore configStore{dir.path()};
     Outbox outbox{store, configStore};
 };
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

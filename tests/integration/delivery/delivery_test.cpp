@@ -1,0 +1,268 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTcpServer>
+#include <cmath>
+
+#include "../../unit/delivery/outbox_fixture.h"
+#include "receiver_process.h"
+
+namespace {
+
+class Delivery : public OutboxFixture {
+protected:
+    // Points the outbox at `receiver`, stores one signal and flushes it straight out.
+    BatchRecord deliverOne(const QString& url, const QString& secret = QString()) {
+        configure([&](DeploymentConfig& c) {
+            c.webhookURL = url;
+            c.webhookSecret = secret;
+        });
+        insertSignals(1);
+        outbox.flush();
+        waitUntilIdle();
+        return store.recentBatches(1).front();
+    }
+};
+
+struct Outcome {
+    QJsonObject answer;
+    std::optional<qint64> status;
+    QString error;  // the batch's last_error; "*" for any transport error text
+};
+
+TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatch) {
+    const QString long400(400, u'x');
+    const QString cutCharacter = QString(299, u'a') + QStringLiteral("é");
+    const std::vector<Outcome> outcomes = {
+        {{{"status", 200}}, 200, {}},
+        {{{"status", 204}, {"reply", ""}}, 204, {}},
+        {{{"status", 299}, {"reply", "whatever"}}, 299, {}},
+        {{{"status", 302}, {"reply", "moved"}}, 302, "Server replied 302: moved"},
+        {{{"status", 304}, {"reply", ""}}, 304, "Server replied 304: "},
+        {{{"status", 199}, {"reply", "early"}}, 199, "Server replied 199: "},  // 1xx has no body
+        {{{"status", 404}, {"reply", "no such hook"}}, 404, "Server replied 404: no such hook"},
+        {{{"status", 503}, {"reply", "busy"}}, 503, "Server replied 503: busy"},
+        {{{"status", 503}, {"reply", ""}}, 503, "Server replied 503: "},
+        {{{"status", 500}, {"reply", long400}}, 500, "Server replied 500: " + QString(300, u'x')},
+        {{{"status", 500}, {"reply", cutCharacter}}, 500, "Server replied 500"},
+        {{{"action", "drop"}}, std::nullopt, "*"},
+        {{{"action", "truncate"}, {"status", 200}, {"reply", "a reply cut short"}}, 200, "*"},
+        {{{"action", "delay"}, {"delay", 5}}, std::nullopt, "*"},
+    };
+    outbox.requestTimeoutMs = 500;
+    outbox.jitter = [] { return 1.0; };
+    ReceiverProcess receiver({});
+    for (const Outcome& expected : outcomes) {
+        const std::string name = QJsonDocument(expected.answer).toJson(QJsonDocument::Compact)
+                                     .left(50).toStdString();
+        receiver.answerWith(QJsonObject{{"status", 200}, {"reply", "ok"}, {"action", "status"}});
+        receiver.answerWith(expected.answer);
+        const TimePoint sentAt = clock;
+        const BatchRecord batch = deliverOne(receiver.url());
+        EXPECT_EQ(batch.attempts, 1) << name;
+        EXPECT_EQ(batch.httpStatus, expected.status) << name;
+        if (expected.error.isEmpty()) {
+            EXPECT_EQ(batch.status, "sent") << name;
+            EXPECT_FALSE(batch.lastError.has_value()) << name;
+            EXPECT_TRUE(batch.sentAt.has_value()) << name;
+            EXPECT_TRUE(outbox.lastResult().startsWith("Sent 1 signals at ")) << name;
+            EXPECT_FALSE(outbox.lastError().has_value());
+            EXPECT_EQ(outbox.lastSuccess(), clock);
+            EXPECT_EQ(store.metaValue("last_success")->toDouble(), clock);
+            continue;
+        }
+        EXPECT_EQ(batch.status, "failed") << name;
+        EXPECT_FALSE(batch.sentAt.has_value()) << name;
+        ASSERT_TRUE(batch.lastError.has_value()) << name;
+        if (expected.error == "*") {
+            EXPECT_FALSE(batch.lastError->isEmpty()) << name;
+            EXPECT_FALSE(batch.lastError->startsWith("Server replied")) << name;
+        } else {
+            EXPECT_EQ(*batch.lastError, expected.error) << name;
+        }
+        EXPECT_EQ(outbox.lastResult(), "Send failed: " + *batch.lastError) << name;
+        EXPECT_EQ(outbox.lastError(), batch.lastError);
+        EXPECT_EQ(outbox.lastFailure(), clock);
+        EXPECT_DOUBLE_EQ(batch.nextAttempt, sentAt + 0.001 + 30) << name;
+    }
+}
+
+TEST_F(Delivery, ARefusedConnectionIsATransportFailure) {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    const BatchRecord batch = deliverOne(QStringLiteral("http://127.0.0.1:%1/hook").arg(port));
+    EXPECT_EQ(batch.status, "failed");
+    EXPECT_FALSE(batch.httpStatus.has_value());
+    EXPECT_EQ(batch.lastError, "Connection refused");
+}
+
+TEST_F(Delivery, RetriesBackOffAndResendTheSameBodyFreshlySigned) {
+    ReceiverProcess receiver({"--status", "500", "--secret", "top secret"});
+    std::vector<double> jitters = {0.8, 1.2, 1.0, 0.8, 1.2, 1.0, 0.8, 1.2, 1.0, 1.0};
+    size_t draw = 0;
+    outbox.jitter = [&] { return jitters.at(draw++); };
+    const BatchRecord first = deliverOne(receiver.url(), QStringLiteral("top secret"));
+    std::vector<double> delays = {first.nextAttempt - clock};
+    for (int attempt = 2; attempt <= 10; ++attempt) {
+        clock = store.recentBatches(1).front().nextAttempt;
+        outbox.retryDue();
+        waitUntilIdle();
+        const BatchRecord b = store.recentBatches(1).front();
+        EXPECT_EQ(b.attempts, attempt);
+        delays.push_back(b.nextAttempt - clock);
+    }
+    const std::vector<double> expected = {24, 72, 120, 192, 576, 960, 1536, 4320, 3600, 3600};
+    ASSERT_EQ(delays.size(), expected.size());
+    for (size_t i = 0; i < delays.size(); ++i) EXPECT_NEAR(delays[i], expected[i], 1e-6) << i;
+
+    const auto requests = receiver.received();
+    ASSERT_EQ(requests.size(), 10u);
+    QSet<QString> signatures;
+    for (const auto& r : requests) {
+        EXPECT_EQ(r.body, first.body.toUtf8());  // byte for byte, every time
+        EXPECT_TRUE(r.record["signature_valid"].toBool()) << r.header("X-Tarnwhistle-Signature").toStdString();
+        EXPECT_EQ(r.header("Content-Type"), "application/json");
+        EXPECT_EQ(r.header("User-Agent"), "Tarnwhistle/0.1.0 (Linux)");
+        signatures.insert(r.header("X-Tarnwhistle-Signature"));
+    }
+    EXPECT_EQ(signatures.size(), 10);  // a new timestamp every time, so a new signature
+    EXPECT_EQ(requests.back().header("X-Tarnwhistle-Timestamp"),
+              QString::number(qint64(std::floor(clock))));
+}
+
+TEST_F(Delivery, DefaultJitterStaysWithinAFifthOfTheDelay) {
+    ReceiverProcess receiver({"--status", "500"});
+    configure([&](DeploymentConfig& c) { c.webhookURL = receiver.url(); });
+    insertSignals(1);
+    outbox.flush();
+    waitUntilIdle();
+    const double delay = store.recentBatches(1).front().nextAttempt - clock;
+    EXPECT_GE(delay, 24.0);
+    EXPECT_LE(delay, 36.0);
+    for (int i = 0; i < 1000; ++i) {
+        const double j = outbox.jitter();
+        ASSERT_GE(j, 0.8);
+        ASSERT_LE(j, 1.2);
+    }
+}
+
+TEST_F(Delivery, WithoutASecretBatchesGoUnsigned) {
+    ReceiverProcess receiver({});
+    deliverOne(receiver.url());
+    const auto requests = receiver.received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_FALSE(requests[0].record["headers"].toObject().contains("X-Tarnwhistle-Signature"));
+    EXPECT_FALSE(requests[0].header("X-Tarnwhistle-Timestamp").isEmpty());
+}
+
+TEST_F(Delivery, LocalBatchesGoOutInGroupsOfTwentyOnceAnAddressIsSet) {
+    configure([](DeploymentConfig& c) { c.maxBatch = 1; });
+    insertSignals(45);
+    outbox.flush();
+    ASSERT_EQ(store.countWaitingBatches(), 0);
+    ReceiverProcess receiver({"--secret", "s"});
+    outbox.start();
+    configure([&](DeploymentConfig& c) {
+        c.webhookURL = receiver.url();
+        c.webhookSecret = QStringLiteral("s");
+    });
+    qsizetype previous = 0;
+    for (qsizetype expected : {20, 40, 45}) {
+        EXPECT_EQ(outbox.sending().size(), expected - previous);
+        previous = expected;
+        waitUntilIdle();
+        EXPECT_EQ(qsizetype(receiver.received().size()), expected);
+        outbox.retryDue();
+    }
+    EXPECT_EQ(store.countWaitingBatches(), 0);
+    std::set<qint64> seqs;
+    for (const auto& r : receiver.received()) {
+        EXPECT_TRUE(r.record["signature_valid"].toBool());
+        seqs.insert(QJsonDocument::fromJson(r.body).object()["seq"].toInteger());
+    }
+    EXPECT_EQ(seqs.size(), 45u);
+    EXPECT_EQ(*seqs.rbegin(), 45);
+}
+
+TEST_F(Delivery, OfflineWaitsAndIdleIsReportedOnceAfterTheLastOutcome) {
+    ReceiverProcess failing({"--status", "500"});
+    configure([&](DeploymentConfig& c) {
+        c.webhookURL = failing.url();
+        c.maxBatch = 1;
+    });
+    insertSignals(3);
+    outbox.flush();  // sent at once, whatever the network state
+    waitUntilIdle();
+    ASSERT_EQ(failing.received().size(), 3u);
+
+    ReceiverProcess& receiver = failing;
+    receiver.answerWith({{"status", 200}, {"action", "delay"}, {"delay", 0.2}});
+    clock += 3600;
+    outbox.pathUpdated(false);
+    EXPECT_FALSE(outbox.online());
+    outbox.retryDue();
+    EXPECT_TRUE(outbox.sending().isEmpty());
+
+    int idleCalls = 0;
+    qint64 waitingAtIdle = -1;
+    outbox.pathUpdated(true);  // back online: due batches go at once
+    EXPECT_EQ(outbox.sending().size(), 3);
+    outbox.onIdle = [&] {
+        ++idleCalls;
+        waitingAtIdle = store.countWaitingBatches();
+    };
+    outbox.retryDue();  // in flight already: not sent twice
+    QEventLoop loop;
+    QObject::connect(&outbox, &Outbox::changed, &loop, [&] {
+        if (outbox.sending().isEmpty()) loop.quit();
+    });
+    loop.exec();
+    EXPECT_EQ(idleCalls, 1);
+    EXPECT_EQ(waitingAtIdle, 0);
+    EXPECT_FALSE(outbox.onIdle);
+    EXPECT_EQ(receiver.received().size(), 6u);
+}
+
+TEST_F(Delivery, TestBatchesReportWithoutTouchingTheBatchTable) {
+    ReceiverProcess ok({"--secret", "k"});
+    configure([&](DeploymentConfig& c) {
+        c.webhookURL = ok.url();
+        c.webhookSecret = QStringLiteral("k");
+    });
+    auto runTest = [this] {
+        std::optional<std::pair<bool, QString>> result;
+        QEventLoop loop;
+        outbox.sendTest([&](bool success, const QString& message) {
+            result = {success, message};
+            loop.quit();
+        });
+        loop.exec();
+        return result.value_or(std::pair<bool, QString>{false, "no completion"});
+    };
+    const auto [success, message] = runTest();
+    EXPECT_TRUE(success);
+    EXPECT_EQ(message, "Delivered (HTTP 200).");
+    EXPECT_EQ(outbox.lastSuccess(), clock);
+    EXPECT_EQ(outbox.lastResult(), "Nothing sent yet");
+    EXPECT_EQ(outbox.revision(), 0);
+    EXPECT_TRUE(store.recentBatches(5).empty());
+    const auto requests = ok.received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].record["signature_valid"].toBool());
+    const QJsonObject body = QJsonDocument::fromJson(requests[0].body).object();
+    EXPECT_EQ(body["seq"].toInteger(), 0);
+    const QJsonObject ping = body["data"].toArray()[0].toObject();
+    EXPECT_EQ(ping["type"].toString(), "test.ping");
+    EXPECT_EQ(ping["note"].toString(), "Test batch from Tarnwhistle settings");
+    EXPECT_EQ(ping["ts"].toString(), body["sent_at"].toString());
+
+    ok.answerWith({{"status", 503}, {"reply", "busy"}});
+    const auto [failed, why] = runTest();
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(why, "Server replied HTTP 503. busy");
+    EXPECT_EQ(outbox.lastError(), "HTTP 503");
+    EXPECT_EQ(outbox.lastFailure(), clock);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// The loopback test receiver (tools/receiver, Python) as a child process. It checks every
+// signature itself with Python's hmac/hashlib and records each request in a folder.
+#pragma once
+
+#include <QDir>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+struct ReceivedRequest {
+    QByteArray body;
+    QJsonObject record;  // headers, signature_valid, action, status
+
+    QString header(const char* name) const {
+        return record["headers"].toObject()[QString::fromLatin1(name)].toString();
+    }
+};
+
+class ReceiverProcess {
+public:
+    explicit ReceiverProcess(QStringList arguments) {
+        const QString script =
+            QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py");
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral("python3"),
+                       QStringList{script, "--out", out_.path()} + arguments);
+        while (process_.waitForReadyRead(10'000)) {
+            const QByteArray line = process_.readLine().trimmed();
+            if (line.startsWith("listening on ")) {
+                port_ = line.mid(13).toInt();
+                break;
+            }
+        }
+        if (port_ == 0) ADD_FAILURE() << "the receiver did not start";
+    }
+    ~ReceiverProcess() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+    // Changes how later requests are answered: any of "status", "reply", "action", "delay".
+    void answerWith(const QJsonObject& behaviour) {
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(url(QStringLiteral("/_control"))));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        QNetworkReply* reply = network.post(request, QJsonDocument(behaviour).toJson());
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        EXPECT_EQ(reply->error(), QNetworkReply::NoError);
+        delete reply;
+    }
+
+    QString url(const QString& path = QStringLiteral("/hook")) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
+    }
+
+    // Every request so far, in arrival order.
+    std::vector<ReceivedRequest> received() const {
+        std::vector<ReceivedRequest> out;
+        for (int n = 1;; ++n) {
+            QFile record(out_.filePath(QStringLiteral("%1.json").arg(n)));
+            QFile body(out_.filePath(QStringLiteral("%1.body").arg(n)));
+            if (!record.open(QIODevice::ReadOnly) || !body.open(QIODevice::ReadOnly)) break;
+            out.push_back({body.readAll(), QJsonDocument::fromJson(record.readAll()).object()});
+        }
+        return out;
+    }
+
+private:
+    QTemporaryDir out_;
+    QProcess process_;
+    int port_ = 0;
+};

@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""A small webhook receiver for Tarnwhistle batches, for tests and for receivers' developers.
+
+Listens on loopback, checks each request's signature with the shared secret, stores every
+body byte for byte, and answers as told: a status code and body, after a delay, with a
+truncated reply, or by dropping the connection. With --fail-rate it misbehaves at random
+(seeded) for the first --fail-first requests and answers normally afterwards.
+
+Prints "listening on PORT" once it accepts connections. For each request N (from 1) it
+writes OUT/N.body (the raw body) and OUT/N.json (headers, signature check, what it did).
+A POST to /_control with a JSON object of "status", "reply", "action" and "delay" changes how
+later requests are answered.
+"""
+import argparse
+import base64
+import hashlib
+import hmac
+import json
+import os
+import random
+import socket
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+ACTIONS = ("status", "delay", "truncate", "drop")
+
+
+def signature(secret: bytes, timestamp: bytes, body: bytes) -> str:
+    """The value a sender puts in X-Tarnwhistle-Signature."""
+    mac = hmac.new(secret, timestamp + b"." + body, hashlib.sha256).digest()
+    return "v1=" + base64.b64encode(mac).decode("ascii")
+
+
+class Behaviour:
+    def __init__(self, args):
+        self.args = args
+        self.random = random.Random(args.seed)
+        self.lock = threading.Lock()
+        self.count = 0
+
+    def next(self):
+        """The request number and what to do with it."""
+        with self.lock:
+            self.count += 1
+            n = self.count
+            if n <= self.args.fail_first and self.random.random() < self.args.fail_rate:
+                kind = self.random.choice(self.args.fail_modes)
+                if kind == "status":
+                    return n, {"action": "status", "status": self.random.choice([500, 503, 404, 429, 302])}
+                return n, {"action": kind, "status": self.args.status}
+            return n, {"action": self.args.action, "status": self.args.status}
+
+
+def make_handler(args, behaviour):
+    secret = args.secret.encode("utf-8") if args.secret is not None else None
+
+    class Handler(BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+
+        def log_message(self, *_):
+            pass
+
+        def do_POST(self):
+            length = int(self.headers.get("Content-Length") or 0)
+            body = self.rfile.read(length)
+            if self.path == "/_control":
+                self.control(body)
+                return
+            n, plan = behaviour.next()
+            timestamp = self.headers.get("X-Tarnwhistle-Timestamp")
+            given = self.headers.get("X-Tarnwhistle-Signature")
+            if secret is None:
+                valid = None
+            elif timestamp is None or given is None:
+                valid = False
+            else:
+                expected = signature(secret, timestamp.encode("utf-8"), body)
+                valid = hmac.compare_digest(expected, given)
+            record = {
+                "n": n,
+                "path": self.path,
+                "headers": {k: v for k, v in self.headers.items()},
+                "signature_valid": valid,
+                "length": len(body),
+                **plan,
+            }
+            with open(os.path.join(args.out, f"{n}.body"), "wb") as f:
+                f.write(body)
+            with open(os.path.join(args.out, f"{n}.json.tmp"), "w") as f:
+                json.dump(record, f)
+            os.replace(os.path.join(args.out, f"{n}.json.tmp"), os.path.join(args.out, f"{n}.json"))
+            self.answer(plan)
+
+        def control(self, body):
+            """Changes how later requests are answered: a JSON object with any of "status",
+            "reply", "action" and "delay"."""
+            with behaviour.lock:
+                for key, value in json.loads(body or b"{}").items():
+                    if key in ("status", "reply", "action", "delay"):
+                        setattr(args, key, value)
+            self.send_response(204)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+
+        def answer(self, plan):
+            action = plan["action"]
+            reply = args.reply.encode("utf-8")
+            if action == "drop":
+                self.close_connection = True
+                self.connection.shutdown(socket.SHUT_RDWR)
+                return
+            if action == "delay":
+                time.sleep(args.delay)
+            self.send_response(plan["status"])
+            self.send_header("Content-Type", "text/plain; charset=utf-8")
+            if action == "truncate":
+                self.send_header("Content-Length", str(len(reply) + 100))
+                self.end_headers()
+                self.wfile.write(reply[: len(reply) // 2])
+                self.wfile.flush()
+                self.close_connection = True
+                self.connection.shutdown(socket.SHUT_RDWR)
+                return
+            self.send_header("Content-Length", str(len(reply)))
+            self.end_headers()
+            self.wfile.write(reply)
+
+    return Handler
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        # Senders that hang up (after a timeout, say) are part of the job, not errors.
+        if not isinstance(sys.exc_info()[1], (ConnectionError, TimeoutError)):
+            super().handle_error(request, client_address)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port", type=int, default=0, help="0 picks a free port")
+    parser.add_argument("--secret", help="the webhook secret; unset means signatures are not checked")
+    parser.add_argument("--out", required=True, help="folder for the received bodies")
+    parser.add_argument("--status", type=int, default=200, help="status code to answer with")
+    parser.add_argument("--reply", default="ok", help="reply body")
+    parser.add_argument("--action", choices=ACTIONS, default="status",
+                        help="status: answer; delay: answer after --delay; truncate: cut the "
+                             "reply short; drop: close without answering")
+    parser.add_argument("--delay", type=float, default=0.0, help="seconds, for --action delay")
+    parser.add_argument("--fail-rate", type=float, default=0.0)
+    parser.add_argument("--fail-first", type=int, default=0)
+    parser.add_argument("--fail-modes", default="status,drop,truncate",
+                        type=lambda s: [m for m in s.split(",") if m in ACTIONS])
+    parser.add_argument("--seed", type=int, default=1)
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+
+    server = Server(("127.0.0.1", args.port), make_handler(args, Behaviour(args)))
+    print(f"listening on {server.server_address[1]}", flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    sys.exit(main())
