@@ -1,0 +1,24 @@
+// The English sentence embedding: the unweighted mean of the word vectors of a text's words.
+// Lower-cased, split at every character that is not a letter, stop words dropped; a text with
+// no known word has no vector.
+#pragma once
+
+#include <memory>
+
+#include "intelligence/sentence_embedding.h"
+#include "intelligence/word_vectors.h"
+
+class WordVectorEmbedding : public SentenceEmbedding {
+public:
+    explicit WordVectorEmbedding(std::shared_ptr<const WordVectors> vectors)
+        : vectors_(std::move(vectors)) {}
+
+    // Nothing when the file cannot be used.
+    static std::unique_ptr<WordVectorEmbedding> open(const QString& path);
+
+    std::optional<std::vector<double>> vector(const QString& text) const override;
+    const WordVectors& wordVectors() const { return *vectors_; }
+
+private:
+    std::shared_ptr<const WordVectors> vectors_;
+};
