@@ -11,6 +11,9 @@ const QString capWord = QStringLiteral(R"(\p{Lu}[\p{L}\p{M}'’\-]{0,30})");
 const QString cityName = QStringLiteral(
     R"(\p{Lu}\p{Ll}[\p{L}\p{M}'’\-]{0,29}(?: \p{Lu}\p{Ll}[\p{L}\p{M}'’\-]{0,29}){0,3})");
 
+// Capitalised words that start a title ("Chapter 5 The Road Ahead"), not a street name.
+const QString notStreetWord = QStringLiteral(R"((?:The|A|An|And|Of|To|In|On|For|My|Your|Our|Top|Best|Most)\b)");
+
 // English forms: number, street name, street type; then unit, city, state + ZIP or UK postcode.
 QString englishPattern() {
     const QString types = QStringLiteral(
@@ -18,8 +21,8 @@ QString englishPattern() {
         "Pkwy|Way|Terrace|Circle|Highway|Hwy|Square|Sq|Trail|Crescent|Close|Row|Gardens|Grove|"
         "Mews|Walk|Hill|Plaza|Loop|Alley");
     const QString number = QStringLiteral(R"(\b\d{1,5}[A-Za-z]?(?:-\d{1,5})?)");
-    const QString street = QStringLiteral(R"((?: (?:(?:%1|\d{1,3}(?:st|nd|rd|th)) ){1,4}(?:%2)\b\.?| Broadway\b))")
-                               .arg(capWord, types);
+    const QString street = QStringLiteral(R"((?: (?:(?!%3)(?:%1|\d{1,3}(?:st|nd|rd|th)) ){1,4}(?:%2)\b\.?| Broadway\b))")
+                               .arg(capWord, types, notStreetWord);
     const QString unit = QStringLiteral(R"((?:,? (?:Suite|Ste|Apt|Unit|Floor|Fl|#)\.? ?[A-Za-z0-9\-]{1,6})?)");
     const QString zip = QStringLiteral(R"((?:,? [A-Z]{2} \d{5}(?:-\d{4})?| [A-Z]{1,2}\d[A-Z\d]? ?\d[A-Z]{2}\b)?)");
     return number + street + unit + QStringLiteral("(?:, ?") + cityName + zip + QStringLiteral(")?");
@@ -31,12 +34,12 @@ QString germanicPattern() {
     const QString compound = QStringLiteral(
         R"(\p{Lu}[\p{L}\p{M}\-]{0,30}(?:straße|strasse|str\.|weg|platz|allee|gasse|damm|ufer|chaussee|straat|laan|gracht|plein|kade|singel|dijk|steeg))");
     const QString separate = QStringLiteral(
-        R"((?:%1 ){1,3}(?:Straße|Strasse|Str\.|Weg|Platz|Allee|Gasse|Damm|Ufer|Chaussee))")
+        R"(%1 (?:Straße|Strasse|Str\.|Weg|Platz|Allee|Gasse|Damm|Ufer|Chaussee))")
                                  .arg(capWord);
-    const QString number = QStringLiteral(R"( \d{1,4} ?[a-zA-Z]?(?: ?- ?\d{1,4})?\b)");
+    const QString number = QStringLiteral(R"( \d{1,4}(?: ?[a-zA-Z](?!\p{L}))?(?: ?- ?\d{1,4})?(?!\d))");
     const QString postcode = QStringLiteral(R"((?:,? (?:\d{5}|\d{4} ?[A-Z]{2}) )") + cityName +
                              QStringLiteral(")?");
-    return QStringLiteral(R"(\b(?:)") + compound + u'|' + separate + u')' + number + postcode;
+    return QStringLiteral(R"(\b(?:(?:Am|An der|Auf dem|Im|In der|Zum|Zur) )?(?:)") + compound + u'|' + separate + u')' + number + postcode;
 }
 
 // French form: number, street type in lower or upper case, name with its particles.

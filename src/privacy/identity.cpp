@@ -44,10 +44,10 @@ std::optional<QString> host(const std::optional<QString>& url) {
     const auto parsedUrl = parsed(url);
     if (!parsedUrl) return std::nullopt;
     QString name = parsedUrl->host().toLower();
+    if (name.startsWith(QStringLiteral("www."))) name.remove(0, 4);
     // "example.com." is the same site as "example.com"; left alone it would slip past the
     // exclusion list and give the domain "com.".
     while (name.endsWith(u'.')) name.chop(1);
-    if (name.startsWith(QStringLiteral("www."))) name.remove(0, 4);
     if (name.isEmpty()) return std::nullopt;
     return name;
 }

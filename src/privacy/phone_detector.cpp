@@ -73,11 +73,14 @@ bool isPhoneNumber(QStringView candidate) {
     return false;
 }
 
-// Positions where a candidate may be split into two numbers: white space between digits.
+bool startsLikePhone(QChar c) { return c == u'+' || c == u'(' || c == u'0'; }
+
+// Positions where a candidate may be split into two numbers: after white space, where the
+// next number starts with "+", "(" or a trunk prefix.
 std::vector<qsizetype> groupStarts(QStringView candidate) {
     std::vector<qsizetype> starts{0};
     for (qsizetype i = 1; i < candidate.size(); ++i)
-        if (!candidate[i].isSpace() && candidate[i - 1].isSpace()) starts.push_back(i);
+        if (startsLikePhone(candidate[i]) && candidate[i - 1].isSpace()) starts.push_back(i);
     return starts;
 }
 
@@ -99,9 +102,7 @@ void findInGroups(QStringView candidate, qsizetype offset, std::vector<TextRange
             const qsizetype to = last < starts.size() ? starts[last] : candidate.size();
             const QStringView span = trimmedGroupSpan(candidate, starts[first], to);
             if (last - first == starts.size()) continue;  // the whole run was tried already
-            // Within a run of several numbers each one starts like a phone number.
-            const bool startsLikePhone = !span.isEmpty() && (span[0] == u'+' || span[0] == u'(' || span[0] == u'0');
-            if (startsLikePhone && isPhoneNumber(span)) {
+            if (startsLikePhone(span.isEmpty() ? QChar() : span[0]) && isPhoneNumber(span)) {
                 found.push_back({offset + starts[first], offset + starts[first] + span.size()});
                 matchedEnd = last;
                 break;

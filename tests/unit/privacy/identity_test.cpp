@@ -1,0 +1,100 @@
+// Title classes, document identities and coded identifiers.
+#include <QDir>
+#include <gtest/gtest.h>
+
+#include "privacy/privacy.h"
+#include "qstring_printer.h"
+
+namespace {
+
+const QString chrome = QStringLiteral("com.google.Chrome");
+
+QString classOf(const QString& bundleId, const QString& title, const QString& url = {},
+                bool hasDocument = false) {
+    const std::optional<QString> u = url.isEmpty() ? std::nullopt : std::optional(url);
+    return Privacy::titleClass(bundleId, title, Privacy::host(u), u, hasDocument);
+}
+
+TEST(TitleClass, FirstRuleThatHoldsDecides) {
+    // Ticket sites by host and path; issue keys on any site.
+    EXPECT_EQ(classOf(chrome, "Board", "https://acme.atlassian.net/jira/software"), "ticket");
+    EXPECT_EQ(classOf(chrome, "Issues", "https://github.com/issues"), "ticket");
+    EXPECT_EQ(classOf(chrome, "Repo", "https://github.com/acme/app"), "browser");
+    EXPECT_EQ(classOf(chrome, "OPS-42 Disk full - Example", "https://example.org/"), "ticket");
+    EXPECT_EQ(classOf("com.apple.mail", "ABC-1 follow-up"), "ticket");
+    // Conversation beats documents.
+    EXPECT_EQ(classOf("com.tinyspeck.slackmacgap", "notes.txt", {}, true), "conversation");
+    EXPECT_EQ(classOf(chrome, "Inbox", "https://mail.google.com/mail/u/0"), "conversation");
+    // Documents: a file path, a document site, a file name in the title.
+    EXPECT_EQ(classOf("org.example.Unlisted", "Untitled", {}, true), "document");
+    EXPECT_EQ(classOf(chrome, "Plan", "https://docs.google.com/document/d/1"), "document");
+    EXPECT_EQ(classOf("org.example.Unlisted", "Budget.XLSX - Viewer"), "document");
+    EXPECT_EQ(classOf(chrome, "report.pdfs and more"), "browser");
+    EXPECT_EQ(classOf(chrome, "New Tab"), "browser");
+    EXPECT_EQ(classOf("org.example.Unlisted", "Settings"), "other");
+    // Lower-case keys are not issue keys.
+    EXPECT_EQ(classOf("org.example.Unlisted", "utf-8 and abc-12"), "other");
+}
+
+TEST(DocumentIdentity, FilePaths) {
+    const QString home = QDir::homePath();
+    auto doc = Privacy::documentIdentity(home + "/Reports/Q3 Plan.DOCX", std::nullopt, "t", "document");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->identity, "file:~/Reports/Q3 Plan.DOCX");
+    EXPECT_EQ(doc->docClass, "docx");
+    doc = Privacy::documentIdentity(QStringLiteral("file:///etc/hosts"), std::nullopt, "", "other");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->identity, "file:/etc/hosts");
+    EXPECT_EQ(doc->docClass, "file");
+    doc = Privacy::documentIdentity(QStringLiteral("file://") + home + "/a%20b.txt", std::nullopt, "", "other");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->identity, "file:~/a b.txt");
+    // A sibling folder that merely starts with the home folder's name is left alone.
+    doc = Privacy::documentIdentity(home + "x/notes.md", std::nullopt, "", "other");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->identity, "file:" + home + "x/notes.md");
+}
+
+TEST(DocumentIdentity, WorkSitesAndTickets) {
+    auto doc = Privacy::documentIdentity(
+        std::nullopt, QStringLiteral("https://Docs.Google.com/spreadsheets/d/abc/edit?gid=0#x"), "Budget", "document");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->identity, "url:docs.google.com/spreadsheets/d/abc/edit");
+    EXPECT_EQ(doc->docClass, "spreadsheet");
+    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://docs.google.com/presentation/d/1"), "", "document")->docClass, "presentation");
+    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://acme.atlassian.net/browse/OPS-1"), "", "other")->docClass, "ticket");
+    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://github.com/acme/app/issues/7"), "", "other")->docClass, "ticket");
+    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://www.notion.so/Team-Wiki-123"), "", "document")->docClass, "web_document");
+    // Elsewhere only tickets are documents by URL; otherwise the title of a document window.
+    doc = Privacy::documentIdentity(std::nullopt, QStringLiteral("https://bugs.example.org/show?id=4"), "BUG-4", "ticket");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->identity, "url:bugs.example.org/show");
+    doc = Privacy::documentIdentity(std::nullopt, QStringLiteral("https://example.org/x"), "Plan.pdf", "document");
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(*doc, (Privacy::DocumentIdentity{"title:Plan.pdf", "document"}));
+    EXPECT_FALSE(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://example.org/x"), "News", "browser"));
+    EXPECT_FALSE(Privacy::documentIdentity(QString(), QStringLiteral("::garbage::"), "", "document"));
+}
+
+TEST(CodedIdentifier, SaltedTruncatedHmac) {
+    const QString salt = QStringLiteral("0123456789abcdef0123456789abcdef");
+    // Reference values from an independent HMAC-SHA256 implementation.
+    EXPECT_EQ(Privacy::hash("Quarterly Report.xlsx - Excel", salt, Privacy::titlePrefix), "th_c47228f03ab80f6d");
+    EXPECT_EQ(Privacy::hash("anna", salt, Privacy::subjectPrefix), "sub_d662e85040070d4d");
+    EXPECT_EQ(Privacy::hash(QStringLiteral("Ünïcødé ✓"), salt, Privacy::documentPrefix), "dh_dbe68f9981639201");
+    EXPECT_NE(Privacy::hash("anna", QStringLiteral("fedcba9876543210fedcba9876543210"), u"sub_"),
+              Privacy::hash("anna", salt, u"sub_"));
+}
+
+TEST(Luhn, StandardChecksum) {
+    EXPECT_TRUE(Privacy::luhn(u"4111111111111111"));
+    EXPECT_TRUE(Privacy::luhn(u"79927398713"));
+    EXPECT_FALSE(Privacy::luhn(u"79927398710"));
+    EXPECT_FALSE(Privacy::luhn(u"4111 1111 1111 1111"));
+    EXPECT_FALSE(Privacy::luhn(u""));
+    // Other decimal digits count by value (Arabic-Indic 0 and 0).
+    EXPECT_TRUE(Privacy::luhn(u"\u0660\u0660"));
+    EXPECT_FALSE(Privacy::luhn(u"\u00B2\u00B2"));  // superscripts are not decimal digits
+}
+
+}  // namespace

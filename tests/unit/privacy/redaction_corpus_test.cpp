@@ -1,0 +1,126 @@
+// Recall and precision of redaction per kind of token over a labelled corpus.
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+
+#include "privacy/name_gazetteer.h"
+#include "privacy/privacy.h"
+#include "qstring_printer.h"
+
+namespace {
+
+const QStringList kinds{"email", "iban", "card", "phone", "number", "address", "name"};
+
+// A text as a sequence of units: one character, or one whole token such as "⟨name⟩".
+QStringList units(const QString& text) {
+    QStringList result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QChar(0x27E8)) {
+            const qsizetype end = text.indexOf(QChar(0x27E9), i);
+            if (end > i) {
+                result << text.mid(i, end - i + 1);
+                i = end;
+                continue;
+            }
+        }
+        result << QString(text[i]);
+    }
+    return result;
+}
+
+bool isToken(const QString& unit) { return unit.size() > 2 && unit.startsWith(QChar(0x27E8)); }
+QString kindOf(const QString& token) { return token.mid(1, token.size() - 2); }
+
+struct Counts {
+    int truePositives = 0;
+    int falseNegatives = 0;
+    int falsePositives = 0;
+    double recall() const {
+        const int expected = truePositives + falseNegatives;
+        return expected ? double(truePositives) / expected : 1.0;
+    }
+    double precision() const {
+        const int found = truePositives + falsePositives;
+        return found ? double(truePositives) / found : 1.0;
+    }
+};
+
+// Aligns expected and actual output (longest common subsequence of units): a token present in
+// both at the same place is found; one only expected is missed; one only produced is spurious.
+void score(const QString& expected, const QString& actual, std::map<QString, Counts>& counts,
+           QStringList& mistakes) {
+    const QStringList e = units(expected);
+    const QStringList a = units(actual);
+    std::vector<std::vector<int>> lcs(e.size() + 1, std::vector<int>(a.size() + 1, 0));
+    for (qsizetype i = e.size() - 1; i >= 0; --i)
+        for (qsizetype j = a.size() - 1; j >= 0; --j)
+            lcs[i][j] = e[i] == a[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+    qsizetype i = 0;
+    qsizetype j = 0;
+    bool wrong = false;
+    while (i < e.size() || j < a.size()) {
+        if (i < e.size() && j < a.size() && e[i] == a[j]) {
+            if (isToken(e[i])) counts[kindOf(e[i])].truePositives++;
+            ++i, ++j;
+        } else if (j < a.size() && (i == e.size() || lcs[i][j + 1] >= lcs[i + 1][j])) {
+            if (isToken(a[j])) counts[kindOf(a[j])].falsePositives++;
+            wrong = true;
+            ++j;
+        } else {
+            if (isToken(e[i])) counts[kindOf(e[i])].falseNegatives++;
+            wrong = true;
+            ++i;
+        }
+    }
+    if (wrong) mistakes << QStringLiteral("expected: %1\n  actual: %2").arg(expected, actual);
+}
+
+TEST(RedactionCorpus, RecallAndPrecisionPerKind) {
+    ASSERT_FALSE(NameGazetteer::shared().isEmpty())
+        << "person-names.txt is missing from the build tree; run scripts/setup";
+    QFile file(QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/privacy/redaction_corpus.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    static const QRegularExpression label(QStringLiteral(R"(\[\[([a-z]+)\|([^\]]*)\]\])"));
+    std::map<QString, Counts> counts;
+    QStringList mistakes;
+    int lines = 0;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        if (line.trimmed().isEmpty() || line.startsWith('#')) continue;
+        ++lines;
+        QString input;
+        QString expected;
+        qsizetype at = 0;
+        auto it = label.globalMatch(line);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            ASSERT_TRUE(kinds.contains(m.captured(1))) << line.toStdString();
+            input += line.mid(at, m.capturedStart() - at) + m.captured(2);
+            expected += line.mid(at, m.capturedStart() - at) + QChar(0x27E8) + m.captured(1) + QChar(0x27E9);
+            at = m.capturedEnd();
+        }
+        input += line.mid(at);
+        expected += line.mid(at);
+        score(expected, Privacy::redact(input), counts, mistakes);
+    }
+    ASSERT_GE(lines, 150);
+
+    std::printf("%-8s %5s %5s %5s %7s %9s\n", "kind", "found", "miss", "extra", "recall", "precision");
+    for (const QString& kind : kinds) {
+        const Counts& c = counts[kind];
+        std::printf("%-8s %5d %5d %5d %7.3f %9.3f\n", qPrintable(kind), c.truePositives,
+                    c.falseNegatives, c.falsePositives, c.recall(), c.precision());
+        EXPECT_GT(c.truePositives, 0) << qPrintable(kind);
+        const bool fuzzy = kind == "name" || kind == "address";
+        EXPECT_GE(c.recall(), fuzzy ? 0.75 : 0.9) << qPrintable(kind);
+        if (fuzzy) {
+            EXPECT_GE(c.precision(), 0.9) << qPrintable(kind);
+        }
+    }
+    for (const QString& mistake : mistakes) std::printf("%s\n", qPrintable(mistake));
+}
+
+}  // namespace
