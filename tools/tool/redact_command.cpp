@@ -2,7 +2,7 @@
 #include <QFile>
 #include <QTextStream>
 
-#include "privacy/privacy.h"
+#include "privacy/redaction_stream.h"
 #include "subcommand.h"
 
 namespace {
@@ -45,24 +45,9 @@ int run(const QStringList& args) {
         err << "tarnwhistle-tool redact: cannot open standard input or output\n";
         return 1;
     }
-    if (whole) {
-        out.write(Privacy::redact(QString::fromUtf8(in.readAll())).toUtf8());
-        return 0;
-    }
-    while (!in.atEnd()) {
-        QByteArray line = in.readLine();
-        QByteArray ending;
-        if (line.endsWith('\n')) {
-            line.chop(1);
-            ending = "\n";
-            if (line.endsWith('\r')) {
-                line.chop(1);
-                ending = "\r\n";
-            }
-        } else {
-            ending = "\n";
-        }
-        out.write(Privacy::redact(QString::fromUtf8(line)).toUtf8() + ending);
+    if (!redactStream(in, out, whole)) {
+        err << "tarnwhistle-tool redact: cannot write standard output\n";
+        return 1;
     }
     return 0;
 }
