@@ -29,7 +29,8 @@ QString englishPattern() {
 }
 
 // German and Dutch forms: compound street name or name + type word, then the number;
-// then a German (5 digits) or Dutch (4 digits, 2 letters) postcode and the city.
+// then a postcode (German 5 digits, Swiss or Austrian 4, Dutch 4 digits and 2 letters) and the
+// city.
 QString germanicPattern() {
     const QString compound = QStringLiteral(
         R"(\p{Lu}[\p{L}\p{M}\-]{0,30}(?:straße|strasse|str\.|weg|platz|allee|gasse|damm|ufer|chaussee|straat|laan|gracht|plein|kade|singel|dijk|steeg))");
@@ -37,7 +38,7 @@ QString germanicPattern() {
         R"(%1 (?:Straße|Strasse|Str\.|Weg|Platz|Allee|Gasse|Damm|Ufer|Chaussee))")
                                  .arg(capWord);
     const QString number = QStringLiteral(R"( \d{1,4}(?: ?[a-zA-Z](?!\p{L}))?(?: ?- ?\d{1,4})?(?!\d))");
-    const QString postcode = QStringLiteral(R"((?:,? (?:\d{5}|\d{4} ?[A-Z]{2}) )") + cityName +
+    const QString postcode = QStringLiteral(R"((?:,? (?:\d{4} ?[A-Z]{2}|\d{4,5}) )") + cityName +
                              QStringLiteral(")?");
     return QStringLiteral(R"(\b(?:(?:Am|An der|Auf dem|Im|In der|Zum|Zur) )?(?:)") + compound + u'|' + separate + u')' + number + postcode;
 }
@@ -49,7 +50,7 @@ QString frenchPattern() {
     const QString word = QStringLiteral(R"((?:de|du|des|la|le|les|aux?|[ldLD]['’]\p{L}[\p{L}\p{M}\-]{0,30}|)") +
                          capWord + u')';
     return QStringLiteral(R"(\b\d{1,4}(?: ?(?:bis|ter))?,? (?i:%1)(?: %2){1,6})").arg(types, word) +
-           QStringLiteral(R"((?:,? \d{5} )") + cityName + QStringLiteral(")?");
+           QStringLiteral(R"((?:,? \d{4,5} )") + cityName + QStringLiteral(")?");
 }
 
 // Spanish, Catalan and Italian forms: type word first, then the name, then the number.

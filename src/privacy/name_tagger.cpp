@@ -182,6 +182,10 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
     auto givenNameAt = [&](size_t k) -> Span {
         if (k >= w.size() || !isCapitalised(w[k].text) || !isGiven(w[k].text, names))
             return std::nullopt;
+        // "Can" is a given name too; a function word only starts a name when it is one of the
+        // ambiguous names, which need a known family name after them.
+        const QString first = w[k].text.toString();
+        if (notNames().contains(first) && !ambiguousGivenNames().contains(first)) return std::nullopt;
         const size_t next = nextNameWord(w, k);
         if (next == 0) return std::nullopt;
         if (ambiguousGivenNames().contains(w[k].text.toString()) &&
