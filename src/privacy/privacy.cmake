@@ -6,3 +6,6 @@ if(TARGET tarnwhistle_privacy)
     target_include_directories(tarnwhistle_privacy PRIVATE ${PHONENUMBER_INCLUDE_DIR})
     target_link_libraries(tarnwhistle_privacy PUBLIC ${PHONENUMBER_LIBRARY} protobuf::libprotobuf)
 endif()
+
+# The name list built by scripts/setup.d/20-names; dataFilePath() finds it under the prefix.
+install(FILES ${TARNWHISTLE_BUILD_DATA_DIR}/person-names.txt DESTINATION share/tarnwhistle OPTIONAL)
