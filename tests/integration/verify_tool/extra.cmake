@@ -1,0 +1,2 @@
+# The tests run the built tool.
+add_dependencies(${target} tarnwhistle-tool)
