@@ -1,0 +1,70 @@
+#include "capture/accessibility_walk.h"
+
+#include <QSet>
+#include <QStringList>
+#include <deque>
+
+#include "capture/graphemes.h"
+
+namespace AccessibilityWalk {
+
+namespace {
+using Queue = std::deque<std::unique_ptr<AccessibleElement>>;
+
+// Children beyond what the node budget can ever visit are not fetched.
+void enqueueChildren(Queue& queue, AccessibleElement& element, int budgetLeft) {
+    const int room = budgetLeft - int(queue.size());
+    if (room <= 0) return;
+    for (auto& child : element.children(room))
+        if (child) queue.push_back(std::move(child));
+}
+}  // namespace
+
+QString textSample(std::unique_ptr<AccessibleElement> root, int maxChars, int maxNodes,
+                   const StopCheck& stop) {
+    if (!root) return {};
+    Queue queue;
+    queue.push_back(std::move(root));
+    QStringList pieces;
+    QSet<QString> taken;
+    int visited = 0;
+    qsizetype collected = 0;
+    while (!queue.empty() && visited < maxNodes && collected < maxChars && !stop()) {
+        std::unique_ptr<AccessibleElement> element = std::move(queue.front());
+        queue.pop_front();
+        ++visited;
+        const AccessibleElement::Kind kind = element->kind();
+        if (kind == AccessibleElement::Kind::secure) continue;
+        if (kind == AccessibleElement::Kind::text) {
+            const QString text = element->text().trimmed();
+            if (Graphemes::count(text) >= 2 && !taken.contains(text)) {
+                taken.insert(text);
+                const QString piece = Graphemes::left(text, pieceLimit);
+                pieces.append(piece);
+                collected += Graphemes::count(piece) + 1;
+            }
+        }
+        enqueueChildren(queue, *element, maxNodes - visited);
+    }
+    return Graphemes::left(pieces.join(QLatin1Char('\n')), maxChars);
+}
+
+std::optional<QString> webAreaAddress(std::unique_ptr<AccessibleElement> root, int maxNodes,
+                                      const StopCheck& stop) {
+    if (!root) return std::nullopt;
+    Queue queue;
+    queue.push_back(std::move(root));
+    int budget = std::max(0, maxNodes);
+    while (!queue.empty() && budget > 0 && !stop()) {
+        std::unique_ptr<AccessibleElement> element = std::move(queue.front());
+        queue.pop_front();
+        if (element->kind() == AccessibleElement::Kind::webArea) {
+            if (auto address = element->address()) return address;
+        }
+        --budget;
+        enqueueChildren(queue, *element, budget);
+    }
+    return std::nullopt;
+}
+
+}  // namespace AccessibilityWalk

@@ -1,0 +1,29 @@
+// The two bounded breadth-first walks of the accessibility reader.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "capture/accessible_element.h"
+
+namespace AccessibilityWalk {
+
+// Called before each element; true ends the walk with what was gathered (deadline passed,
+// the application stopped answering).
+using StopCheck = std::function<bool()>;
+
+// Distinct texts (at least 2 characters after trimming, each cut to 300 characters) of the
+// text elements under `root`, joined by line feeds and cut to `maxChars` characters. Visits at
+// most `maxNodes` elements; password fields and everything inside them are never read.
+QString textSample(std::unique_ptr<AccessibleElement> root, int maxChars, int maxNodes,
+                   const StopCheck& stop);
+
+// The address of the first web area under `root`, visiting at most `maxNodes` elements.
+std::optional<QString> webAreaAddress(std::unique_ptr<AccessibleElement> root, int maxNodes,
+                                      const StopCheck& stop);
+
+constexpr int pieceLimit = 300;
+
+}  // namespace AccessibilityWalk

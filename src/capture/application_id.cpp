@@ -1,0 +1,86 @@
+#include "capture/application_id.h"
+
+#include <QHash>
+
+namespace ApplicationId {
+
+namespace {
+// Linux identities, lower case, mapped to the identifiers the built-in tables use. Browsers
+// on the same engine share the browser's id so that address reading and exclusions apply.
+const QHash<QString, QString>& table() {
+    static const QHash<QString, QString> map = [] {
+        QHash<QString, QString> m;
+        auto add = [&m](std::initializer_list<const char*> keys, const char* id) {
+            for (const char* key : keys) m.insert(QString::fromLatin1(key), QString::fromLatin1(id));
+        };
+        add({"firefox", "firefox-esr", "org.mozilla.firefox"}, "org.mozilla.firefox");
+        add({"google-chrome", "google-chrome-stable", "com.google.chrome", "chromium",
+             "chromium-browser", "org.chromium.chromium"},
+            "com.google.Chrome");
+        add({"google-chrome-unstable", "google-chrome-beta"}, "com.google.Chrome.canary");
+        add({"brave-browser", "com.brave.browser"}, "com.brave.Browser");
+        add({"microsoft-edge", "microsoft-edge-stable", "com.microsoft.edge"},
+            "com.microsoft.edgemac");
+        add({"vivaldi", "vivaldi-stable", "com.vivaldi.vivaldi"}, "com.vivaldi.Vivaldi");
+        add({"opera", "com.opera.opera"}, "com.operasoftware.Opera");
+        add({"code", "code-oss", "com.visualstudio.code", "vscodium", "com.vscodium.codium"},
+            "com.microsoft.VSCode");
+        add({"slack", "com.slack.slack"}, "com.tinyspeck.slackmacgap");
+        add({"teams", "teams-for-linux", "microsoft teams - preview"}, "com.microsoft.teams");
+        add({"zoom", "us.zoom.zoom"}, "us.zoom.xos");
+        add({"discord", "com.discordapp.discord"}, "com.hnc.Discord");
+        add({"telegramdesktop", "telegram-desktop", "org.telegram.desktop"},
+            "ru.keepcoder.Telegram");
+        add({"whatsapp", "whatsapp-for-linux", "com.github.eneshecan.whatsappforlinux"},
+            "net.whatsapp.WhatsApp");
+        add({"1password"}, "com.1password.1password");
+        add({"bitwarden", "com.bitwarden.desktop"}, "com.bitwarden.desktop");
+        add({"obsidian", "md.obsidian"}, "md.obsidian");
+        add({"figma-linux", "io.github.figma_linux.figma_linux"}, "com.figma.Desktop");
+        add({"zed", "dev.zed.zed"}, "dev.zed.Zed");
+        add({"jetbrains-idea", "jetbrains-idea-ce", "com.jetbrains.intellij",
+             "com.jetbrains.intellij-community"},
+            "com.jetbrains.intellij");
+        add({"thunderbird", "org.mozilla.thunderbird", "evolution", "org.gnome.evolution"},
+            "com.apple.mail");
+        add({"gnome-terminal-server", "org.gnome.terminal", "xfce4-terminal", "konsole",
+             "org.kde.konsole", "xterm", "uxterm", "alacritty", "kitty", "tilix",
+             "com.gexperts.tilix", "org.gnome.console", "kgx"},
+            "com.apple.Terminal");
+        add({"nautilus", "org.gnome.nautilus", "thunar", "dolphin", "org.kde.dolphin", "nemo",
+             "pcmanfm"},
+            "com.apple.finder");
+        add({"gnome-calendar", "org.gnome.calendar"}, "com.apple.iCal");
+        add({"zoom-workplace"}, "us.zoom.xos");
+        return m;
+    }();
+    return map;
+}
+
+QString stripDesktopSuffix(const QString& id) {
+    return id.endsWith(QLatin1String(".desktop")) ? id.chopped(8) : id;
+}
+}  // namespace
+
+std::optional<QString> canonical(const QString& linuxIdentity) {
+    const QString key = stripDesktopSuffix(linuxIdentity.trimmed()).toLower();
+    if (key.isEmpty()) return std::nullopt;
+    auto it = table().constFind(key);
+    if (it == table().constEnd()) return std::nullopt;
+    return *it;
+}
+
+QString resolve(const Identity& identity) {
+    const QString desktop = stripDesktopSuffix(identity.desktopId.trimmed());
+    for (const QString& part : {identity.gtkApplicationId, desktop, identity.wmClass,
+                                identity.wmInstance}) {
+        if (auto id = canonical(part)) return *id;
+    }
+    for (const QString& part : {identity.gtkApplicationId.trimmed(), desktop,
+                                identity.wmClass.trimmed(), identity.wmInstance.trimmed()}) {
+        if (!part.isEmpty()) return part;
+    }
+    return {};
+}
+
+}  // namespace ApplicationId

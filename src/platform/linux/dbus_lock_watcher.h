@@ -1,0 +1,35 @@
+// Screen lock and sleep from D-Bus: the screensaver's ActiveChanged (freedesktop and GNOME
+// names) on the session bus, logind's PrepareForSleep and our session's Lock/Unlock on the
+// system bus. A bus or service that is missing is simply not watched. Main thread.
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+
+class DBusLockWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit DBusLockWatcher(QObject* parent = nullptr);
+    ~DBusLockWatcher() override;
+
+    void start();
+    void stop();
+
+signals:
+    void locked();
+    void unlocked();
+    void willSleep();
+    void didWake();
+
+private slots:
+    void screenSaverActiveChanged(bool active);
+    void prepareForSleep(bool sleeping);
+    void sessionLock();
+    void sessionUnlock();
+
+private:
+    void watchSession(const QString& path);
+    bool started_ = false;
+    QString sessionPath_;
+};

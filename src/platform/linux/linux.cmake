@@ -1,0 +1,11 @@
+# The Linux X11 desktop backend: xcb (XInput2, XFixes, MIT-SCREEN-SAVER, Composite), AT-SPI,
+# QtDBus and Tesseract.
+pkg_check_modules(TARNWHISTLE_LINUX_DEPS REQUIRED IMPORTED_TARGET GLOBAL
+    xcb xcb-xinput xcb-xfixes xcb-screensaver xcb-composite atspi-2 gobject-2.0 glib-2.0 tesseract)
+file(GLOB PLATFORM_LINUX_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/*.h)
+add_library(tarnwhistle_platform_linux STATIC ${PLATFORM_LINUX_SOURCES})
+target_include_directories(tarnwhistle_platform_linux PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tarnwhistle_platform_linux
+    PUBLIC tarnwhistle_capture Qt6::Core Qt6::DBus Qt6::Gui
+    PRIVATE PkgConfig::TARNWHISTLE_LINUX_DEPS)

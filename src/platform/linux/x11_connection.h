@@ -1,0 +1,63 @@
+// One connection to the X server with the helpers the desktop backend needs: interned atoms,
+// property reads, and delivery of events on the thread that owns it (through a socket
+// notifier). libxcb is thread-safe, but each thread that reads keeps its own connection so
+// that events never wait in a queue nobody reads.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <xcb/xcb.h>
+
+class QSocketNotifier;
+
+class X11Connection : public QObject {
+    Q_OBJECT
+public:
+    // Opens a connection to $DISPLAY; check ok().
+    explicit X11Connection(QObject* parent = nullptr);
+    ~X11Connection() override;
+
+    bool ok() const { return connection_ != nullptr; }
+    xcb_connection_t* raw() const { return connection_; }
+    xcb_window_t root() const { return root_; }
+    xcb_screen_t* screen() const { return screen_; }
+
+    xcb_atom_t atom(const char* name);
+    QString atomName(xcb_atom_t atom);
+
+    // A property's raw bytes (of any type when `type` is XCB_ATOM_ANY); nullopt when unset.
+    std::optional<QByteArray> property(xcb_window_t window, xcb_atom_t property,
+                                       xcb_atom_t type = XCB_ATOM_ANY, bool remove = false);
+    std::optional<quint32> cardinal(xcb_window_t window, const char* name);
+    std::optional<xcb_window_t> windowProperty(xcb_window_t window, const char* name);
+    QVector<xcb_window_t> windowList(xcb_window_t window, const char* name);
+    // _NET_WM_NAME, else WM_NAME; empty when neither is set.
+    QString title(xcb_window_t window);
+
+    // Starts delivering events to `handler` from this thread's event loop.
+    void watchEvents(std::function<void(xcb_generic_event_t*)> handler);
+    // Handles events that an earlier reply wait already read off the socket.
+    void drainEvents();
+
+private:
+    xcb_connection_t* connection_ = nullptr;
+    xcb_screen_t* screen_ = nullptr;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    QHash<QByteArray, xcb_atom_t> atoms_;
+    QHash<xcb_atom_t, QString> names_;
+    QSocketNotifier* notifier_ = nullptr;
+    std::function<void(xcb_generic_event_t*)> handler_;
+};
+
+// Frees an xcb reply or event when it goes out of scope.
+struct XcbFree {
+    void operator()(void* p) const { free(p); }
+};
+template <typename T>
+using XcbPtr = std::unique_ptr<T, XcbFree>;

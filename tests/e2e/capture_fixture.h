@@ -1,0 +1,47 @@
+// The real Linux backend, the capture loop and a signal engine whose signals are recorded,
+// wired as in the agent. The engine's clock is the real one plus a skew the test can push
+// forward, so dwell times need no waiting.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <memory>
+#include <vector>
+
+#include "capture/capture.h"
+#include "capture/qt_capture_scheduler.h"
+#include "desktop_driver.h"
+#include "platform/linux/linux_desktop_backend.h"
+#include "signals/event_log.h"
+#include "signals/signal_engine.h"
+
+class CaptureOnDesktop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // A Capture that treats `ownPid` as the agent's own process.
+    void makeCapture(qint64 ownPid = QCoreApplication::applicationPid());
+    TimePoint now() const { return Time::now() + skew_; }
+    void advance(double seconds) { skew_ += seconds; }
+
+    std::vector<Signal> signalsOf(const QString& type) const;
+    bool waitForSignal(const QString& type, int timeoutMs = 10000);
+    bool logged(EventKind kind) const;
+    static QString text(const Signal& signal, const QString& key);
+    static qint64 integer(const Signal& signal, const QString& key);
+    // Runs `work` on the window-poll worker and waits for it, event loop running.
+    bool onPollWorker(const std::function<void()>& work, int timeoutMs = 10000);
+
+    static LinuxDesktopBackend* backend_;
+    static QtCaptureScheduler* scheduler_;
+    DeploymentConfig config_;
+    EventLog events_;
+    std::unique_ptr<SignalEngine> engine_;
+    std::unique_ptr<Capture> capture_;
+    std::vector<Signal> recorded_;
+    double skew_ = 0;
+};

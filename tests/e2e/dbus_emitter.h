@@ -1,0 +1,31 @@
+// Plays a desktop service on a bus for the tests: owns its well-known name (so watchers that
+// filter by sender accept it), emits its signals, and answers logind's GetSessionByPID.
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QObject>
+#include <QString>
+
+class DBusEmitter : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    // `system` picks the stand-in system bus; otherwise the session bus.
+    DBusEmitter(bool system, const QString& serviceName);
+    ~DBusEmitter() override;
+    bool ok() const { return owned_; }
+
+    bool emitBool(const QString& path, const QString& interface, const QString& name, bool value);
+    bool emitPlain(const QString& path, const QString& interface, const QString& name);
+
+    static constexpr const char* sessionPath = "/org/freedesktop/login1/session/_31";
+
+public slots:
+    QDBusObjectPath GetSessionByPID(uint pid);
+
+private:
+    QString connectionName_;
+    QDBusConnection bus_;
+    bool owned_ = false;
+};
