@@ -194,7 +194,10 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         return std::make_pair(k, extended(w, next, names));
     };
     auto titledNameAt = [&](size_t k) -> Span {
-        if (k + 1 >= w.size() || !isNameWord(w[k + 1].text)) return std::nullopt;
+        // "Prof. Dr. Weber": the name follows the last title.
+        if (k + 1 >= w.size() || !isNameWord(w[k + 1].text) ||
+            titles().contains(w[k + 1].text.toString()))
+            return std::nullopt;
         const bool title = titles().contains(w[k].text.toString());
         if (!(title && joinedAfterTitle(w[k + 1].gapBefore, false)) &&
             !(w[k].text == u"M" && joinedAfterTitle(w[k + 1].gapBefore, true)))

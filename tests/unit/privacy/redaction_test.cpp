@@ -82,6 +82,7 @@ TEST(Redaction, NamesNeedContext) {
     EXPECT_EQ(tagged("Anna The Great"), QStringList());
     EXPECT_EQ(tagged("Jonas van der Berg's laptop"), QStringList{"Jonas van der Berg"});
     EXPECT_EQ(tagged("Dr. Quimby and M. Durand, but not M Durand"), (QStringList{"Quimby", "Durand"}));
+    EXPECT_EQ(tagged("Prof. Dr. Quimby"), QStringList{"Quimby"});
     EXPECT_EQ(tagged("Hi Anna! Hi Will!"), QStringList{"Anna"});
     EXPECT_EQ(tagged("Anna\nSchmidt"), QStringList());
     EXPECT_EQ(tagged("ANNA SCHMIDT"), QStringList());
