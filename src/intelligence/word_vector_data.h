@@ -3,7 +3,9 @@
 
 #include <QString>
 
+#include "privacy/data_files.h"
+
 inline constexpr const char* wordVectorFileName = "word-vectors.bin";
 
 // The file beside the program (install prefix or build tree); empty when there is none.
-QString wordVectorFilePath();
+inline QString wordVectorFilePath() { return dataFilePath(QString::fromLatin1(wordVectorFileName)); }
