@@ -1,0 +1,116 @@
+// A signal engine on virtual time with a recording sink, a held-back rule classifier and its
+// own event log, for deterministic tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "signals/signal_engine_replay.h"
+
+// 2026-03-03T09:00:00Z, a Tuesday.
+inline constexpr TimePoint kNine = 1772528400;
+// Seconds since 1970 of hh:mm:ss UTC on that day.
+inline TimePoint at(int h, int m, double s = 0) { return kNine + (h - 9) * 3600 + m * 60 + s; }
+
+// Runs a test in a given time zone and restores the previous one.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) previous_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        if (previous_.empty()) {
+            unsetenv("TZ");
+        } else {
+            setenv("TZ", previous_.c_str(), 1);
+        }
+        tzset();
+    }
+
+private:
+    std::string previous_;
+};
+
+class EngineHarness : public ::testing::Test {
+public:
+    static WindowObservation window(const QString& bundle, const QString& title,
+                                    std::optional<QString> url = std::nullopt,
+                                    std::optional<QString> document = std::nullopt) {
+        return WindowObservation{bundle, bundle.section('.', -1), title, std::move(url),
+                                 std::move(document)};
+    }
+
+protected:
+    EngineHarness() : zone_("UTC") {
+        time.advanceTo(at(9, 0));
+        engine = std::make_unique<SignalEngine>(time.clock());
+        engine->makeTimer = time.timers();
+        engine->classify = classifier.function();
+        engine->configProvider = [this] { return config; };
+        engine->sink = [this](const Signal& s) { emitted.push_back(s); };
+        engine->events = &log;
+        config.salt = QStringLiteral("0123456789abcdef0123456789abcdef");
+    }
+
+    // Moves the clock to `t`, firing due typing timers on the way.
+    void advance(TimePoint t) { time.advanceTo(t); }
+    SignalEngine& e() { return *engine; }
+
+    std::vector<Signal> ofType(const QString& type) const {
+        std::vector<Signal> out;
+        for (const Signal& s : emitted) {
+            if (s.type == type) out.push_back(s);
+        }
+        return out;
+    }
+    std::vector<QString> types() const {
+        std::vector<QString> out;
+        for (const Signal& s : emitted) out.push_back(s.type);
+        return out;
+    }
+    static qint64 integer(const Signal& s, const char* key) {
+        const auto it = s.fields.find(QString::fromLatin1(key));
+        return it != s.fields.end() && it->second.integer() ? *it->second.integer() : -999999;
+    }
+    static QString text(const Signal& s, const char* key) {
+        const auto it = s.fields.find(QString::fromLatin1(key));
+        return it != s.fields.end() && it->second.string() ? *it->second.string() : QString();
+    }
+    static bool isNull(const Signal& s, const char* key) {
+        const auto it = s.fields.find(QString::fromLatin1(key));
+        return it != s.fields.end() && it->second.isNull();
+    }
+    static double number(const Signal& s, const char* key) {
+        const auto it = s.fields.find(QString::fromLatin1(key));
+        return it != s.fields.end() && it->second.number() ? *it->second.number() : -1;
+    }
+
+    // Activation followed by the capture loop's immediate poll, at time t.
+    void focus(TimePoint t, const WindowObservation& obs) {
+        advance(t);
+        e().appActivated(obs.bundleId, obs.appName);
+        e().windowObserved(obs);
+    }
+    void keys(TimePoint from, int count, double gap, bool backspace = false) {
+        for (int i = 0; i < count; ++i) {
+            advance(from + i * gap);
+            e().key(backspace, false);
+        }
+    }
+    void tickAt(TimePoint t) {
+        advance(t);
+        e().tick();
+    }
+
+    ScopedTimeZone zone_;
+    VirtualTime time;
+    DeferredRuleClassifier classifier;
+    EventLog log;
+    DeploymentConfig config;
+    std::vector<Signal> emitted;
+    std::unique_ptr<SignalEngine> engine;
+};
