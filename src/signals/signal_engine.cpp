@@ -1,12 +1,12 @@
 #include "signals/signal_engine.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <cmath>
 #include <pwd.h>
 #include <unistd.h>
 
 #include "config/config_store.h"
+#include "intelligence/classifier.h"
+#include "storage/store.h"
 #include "signals/ulid.h"
 
 QString rawValue(Presence presence) {
@@ -27,17 +27,6 @@ QString loginName() {
 
 }  // namespace
 
-// Answers on the next turn of the event loop, as a real classifier would.
-static void answerLater(std::optional<Classification> answer, SignalEngine::ClassifyDone done) {
-    if (auto* app = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(
-            app, [answer = std::move(answer), done = std::move(done)] { done(answer); },
-            Qt::QueuedConnection);
-    } else {
-        done(answer);
-    }
-}
-
 std::shared_ptr<OneShotTimer> makeQtOneShotTimer(double seconds, std::function<void()> action);
 
 SignalEngine& SignalEngine::shared() {
@@ -49,10 +38,12 @@ SignalEngine::SignalEngine() : SignalEngine(Time::now) {}
 
 SignalEngine::SignalEngine(std::function<TimePoint()> clock)
     : configProvider([] { return ConfigStore::shared().config(); }),
-      sink([](const Signal&) {}),
+      sink([](const Signal& signal) { Store::shared().insert(signal); }),
       now(std::move(clock)),
-      classify([](const QString&, const CategoryList&, const std::optional<QString>& rule, bool,
-                  ClassifyDone done) { answerLater(ruleOnly(rule), std::move(done)); }),
+      classify([](const QString& text, const CategoryList& labels,
+                  const std::optional<QString>& rule, bool useLanguageModel, ClassifyDone done) {
+          Classifier::shared().classify(text, labels, rule, useLanguageModel, std::move(done));
+      }),
       makeTimer(makeQtOneShotTimer),
       userPrincipal(loginName()),
       events(&EventLog::shared()),
@@ -141,8 +132,8 @@ void SignalEngine::tick() {
     const QString today = dayString(t);
     if (today != dayKey) dayRollover(t, today);
     if (episode) {
-        const DeploymentConfig cfg = configProvider();
-        if (presence != Presence::active && t - presenceSince >= double(cfg.episodeGapSeconds)) {
+        if (presence != Presence::active &&
+            t - presenceSince >= double(configProvider().episodeGapSeconds)) {
             closeEpisode(presenceSince, QStringLiteral("idle"));
             return;
         }

@@ -1,4 +1,6 @@
 // Typing bursts, intensity buckets and input while an excluded application or window is in front.
+#include <QTest>
+
 #include "engine_harness.h"
 
 namespace {
@@ -143,6 +145,24 @@ TEST_F(Input, InputInAnExcludedWindowIsNotNoticedButEndsIdle) {
     focus(at(9, 7, 2), kEditor);
     e().scroll();  // ... so this one counts
     EXPECT_EQ(e().bScrolls, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The default timer is a real one on the event loop: the burst still ends two seconds later.
+TEST(DefaultTypingTimer, EndsTheBurstThroughTheEventLoop) {
+    SignalEngine engine([] { return kNine; });
+    EventLog log;
+    engine.events = &log;
+    engine.sink = [](const Signal&) {};
+    engine.configProvider = [] { return DeploymentConfig(); };
+    engine.start();
+    engine.key(false, false);
+    ASSERT_TRUE(engine.typing);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !engine.typing; }, 10000));
+    EXPECT_EQ(log.events().front().kind, EventKind::typingPaused);
 }
 
 }  // namespace
