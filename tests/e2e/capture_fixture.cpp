@@ -3,11 +3,11 @@
 #include <atomic>
 
 LinuxDesktopBackend* CaptureOnDesktop::backend_ = nullptr;
-QtCaptureScheduler* CaptureOnDesktop::scheduler_ = nullptr;
+SkewedScheduler* CaptureOnDesktop::scheduler_ = nullptr;
 
 void CaptureOnDesktop::SetUpTestSuite() {
     backend_ = new LinuxDesktopBackend;
-    scheduler_ = new QtCaptureScheduler;
+    scheduler_ = new SkewedScheduler;
 }
 
 void CaptureOnDesktop::TearDownTestSuite() {
@@ -19,6 +19,7 @@ void CaptureOnDesktop::TearDownTestSuite() {
 
 void CaptureOnDesktop::SetUp() {
     ASSERT_TRUE(backend_->ok()) << "no X server: run inside scripts/desktop";
+    scheduler_->skew = 0;
     config_.enabledSignals[QStringLiteral("input.pattern")] = true;
     engine_ = std::make_unique<SignalEngine>([this] { return now(); });
     engine_->now = [this] { return now(); };

@@ -16,6 +16,13 @@
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 
+// The real scheduler on a clock the test can push forward, shared with the engine.
+class SkewedScheduler : public QtCaptureScheduler {
+public:
+    TimePoint now() override { return Time::now() + skew; }
+    double skew = 0;
+};
+
 class CaptureOnDesktop : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -25,8 +32,8 @@ protected:
 
     // A Capture that treats `ownPid` as the agent's own process.
     void makeCapture(qint64 ownPid = QCoreApplication::applicationPid());
-    TimePoint now() const { return Time::now() + skew_; }
-    void advance(double seconds) { skew_ += seconds; }
+    TimePoint now() const { return scheduler_->now(); }
+    void advance(double seconds) { scheduler_->skew += seconds; }
 
     std::vector<Signal> signalsOf(const QString& type) const;
     bool waitForSignal(const QString& type, int timeoutMs = 10000);
@@ -37,11 +44,10 @@ protected:
     bool onPollWorker(const std::function<void()>& work, int timeoutMs = 10000);
 
     static LinuxDesktopBackend* backend_;
-    static QtCaptureScheduler* scheduler_;
+    static SkewedScheduler* scheduler_;
     DeploymentConfig config_;
     EventLog events_;
     std::unique_ptr<SignalEngine> engine_;
     std::unique_ptr<Capture> capture_;
     std::vector<Signal> recorded_;
-    double skew_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 
 namespace {
 const QString login1 = QStringLiteral("org.freedesktop.login1");
@@ -33,7 +34,16 @@ void DBusLockWatcher::start() {
     if (!system.isConnected()) return;
     system.connect(login1, login1Path, managerInterface, QStringLiteral("PrepareForSleep"), this,
                    SLOT(prepareForSleep(bool)));
+    login1Watcher_ = new QDBusServiceWatcher(login1, system,
+                                             QDBusServiceWatcher::WatchForRegistration, this);
+    connect(login1Watcher_, &QDBusServiceWatcher::serviceRegistered, this,
+            &DBusLockWatcher::askForSession);
+    askForSession();
+}
+
+void DBusLockWatcher::askForSession() {
     // Only our own session's lock matters; ask logind which one that is.
+    QDBusConnection system = QDBusConnection::systemBus();
     QDBusMessage ask = QDBusMessage::createMethodCall(login1, login1Path, managerInterface,
                                                       QStringLiteral("GetSessionByPID"));
     ask << quint32(QCoreApplication::applicationPid());
@@ -46,6 +56,7 @@ void DBusLockWatcher::start() {
 }
 
 void DBusLockWatcher::watchSession(const QString& path) {
+    unwatchSession();
     sessionPath_ = path;
     QDBusConnection system = QDBusConnection::systemBus();
     system.connect(login1, path, sessionInterface, QStringLiteral("Lock"), this,
@@ -64,6 +75,13 @@ void DBusLockWatcher::stop() {
     QDBusConnection system = QDBusConnection::systemBus();
     system.disconnect(login1, login1Path, managerInterface, QStringLiteral("PrepareForSleep"),
                       this, SLOT(prepareForSleep(bool)));
+    delete login1Watcher_;
+    login1Watcher_ = nullptr;
+    unwatchSession();
+}
+
+void DBusLockWatcher::unwatchSession() {
+    QDBusConnection system = QDBusConnection::systemBus();
     if (!sessionPath_.isEmpty()) {
         system.disconnect(login1, sessionPath_, sessionInterface, QStringLiteral("Lock"), this,
                           SLOT(sessionLock()));

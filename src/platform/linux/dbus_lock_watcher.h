@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+class QDBusServiceWatcher;
+
 class DBusLockWatcher : public QObject {
     Q_OBJECT
 public:
@@ -29,7 +31,10 @@ private slots:
     void sessionUnlock();
 
 private:
+    void askForSession();
     void watchSession(const QString& path);
+    void unwatchSession();
     bool started_ = false;
+    QDBusServiceWatcher* login1Watcher_ = nullptr;  // logind may (re)start after us
     QString sessionPath_;
 };

@@ -6,6 +6,10 @@ namespace {
 constexpr uint32_t keysymBackSpace = 0xff08;
 constexpr uint32_t keysymV = 0x0056, keysymv = 0x0076;
 constexpr uint32_t keysymControlL = 0xffe3, keysymControlR = 0xffe4;
+// Shift, Control, Caps Lock, Meta, Alt, Super, Hyper; ISO level shifts; Mode_switch.
+bool isModifier(uint32_t sym) {
+    return (sym >= 0xffe1 && sym <= 0xffee) || (sym >= 0xfe01 && sym <= 0xfe0f) || sym == 0xff7e;
+}
 }  // namespace
 
 X11InputMonitor::X11InputMonitor(X11Connection& connection, QObject* parent)
@@ -53,6 +57,7 @@ void X11InputMonitor::readKeyboardMapping() {
     backspaceKeys_.clear();
     vKeys_.clear();
     controlKeys_.clear();
+    modifierKeys_.clear();
     const xcb_setup_t* setup = xcb_get_setup(x_.raw());
     const uint8_t first = setup->min_keycode;
     const int count = setup->max_keycode - setup->min_keycode + 1;
@@ -68,6 +73,7 @@ void X11InputMonitor::readKeyboardMapping() {
             if (sym == keysymBackSpace) backspaceKeys_.insert(code);
             if (i < 2 && (sym == keysymV || sym == keysymv)) vKeys_.insert(code);
             if (sym == keysymControlL || sym == keysymControlR) controlKeys_.insert(code);
+            if (i == 0 && isModifier(sym)) modifierKeys_.insert(code);
         }
     }
 }
@@ -86,6 +92,8 @@ bool X11InputMonitor::handle(xcb_generic_event_t* event) {
     switch (ge->event_type) {
         case XCB_INPUT_RAW_KEY_PRESS: {
             if (controlKeys_.contains(detail)) pressedControls_.insert(detail);
+            // A modifier on its own is not a key press, as with a global key-down monitor.
+            if (modifierKeys_.contains(detail)) break;
             InputEvent e;
             e.kind = InputEvent::Kind::keyDown;
             e.isBackspace = backspaceKeys_.contains(detail);

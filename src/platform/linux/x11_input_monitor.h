@@ -1,6 +1,7 @@
 // Counts input through XInput2 raw events on the root window: key presses, buttons 1 and 3,
 // and buttons 4-7 as scroll, from every device including XTEST ones. Of a key only two facts
-// leave: whether it was BackSpace, and whether it was V with Control held. Control is followed
+// leave: whether it was BackSpace, and whether it was V with Control held. Modifier keys on
+// their own are not key presses. Control is followed
 // through a set of pressed keys, so a repeated release is harmless.
 #pragma once
 
@@ -31,6 +32,6 @@ private:
     X11Connection& x_;
     uint8_t opcode_ = 0;
     bool installed_ = false;
-    QSet<uint32_t> backspaceKeys_, vKeys_, controlKeys_;
+    QSet<uint32_t> backspaceKeys_, vKeys_, controlKeys_, modifierKeys_;
     QSet<uint32_t> pressedControls_;
 };

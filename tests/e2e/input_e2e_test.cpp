@@ -1,0 +1,105 @@
+// Keys, clicks, scrolls, copy and paste from real input (XTEST) into real applications.
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "capture_fixture.h"
+
+using DesktopDriver::App;
+using DesktopDriver::xdotool;
+
+namespace {
+const QString mousepadId = QStringLiteral("org.xfce.mousepad");
+const QString qtId = QStringLiteral("tarnwhistle-e2e-window");
+QString qtWindow() { return QStringLiteral(E2E_QT_WINDOW); }
+}  // namespace
+
+TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
+    App mousepad(QStringLiteral("mousepad"), {});
+    ASSERT_TRUE(mousepad.started());
+    ASSERT_TRUE(mousepad.activate());
+    makeCapture();
+    capture_->start();
+    ASSERT_TRUE(capture_->inputMonitorInstalled());
+
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
+             QStringLiteral("hello world")});
+    xdotool({QStringLiteral("key"), QStringLiteral("BackSpace")});
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), mousepad.windowArg(),
+             QStringLiteral("200"), QStringLiteral("200"), QStringLiteral("click"),
+             QStringLiteral("1"), QStringLiteral("click"), QStringLiteral("4"),
+             QStringLiteral("click"), QStringLiteral("5")});
+    // 11 letters, BackSpace and V; Control alone is no key press.
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys == 13; }))
+        << engine_->bKeys;
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bClicks == 1; }));
+    EXPECT_EQ(engine_->bScrolls, 1);  // one gesture
+    EXPECT_TRUE(logged(EventKind::pasteDetected));
+    EXPECT_EQ(engine_->burstBackspaces, 1);
+
+    capture_->stop(QStringLiteral("quit"));
+    const auto intensity = signalsOf(QStringLiteral("activity.intensity"));
+    ASSERT_EQ(intensity.size(), 1u);
+    EXPECT_EQ(integer(intensity[0], QStringLiteral("keystrokes")), 13);
+    EXPECT_EQ(integer(intensity[0], QStringLiteral("clicks")), 1);
+    EXPECT_EQ(integer(intensity[0], QStringLiteral("scroll_events")), 1);
+    EXPECT_EQ(signalsOf(QStringLiteral("input.pattern")).size(), 1u);
+
+    // Paused: the monitor stays installed, but nothing reaches the engine.
+    recorded_.clear();
+    capture_->start();
+    config_.paused = true;
+    const qint64 before = engine_->bKeys;
+    xdotool({QStringLiteral("type"), QStringLiteral("xyz")});
+    DesktopDriver::spin(500);
+    EXPECT_EQ(engine_->bKeys, before);
+}
+
+TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) {
+    App mousepad(QStringLiteral("mousepad"), {});
+    App qt(qtWindow(), {QStringLiteral("Target"), QStringLiteral("Paste here")});
+    ASSERT_TRUE(mousepad.started() && qt.started());
+    ASSERT_TRUE(mousepad.activate());
+    makeCapture();
+    capture_->start();
+
+    xdotool({QStringLiteral("type"), QStringLiteral("handover words")});
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("ctrl+c")});
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->lastCopy.has_value(); }));
+    EXPECT_EQ(engine_->lastCopy->type, QStringLiteral("text"));
+    EXPECT_EQ(engine_->lastCopy->bundle, mousepadId);
+    ASSERT_TRUE(qt.activate());
+    ASSERT_TRUE(DesktopDriver::waitUntil(
+        [&] { return engine_->focusApp && engine_->focusApp->bundle == qtId; }));
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
+    ASSERT_TRUE(waitForSignal(QStringLiteral("handover")));
+    Signal handover = signalsOf(QStringLiteral("handover")).back();
+    EXPECT_EQ(text(handover, QStringLiteral("from_bundle_id")), mousepadId);
+    EXPECT_EQ(text(handover, QStringLiteral("to_bundle_id")), qtId);
+    EXPECT_EQ(text(handover, QStringLiteral("payload_type")), QStringLiteral("text"));
+
+    // An image put on the clipboard while mousepad is in front.
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("picture.png"));
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(png));
+    ASSERT_TRUE(mousepad.activate());
+    ASSERT_TRUE(DesktopDriver::waitUntil(
+        [&] { return engine_->focusApp && engine_->focusApp->bundle == mousepadId; }));
+    DesktopDriver::run(QStringLiteral("xclip"),
+                       {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                        QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-i"),
+                        png});
+    ASSERT_TRUE(DesktopDriver::waitUntil(
+        [&] { return engine_->lastCopy && engine_->lastCopy->type == QStringLiteral("image"); }));
+    ASSERT_TRUE(qt.activate());
+    ASSERT_TRUE(DesktopDriver::waitUntil(
+        [&] { return engine_->focusApp && engine_->focusApp->bundle == qtId; }));
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
+    ASSERT_TRUE(DesktopDriver::waitUntil(
+        [&] { return signalsOf(QStringLiteral("handover")).size() == 2; }));
+    handover = signalsOf(QStringLiteral("handover")).back();
+    EXPECT_EQ(text(handover, QStringLiteral("payload_type")), QStringLiteral("image"));
+    EXPECT_EQ(text(handover, QStringLiteral("from_bundle_id")), mousepadId);
+}
