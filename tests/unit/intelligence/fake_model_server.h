@@ -2,10 +2,8 @@
 // GET /api/tags and POST /api/chat. Each endpoint can answer, fail or stay silent.
 #pragma once
 
-#include <QByteArray>
 #include <QJsonObject>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QUrl>
 #include <vector>
 
@@ -13,13 +11,13 @@ class FakeModelServer : public QObject {
 public:
     enum class Mode { answer, fail, silent };
     struct Request {
-        QByteArray method;
         QByteArray path;
         QJsonObject body;
     };
 
     FakeModelServer();
-    QUrl url() const;
+    QUrl url() const { return QUrl(QString("http://127.0.0.1:%1").arg(server_.serverPort())); }
+    int count(const QByteArray& path) const;
 
     QByteArray tagsBody = R"({"models":[{"name":"tiny:1b"},{"name":"other:7b"}]})";
     Mode tagsMode = Mode::answer;
@@ -27,11 +25,7 @@ public:
     Mode chatMode = Mode::answer;
     std::vector<Request> requests;
 
-    int count(const QByteArray& path) const;
-
 private:
     void readFrom(QTcpSocket* socket);
-    void respond(QTcpSocket* socket, const Request& request);
-
     QTcpServer server_;
 };
