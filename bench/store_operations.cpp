@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include "signals/ulid.h"
@@ -77,10 +76,4 @@ BENCHMARK(BM_DueBatchesOf10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
