@@ -6,11 +6,12 @@ QString SignalEngine::focusName() const { return focusApp ? focusApp->name : QSt
 
 void SignalEngine::appActivated(const QString& bundleId, const QString& name) {
     const TimePoint t = now();
-    if (focusApp && focusApp->bundle == bundleId) return;
-    events->log(EventKind::appActivated, name);
     const DeploymentConfig cfg = configProvider();
     const bool excluded = Privacy::isExcludedApp(bundleId, cfg);
+    // Whatever else happens, input is not noticed while an excluded application is in front.
     excludedAppInFront = excluded;
+    if (focusApp && focusApp->bundle == bundleId) return;
+    events->log(EventKind::appActivated, name);
     if (presence != Presence::active) {
         // The application in front while the user is away is the one resumed later.
         if (excluded) {

@@ -167,7 +167,17 @@ std::optional<std::vector<TraceCall>> parseTrace(const QByteArray& text, QString
             if (error) *error = QStringLiteral("line %1: %2").arg(i + 1).arg(problem);
             return std::nullopt;
         }
-        if (call) calls.push_back(std::move(*call));
+        if (call && !calls.empty() && call->t < calls.back().t) {
+            if (error) {
+                *error = QStringLiteral("line %1: time goes back (the trace must be in time order)")
+                             .arg(i + 1);
+            }
+            return std::nullopt;
+        }
+        if (call) {
+            call->line = i + 1;
+            calls.push_back(std::move(*call));
+        }
     }
     return calls;
 }

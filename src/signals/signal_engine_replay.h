@@ -48,6 +48,7 @@ struct TraceCall {
     bool isBackspace = false;
     bool isPaste = false;
     TimePoint since = 0;
+    qsizetype line = 0;  // where the call stood in its trace, for messages
 
     static QString name(Op op);
     static std::optional<Op> opNamed(const QString& name);
@@ -60,7 +61,8 @@ struct TraceCall {
 // empty for blank and comment lines.
 bool parseTraceLine(const QByteArray& line, std::optional<TraceCall>& out, QString* error);
 
-// Parses a whole trace; on the first malformed line returns nullopt with "line N: ..." in `error`.
+// Parses a whole trace; on the first malformed line, or one earlier than the line before, returns
+// nullopt with "line N: ..." in `error`.
 std::optional<std::vector<TraceCall>> parseTrace(const QByteArray& text, QString* error);
 
 // A clock and one-shot timers that move only when told to.

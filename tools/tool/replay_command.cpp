@@ -132,13 +132,9 @@ int run(const QStringList& args) {
         const QByteArray line = signal.jsonString().toUtf8() + '\n';
         fwrite(line.constData(), 1, size_t(line.size()), stdout);
     });
-    // Line numbers for errors: count only the calls, which parseTrace kept in order.
-    int index = 0;
     for (const TraceCall& call : *calls) {
-        ++index;
         if (!replayer.apply(call, &problem)) {
-            err << "replay: call " << index << " (" << TraceCall::name(call.op) << "): " << problem
-                << "\n";
+            err << "replay: line " << call.line << ": " << problem << "\n";
             return 1;
         }
     }

@@ -57,6 +57,7 @@ TEST(Replay, MalformedLinesAreReportedWithTheirNumber) {
         {"{\"t\":1,\"call\":\"key\",\"isPaste\":1}", "line 1: \"isPaste\" must be true or false"},
         {"[1,2]", "line 1: not a JSON object"},
         {"{\"t\":1,", "line 1: not JSON"},
+        {"{\"t\":2,\"call\":\"tick\"}\n{\"t\":1,\"call\":\"tick\"}", "line 2: time goes back"},
     };
     for (const auto& [trace, message] : cases) {
         QString error;
