@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "intelligence/stop_words.h"
+#include "intelligence/words.h"
 
 namespace {
 
@@ -64,18 +65,9 @@ const std::vector<EmbeddingClassifier::Vector>& EmbeddingClassifier::labelVector
 QSet<QString> EmbeddingClassifier::words(const QString& text) {
     QSet<QString> result;
     const auto& stop = StopWords::classifier();
-    QString token;
-    auto take = [&] {
-        if (token.size() >= 3 && !stop.contains(token)) result.insert(token);
-        token.clear();
-    };
-    for (const QChar c : text) {
-        if (c.isLetter())
-            token.append(c.toLower());
-        else
-            take();
-    }
-    take();
+    forEachWord(text, [&](const QString& w) {
+        if (w.size() >= 3 && !stop.contains(w)) result.insert(w);
+    });
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "intelligence/word_vector_embedding.h"
 
 #include "intelligence/stop_words.h"
+#include "intelligence/words.h"
 
 std::unique_ptr<WordVectorEmbedding> WordVectorEmbedding::open(const QString& path) {
     std::shared_ptr<const WordVectors> vectors = WordVectors::open(path);
@@ -13,23 +14,13 @@ std::optional<std::vector<double>> WordVectorEmbedding::vector(const QString& te
     std::vector<double> sum(size_t(dims), 0.0);
     int found = 0;
     const auto& stop = StopWords::sentence();
-    QString token;
-    auto take = [&] {
-        if (!token.isEmpty() && !stop.contains(token)) {
-            if (auto row = vectors_->row(token.toUtf8())) {
-                vectors_->addRow(*row, sum.data());
-                ++found;
-            }
+    forEachWord(text, [&](const QString& w) {
+        if (stop.contains(w)) return;
+        if (auto row = vectors_->row(w.toUtf8())) {
+            vectors_->addRow(*row, sum.data());
+            ++found;
         }
-        token.clear();
-    };
-    for (const QChar c : text) {
-        if (c.isLetter())
-            token.append(c.toLower());
-        else
-            take();
-    }
-    take();
+    });
     if (found == 0) return std::nullopt;
     for (double& v : sum) v /= found;
     return sum;
