@@ -83,17 +83,6 @@ TEST(Replay, LinesRoundTripAndNullOptionalsAreAbsent) {
     EXPECT_EQ(again->front().t, 5.5);
 }
 
-TEST(Replay, TimeMustNotGoBackwards) {
-    TraceReplayer replayer({}, [](const Signal&) {});
-    TraceCall call;
-    call.t = 100;
-    EXPECT_TRUE(replayer.apply(call));
-    call.t = 99;
-    QString error;
-    EXPECT_FALSE(replayer.apply(call, &error));
-    EXPECT_TRUE(error.contains("earlier"));
-}
-
 TEST(Replay, GeneratedDayIsReproducibleAndReplays) {
     const QByteArray day = generateWorkdayTrace(7);
     EXPECT_EQ(day, generateWorkdayTrace(7));

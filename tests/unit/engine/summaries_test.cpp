@@ -67,18 +67,6 @@ TEST_F(Summaries, AFocusOpenedAfterTheHourAddsNothingToIt) {
     EXPECT_EQ(appsOf(hours[1]).at(kChat.bundleId).first, 3598);
 }
 
-TEST_F(Summaries, AnHourWithoutFocusEmitsNothingButForgetsItsSwitches) {
-    const auto vault = window("com.bitwarden.desktop", "Vault");
-    e().start();
-    focus(at(9, 10), kChat);
-    focus(at(9, 10, 1), kEditor);  // a switch, but both focuses are too short to count
-    focus(at(9, 10, 2), vault);
-    ASSERT_EQ(e().hourSwitches, 1);
-    tickAt(at(10, 0));
-    EXPECT_TRUE(ofType("app.usage.summary").empty());
-    EXPECT_EQ(e().hourSwitches, 0);
-}
-
 TEST_F(Summaries, SleepOverADayReportsOnlyTheDayThatEnded) {
     e().start();
     focus(at(18, 0), kEditor);
