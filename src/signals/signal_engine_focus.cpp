@@ -76,6 +76,9 @@ void SignalEngine::closeFocus(TimePoint t) {
 }
 
 void SignalEngine::suspendFocus(TimePoint t) {
+    // With nothing in focus (an excluded application in front) there is nothing to resume; a
+    // focus kept from an earlier pause must not come back in its place.
+    suspended.reset();
     if (focusApp) suspended = SuspendedFocus{*focusApp, lastObservation};
     typingPaused();
     closeFocus(t);

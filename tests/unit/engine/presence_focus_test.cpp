@@ -167,6 +167,21 @@ TEST_F(PresenceFocus, PauseKeepsInputInItsOwnBucketAndResumesTheFocus) {
     EXPECT_EQ(integer(buckets[1], "keystrokes"), 0);
 }
 
+TEST_F(PresenceFocus, AFocusKeptByPauseIsNotResumedOverAnExcludedApplication) {
+    e().start();
+    focus(at(9, 0), kEditor);
+    advance(at(9, 1));
+    e().flushAll("pause");
+    advance(at(9, 30));
+    e().start();
+    focus(at(9, 30), kVault);  // in front when capture resumes
+    advance(at(9, 35));
+    e().idleStarted(at(9, 32));
+    keys(at(9, 40), 3, 0.25);  // ends idle; still the vault in front
+    EXPECT_FALSE(e().focusApp.has_value());
+    EXPECT_EQ(e().bKeys, 0);
+}
+
 TEST_F(PresenceFocus, StartOnAnotherDayBeginsWithFreshDayTallies) {
     e().start();
     focus(at(9, 0), kEditor);
