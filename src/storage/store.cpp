@@ -47,6 +47,18 @@ qint64 parseSeq(const QString& text) {
     return ok ? value : 0;
 }
 
+// A stored signal, or nullopt when the text is not a signal object with its id. (A signal whose
+// fields could not be written is stored as "{}"; reading it would invent a new id, and the
+// batch built from it could never mark the row.)
+std::optional<Signal> readableSignal(const QByteArray& json) {
+    const auto value = JSONValue::parse(json);
+    const JSONObject* object = value ? value->object() : nullptr;
+    if (!object) return std::nullopt;
+    const auto id = object->find(QStringLiteral("id"));
+    if (id == object->end() || !id->second.string()) return std::nullopt;
+    return Signal::decode(*value);
+}
+
 BatchRecord batchFromRow(sqlite3_stmt* row) {
     BatchRecord b;
     b.batchId = Statement::text(row, 0);
@@ -117,18 +129,27 @@ void Store::insert(const Signal& signal) {
                     Bind::Text(signal.jsonString())});
 }
 
-std::vector<Signal> Store::signalsFrom(const char* sql, qint64 limit) {
+std::vector<Signal> Store::signalsFrom(const char* sql, qint64 limit, qint64* rows) {
     std::vector<Signal> out;
     Statement::run(db_, sql, {Bind::Int(limit)}, [&](sqlite3_stmt* row) {
-        if (auto signal = Signal::fromJSON(Statement::text(row, 0).toUtf8()))
+        if (rows) ++*rows;
+        if (auto signal = readableSignal(Statement::text(row, 0).toUtf8()))
             out.push_back(std::move(*signal));
     });
     return out;
 }
 
 std::vector<Signal> Store::pendingSignals(qint64 limit) {
-    return signalsFrom("SELECT json FROM signals WHERE batch_id IS NULL ORDER BY created LIMIT ?",
-                       limit);
+    // Unreadable rows stay unbatched for good. They must not take the places of readable ones,
+    // or with as many of them as the limit every flush would find nothing, forever.
+    qint64 rows = limit;
+    for (;;) {
+        qint64 seen = 0;
+        auto out = signalsFrom(
+            "SELECT json FROM signals WHERE batch_id IS NULL ORDER BY created LIMIT ?", rows, &seen);
+        if (qint64(out.size()) >= limit || seen < rows) return out;
+        rows = limit + (seen - qint64(out.size()));
+    }
 }
 
 std::vector<Signal> Store::recentSignals(qint64 limit) {

@@ -39,7 +39,8 @@ public:
 
     // Stores a new, unbatched signal; a second signal with a stored id is ignored.
     void insert(const Signal& signal);
-    // Unbatched signals, oldest first; rows whose JSON cannot be read are left out.
+    // Up to `limit` unbatched signals, oldest first; rows whose JSON cannot be read as a signal
+    // with its id are left out and do not count against the limit.
     std::vector<Signal> pendingSignals(qint64 limit);
     // All signals, newest first.
     std::vector<Signal> recentSignals(qint64 limit);
@@ -81,7 +82,7 @@ public:
 private:
     bool exec(const char* sql);
     qint64 count(const char* sql, const std::vector<Bind>& binds);
-    std::vector<Signal> signalsFrom(const char* sql, qint64 limit);
+    std::vector<Signal> signalsFrom(const char* sql, qint64 limit, qint64* rows = nullptr);
     std::vector<BatchRecord> batchesFrom(const QByteArray& sql, const std::vector<Bind>& binds);
 
     sqlite3* db_ = nullptr;

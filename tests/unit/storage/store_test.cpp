@@ -80,15 +80,18 @@ TEST_F(StoreTest, SignalsKeepTheirFirstRowAndComeBackInOrder) {
     store.insert(makeSignal(QStringLiteral("a")));
     clock += 1;
     store.insert(makeSignal(QStringLiteral("b"), QStringLiteral("input.pattern")));  // ignored
-    sql("INSERT INTO signals(id,type,created,json) VALUES('broken','x',1699999999,'{not json')");
+    sql("INSERT INTO signals(id,type,created,json) VALUES('broken','x',1699999998,'{not json'),"
+        "('empty','x',1699999999,'{}')");
 
     const auto pending = store.pendingSignals(10);
     ASSERT_EQ(pending.size(), 2u);  // the undecodable row is left out
     EXPECT_EQ(pending[0].id, "b");
     EXPECT_EQ(pending[0].type, "app.switch");
     EXPECT_EQ(pending[1], makeSignal(QStringLiteral("a")));
+    ASSERT_EQ(store.pendingSignals(1).size(), 1u);  // unreadable rows take no places
+    EXPECT_EQ(store.pendingSignals(1)[0].id, "b");
     EXPECT_EQ(store.recentSignals(10)[0].id, "a");
-    EXPECT_EQ(store.countUnbatchedSignals(), 3);  // the broken row still waits
+    EXPECT_EQ(store.countUnbatchedSignals(), 4);  // the unreadable rows still wait
 }
 
 TEST_F(StoreTest, SequenceNumbersCountUpFromWhatIsStoredAndSurviveDeletion) {
