@@ -24,14 +24,15 @@ struct Example {
 };
 
 std::vector<Example> labelledContexts() {
-    std::vector<Example> examples;
     QFile f(TARNWHISTLE_TEST_DATA_DIR "/intelligence/window_contexts.jsonl");
-    if (!f.open(QIODevice::ReadOnly)) return examples;
-    while (!f.atEnd()) {
-        const QJsonObject o = QJsonDocument::fromJson(f.readLine()).object();
+    f.open(QIODevice::ReadOnly);
+    std::vector<Example> examples;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
         if (o.isEmpty()) continue;
+        const QJsonValue rule = o["rule"];
         examples.push_back({o["text"].toString(),
-                            o["rule"].isString() ? std::optional(o["rule"].toString()) : std::nullopt,
+                            rule.isString() ? std::optional(rule.toString()) : std::nullopt,
                             o["label"].toString()});
     }
     return examples;

@@ -2,12 +2,11 @@
 // exact and easy to reason about. Records every text it was asked for.
 #pragma once
 
-#include <QRegularExpression>
 #include <QStringList>
-#include <map>
 #include <memory>
 
 #include "intelligence/sentence_embedding.h"
+#include "intelligence/words.h"
 
 class FakeEmbedding : public SentenceEmbedding {
 public:
@@ -18,13 +17,10 @@ public:
         if (calls_) calls_->append(text);
         std::vector<double> v(size_t(axes_.size()), 0.0);
         bool any = false;
-        static const QRegularExpression nonLetters("[^a-z]+");
-        for (const QString& w : text.toLower().split(nonLetters, Qt::SkipEmptyParts)) {
-            const qsizetype i = axes_.indexOf(w);
-            if (i >= 0) v[size_t(i)] += 1, any = true;
-        }
-        if (!any) return std::nullopt;
-        return v;
+        forEachWord(text, [&](const QString& w) {
+            if (const qsizetype i = axes_.indexOf(w); i >= 0) v[size_t(i)] += 1, any = true;
+        });
+        return any ? std::optional(v) : std::nullopt;
     }
 
 private:

@@ -62,35 +62,24 @@ TEST_F(LocalModel, AsksTheFirstListedModelInAFreshNonStreamingConversation) {
     EXPECT_EQ(request.body["messages"],
               (QJsonArray{QJsonObject{{"role", "system"}, {"content", "be brief"}},
                           QJsonObject{{"role", "user"}, {"content", "Label name:"}}}));
-
-    server.chatMode = FakeModelServer::Mode::fail;
-    EXPECT_EQ(chat(), std::nullopt);
     server.chatMode = FakeModelServer::Mode::silent;
     EXPECT_EQ(chat(), std::nullopt) << "a hung model gives up after the reply timeout";
 }
 
-TEST_F(LocalModel, UnavailableWithoutModelsOnErrorOrSilence) {
-    server.tagsBody = R"({"models":[]})";
-    EXPECT_EQ(check(), false);
-    EXPECT_EQ(chat(), std::nullopt) << "no model to ask";
-    clock += 10;
-    server.tagsMode = FakeModelServer::Mode::fail;
-    EXPECT_EQ(check(), false);
-    clock += 10;
-    server.tagsMode = FakeModelServer::Mode::silent;
-    EXPECT_EQ(check(), false) << "a silent server counts as unavailable after the timeout";
-}
-
-TEST_F(LocalModel, ReusesAnAnswerForAFewSecondsAndSharesACheckInFlight) {
+TEST_F(LocalModel, AvailabilityIsReusedForAFewSecondsAndSilenceMeansUnavailable) {
     int answers = 0;
     model.checkAvailability([&](bool) { ++answers; });
     model.checkAvailability([&](bool) { ++answers; });
     ASSERT_TRUE(waitFor([&] { return answers == 2; }));
     clock += 4;
     EXPECT_EQ(check(), true);
-    EXPECT_EQ(server.count("/api/tags"), 1);
+    EXPECT_EQ(server.count("/api/tags"), 1) << "one request for all of them";
     clock += 2;
     server.tagsBody = R"({"models":[]})";
     EXPECT_EQ(check(), false);
-    EXPECT_EQ(server.count("/api/tags"), 2);
+    EXPECT_EQ(chat(), std::nullopt) << "no model to ask";
+    clock += 10;
+    server.tagsMode = FakeModelServer::Mode::silent;
+    EXPECT_EQ(check(), false);
+    EXPECT_EQ(server.count("/api/tags"), 3);
 }
