@@ -55,13 +55,18 @@ void BM_DueBatchesOf10000(benchmark::State& state) {
         sqlite3_bind_int64(insert, 2, i);
         sqlite3_bind_double(insert, 3, now - i);
         sqlite3_bind_text(insert, 4, body.constData(), int(body.size()), SQLITE_STATIC);
-        sqlite3_bind_text(insert, 5, statuses[i % 5], -1, SQLITE_STATIC);
+        // range 1: a long outage, 4 000 waiting; range 0: normal life, 50 waiting.
+        const char* status = state.range(0) || i <= 50 ? statuses[i % 5] : "sent";
+        sqlite3_bind_text(insert, 5, status, -1, SQLITE_STATIC);
         sqlite3_bind_double(insert, 6, i % 2 ? now - 10 : now + 600);  // half of them due
         sqlite3_step(insert);
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    // As the automatic checkpoints keep it in normal use: the rows in the database file, not
+    // in a 400 MB write-ahead log.
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 
     size_t rows = 0;
@@ -72,7 +77,7 @@ void BM_DueBatchesOf10000(benchmark::State& state) {
     }
     state.counters["rows"] = double(rows);
 }
-BENCHMARK(BM_DueBatchesOf10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DueBatchesOf10000)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
