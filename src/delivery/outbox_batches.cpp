@@ -1,34 +1,18 @@
 // Building batches: flush() and the batch body.
-#include <QMessageAuthenticationCode>
 #include <algorithm>
 #include <set>
-#include <unistd.h>
-#include <pwd.h>
 
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 #include "delivery/webhook_address.h"
+#include "privacy/privacy.h"
+#include "signals/signal_engine.h"
 #include "signals/ulid.h"
 #include "storage/store.h"
 
 namespace {
 
 const QString kNoAddress = QStringLiteral("No webhook address set; kept on this Mac only.");
-
-// The login name of the user running the agent.
-QString loginName() {
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_name)
-        return QString::fromLocal8Bit(entry->pw_name);
-    return qEnvironmentVariable("USER");
-}
-
-// "sub_" + the first 16 hex digits of HMAC-SHA256 keyed with the salt text: the same coded
-// identifier as every other, so a receiver can count a person's batches without a name.
-QString subjectCode(const QString& principal, const QString& salt) {
-    const QByteArray mac = QMessageAuthenticationCode::hash(principal.toUtf8(), salt.toUtf8(),
-                                                            QCryptographicHash::Sha256);
-    return QStringLiteral("sub_") + QString::fromLatin1(mac.toHex().left(16));
-}
 
 QString joinedTypes(const std::vector<Signal>& batchSignals) {
     std::set<QString> types;
@@ -83,7 +67,8 @@ QByteArray Outbox::envelope(const std::vector<Signal>& batchSignals, const QStri
     JSONArray data;
     data.reserve(batchSignals.size());
     for (const auto& s : batchSignals) data.push_back(s.encoded());
-    const QString principal = userPrincipal ? userPrincipal() : loginName();
+    const QString principal =
+        userPrincipal ? userPrincipal() : SignalEngine::shared().userPrincipal;
     const JSONObject body{
         {QStringLiteral("app_version"), appVersion()},
         {QStringLiteral("batch_id"), batchId},
@@ -97,7 +82,7 @@ QByteArray Outbox::envelope(const std::vector<Signal>& batchSignals, const QStri
         {QStringLiteral("schema_version"), "1.0"},
         {QStringLiteral("sent_at"), Time::iso(now())},
         {QStringLiteral("seq"), seq},
-        {QStringLiteral("subject"), subjectCode(principal, config.salt)},
+        {QStringLiteral("subject"), Privacy::hash(principal, config.salt, u"sub_")},
         {QStringLiteral("type"), "signals.batch"},
     };
     // A non-finite double in a signal cannot be written: the batch still goes, empty.
