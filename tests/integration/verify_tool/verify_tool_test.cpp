@@ -55,10 +55,6 @@ TEST(VerifyTool, AcceptsExactlyTheSignedBytes) {
     const Result tampered = verify(good, body.chopped(1));
     EXPECT_EQ(tampered.exitCode, 1);
     EXPECT_EQ(tampered.output, "invalid");
-    EXPECT_EQ(verify({"--secret", secret, "--timestamp", "1733500001", "--signature", signature,
-                      path})
-                  .exitCode,
-              1);
 
     EXPECT_EQ(verify({"--secret", secret, "--timestamp", "1"}).exitCode, 2);
     EXPECT_EQ(verify(good + QStringList{dir.filePath("missing")}).exitCode, 2);

@@ -54,16 +54,6 @@ TEST_F(OutboxFlush, WithoutAnAddressBatchesAreKeptLocally) {
     EXPECT_EQ(store.recentBatches(10).size(), 5u);
 }
 
-TEST_F(OutboxFlush, PausedBuildsNothingAndChangesNothing) {
-    configure([](DeploymentConfig& c) { c.paused = true; });
-    insertSignals(3);
-    outbox.flush();
-    outbox.retryDue();
-    EXPECT_TRUE(store.recentBatches(10).empty());
-    EXPECT_EQ(outbox.revision(), 0);
-    EXPECT_EQ(outbox.lastResult(), "Nothing sent yet");
-}
-
 TEST_F(OutboxFlush, TheBodyCarriesTheEnvelopeAndSignalsAsStored) {
     configure([](DeploymentConfig& c) {
         c.orgId = QStringLiteral("acme");
