@@ -29,7 +29,13 @@ HttpOutcome HttpOutcome::from(QNetworkReply* reply, qsizetype replyLimit) {
     HttpOutcome outcome;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) outcome.code = status.toLongLong();
-    if (isTransportError(reply->error())) outcome.transportError = reply->errorString();
+    if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Requests are never aborted on purpose: a cancelled one ran out of time. Qt would
+        // call it "Operation canceled", which tells the user nothing.
+        outcome.transportError = QStringLiteral("The request timed out.");
+    } else if (isTransportError(reply->error())) {
+        outcome.transportError = reply->errorString();
+    }
     // A failed exchange has no reply; an answer with an empty body has an empty one.
     if (!outcome.transportError) outcome.reply = decoded(reply->read(replyLimit));
     return outcome;

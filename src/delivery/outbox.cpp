@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QNetworkInformation>
 #include <QRandomGenerator>
+#include <cmath>
 
 #include "config/config_store.h"
 #include "delivery/webhook_address.h"
@@ -54,7 +55,7 @@ void Outbox::start() {
     if (const auto stored = store_.metaValue(kLastSuccessKey)) {
         bool ok = false;
         const double seconds = stored->toDouble(&ok);
-        if (ok) {
+        if (ok && std::isfinite(seconds)) {
             lastSuccess_ = seconds;
             emit changed();
         }
