@@ -1,5 +1,7 @@
 #include "signals/signal_engine.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <cmath>
 #include <pwd.h>
 #include <unistd.h>
@@ -108,12 +110,28 @@ void SignalEngine::classifyThen(const QString& text, const CategoryList& labels,
              });
 }
 
+QString SignalEngine::localDay(TimePoint t) {
+    if (localDay_ && t >= localDay_->from && t < localDay_->until && t >= localDay_->checked &&
+        t < localDay_->checked + 60) {
+        return localDay_->day;
+    }
+    const QString day = dayString(t);
+    if (!localDay_ || localDay_->day != day) {
+        const QDate date = QDate::fromString(day, QStringLiteral("yyyy-MM-dd"));
+        localDay_ = LocalDay{day, double(QDateTime(date, QTime(0, 0)).toSecsSinceEpoch()),
+                             double(QDateTime(date.addDays(1), QTime(0, 0)).toSecsSinceEpoch()), t};
+    }
+    localDay_->checked = t;
+    return day;
+}
+
 void SignalEngine::start() {
     const TimePoint t = now();
     presence = Presence::active;
     presenceSince = t;
     bucketStart = floorTo(t, bucketSeconds);
     hourStart = floorTo(t, hourSeconds);
+    localDay_.reset();
     const QString today = dayString(t);
     // After a pause across midnight the old day's tallies must not leak into the new day; its
     // partial summary went out when capture stopped.
@@ -129,7 +147,7 @@ void SignalEngine::tick() {
         flushHour(t);
         hourStart = floorTo(t, hourSeconds);
     }
-    const QString today = dayString(t);
+    const QString today = localDay(t);
     if (today != dayKey) dayRollover(t, today);
     if (episode) {
         if (presence != Presence::active &&

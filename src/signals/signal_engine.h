@@ -240,6 +240,17 @@ private:
                       const std::optional<QString>& rule, bool useLanguageModel,
                       std::function<void(const Classification&)> onResult);
 
+    // dayString(t) for the tick, remembered for the rest of the local day: the tick runs every
+    // 5 s and the date lookup reads the zone each time. Looked up again at least once a minute,
+    // so a change of the machine's time zone still takes effect.
+    QString localDay(TimePoint t);
+    struct LocalDay {
+        QString day;
+        TimePoint from = 0, until = 0;  // the day's local midnights
+        TimePoint checked = 0;
+    };
+    std::optional<LocalDay> localDay_;
+
     // Expires when the engine is destroyed; late callbacks check it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
