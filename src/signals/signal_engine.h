@@ -234,8 +234,8 @@ private:
 
     // A classifier-fed type is wanted unless switched off (a missing key counts as on) or paused.
     static bool classifierWanted(const DeploymentConfig& cfg, SignalType type);
-    // Starts a classification and emits `make(result)` when an answer comes back, unless the
-    // engine is gone by then.
+    // Starts a classification and hands its answer to `onResult` when one comes back, unless
+    // the engine is gone by then.
     void classifyThen(const QString& text, const CategoryList& labels,
                       const std::optional<QString>& rule, bool useLanguageModel,
                       std::function<void(const Classification&)> onResult);
