@@ -84,9 +84,12 @@ qint64 App::pid() const { return process_->processId(); }
 bool App::activate() {
     if (!window_) return false;
     xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), windowArg()});
-    return waitUntil([this] {
-        return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) ==
-               QString::number(window_);
+    // The window manager's word first, then the keyboard focus, which may follow later:
+    // keys typed before it would go to the previous window.
+    const QString id = QString::number(window_);
+    return waitUntil([&] {
+        return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) == id &&
+               run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == id;
     });
 }
 

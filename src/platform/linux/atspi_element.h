@@ -20,8 +20,9 @@ struct AtspiWalkState {
     bool anyDocument = false;
 
     bool expired() const { return unresponsive || started.elapsed() >= deadlineMs; }
-    // A call that took this long ran into the timeout (or nearly): stop asking.
-    static constexpr qint64 slowCallMs = 200;
+    // A call that took this long ran into the 250 ms timeout: stop asking. (A toolkit may
+    // take a good part of that to build its tree on the first request; that is not a hang.)
+    static constexpr qint64 slowCallMs = 240;
 };
 
 class AtspiElement : public AccessibleElement {

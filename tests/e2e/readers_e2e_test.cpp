@@ -1,0 +1,134 @@
+// The accessibility reader and the screenshot reader against real windows: a GTK form with a
+// password field, a stopped (hung) application, and a covered Qt window read by OCR.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <csignal>
+
+#include "capture_fixture.h"
+
+using DesktopDriver::App;
+using DesktopDriver::xdotool;
+
+namespace {
+const QString password = QStringLiteral("hunter2secret");
+
+App zenityForm() {
+    return App(QStringLiteral("zenity"),
+               {QStringLiteral("--forms"), QStringLiteral("--title"),
+                QStringLiteral("Expense form"), QStringLiteral("--text"),
+                QStringLiteral("Quarterly budget review"), QStringLiteral("--add-entry"),
+                QStringLiteral("Project name"), QStringLiteral("--add-password"),
+                QStringLiteral("Access code")});
+}
+
+QString outputPath(const QString& name) {
+    QDir().mkpath(QStringLiteral(E2E_OUTPUT_DIR));
+    return QStringLiteral(E2E_OUTPUT_DIR "/") + name;
+}
+}  // namespace
+
+TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
+    App form = zenityForm();
+    ASSERT_TRUE(form.started());
+    ASSERT_TRUE(form.activate());
+    xdotool({QStringLiteral("type"), QStringLiteral("Atlas rollout")});
+    xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
+    xdotool({QStringLiteral("type"), password});
+    EXPECT_TRUE(DesktopDriver::screenshot(outputPath(QStringLiteral("desktop-form.png"))));
+
+    // The toolkit builds its accessibility tree on the first requests; read until it is there.
+    QString sample;
+    DesktopDriver::waitUntil([&] {
+        onPollWorker([&] { sample = backend_->textSample(form.pid(), {}, 1500, 700); });
+        return sample.contains(QStringLiteral("Atlas rollout"));
+    });
+    EXPECT_TRUE(sample.contains(QStringLiteral("Quarterly budget review"))) << sample.toStdString();
+    EXPECT_TRUE(sample.contains(QStringLiteral("Project name"))) << sample.toStdString();
+    EXPECT_TRUE(sample.contains(QStringLiteral("Atlas rollout"))) << sample.toStdString();
+    EXPECT_FALSE(sample.contains(password));
+    EXPECT_FALSE(sample.contains(QStringLiteral("hunter")));
+
+    // Through the loop: the engine asks for a snippet when the window context opens and gets
+    // it two seconds later.
+    makeCapture();
+    capture_->start();
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return !engine_->ctxSnippets.empty(); }, 8000))
+        << [&] {
+               std::string out;
+               for (const LocalEvent& e : events_.events())
+                   out += rawValue(e.kind).toStdString() + " " + e.detail.toStdString() + "; ";
+               if (engine_->lastObservation)
+                   out += " obs " + engine_->lastObservation->title.toStdString() + " doc " +
+                          engine_->lastObservation->documentPath.value_or("-").toStdString();
+               return out;
+           }();
+    EXPECT_TRUE(engine_->ctxSnippets.front().contains(QStringLiteral("Quarterly budget review")));
+    EXPECT_FALSE(engine_->ctxSnippets.front().contains(password));
+}
+
+TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread) {
+    App form = zenityForm();
+    ASSERT_TRUE(form.started());
+    ASSERT_TRUE(form.activate());
+    makeCapture();
+    capture_->start();
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->lastObservation.has_value(); }));
+    ASSERT_EQ(::kill(pid_t(form.pid()), SIGSTOP), 0);
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(50);
+    QString sample;
+    qint64 sampleMs = -1;
+    ASSERT_TRUE(onPollWorker([&] {
+        QElapsedTimer timer;
+        timer.start();
+        sample = backend_->textSample(form.pid(), {}, 1500, 700);
+        sampleMs = timer.elapsed();
+    }));
+    // Window polls of the stopped application keep running meanwhile.
+    QElapsedTimer polls;
+    polls.start();
+    DesktopDriver::waitUntil([&] { return polls.elapsed() > 3000; }, 4000);
+    const int ticksSeen = ticks;
+    ::kill(pid_t(form.pid()), SIGCONT);
+
+    EXPECT_LE(sampleMs, 1300) << "a sample of a hung application took " << sampleMs << " ms";
+    EXPECT_TRUE(sample.isEmpty()) << sample.toStdString();
+    // The main thread kept running: about 20 ticks a second over 3+ seconds.
+    EXPECT_GE(ticksSeen, 50);
+    std::cout << "hung application: text sample gave up after " << sampleMs << " ms\n";
+}
+
+TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
+    const QString sentence = QStringLiteral("The quick brown fox jumps over the lazy dog");
+    App qt(QStringLiteral(E2E_QT_WINDOW), {QStringLiteral("Notes"), sentence});
+    App mousepad(QStringLiteral("mousepad"), {});
+    ASSERT_TRUE(qt.started() && mousepad.started());
+    xdotool({QStringLiteral("windowmove"), qt.windowArg(), QStringLiteral("40"),
+             QStringLiteral("60")});
+    xdotool({QStringLiteral("windowmove"), mousepad.windowArg(), QStringLiteral("20"),
+             QStringLiteral("40"), QStringLiteral("windowsize"), mousepad.windowArg(),
+             QStringLiteral("900"), QStringLiteral("600")});
+    ASSERT_TRUE(mousepad.activate());
+    xdotool({QStringLiteral("type"), QStringLiteral("This window covers the other one")});
+    EXPECT_TRUE(DesktopDriver::screenshot(outputPath(QStringLiteral("desktop-covered.png"))));
+
+    QString seen;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    QElapsedTimer timer;
+    timer.start();
+    scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
+        seen = backend_->screenshotText(qt.pid(), 1500);
+        *done = true;
+    });
+    ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));
+    std::cout << "screenshot reader: " << timer.elapsed() << " ms, text: "
+              << seen.simplified().toStdString() << "\n";
+    EXPECT_TRUE(seen.simplified().contains(QStringLiteral("quick brown fox jumps"),
+                                           Qt::CaseInsensitive))
+        << seen.toStdString();
+    EXPECT_FALSE(seen.contains(QStringLiteral("covers the other")));
+}

@@ -1,0 +1,71 @@
+// Clipboard payload names, application ids, screenshot sizes and character counting.
+#include <gtest/gtest.h>
+
+#include "capture/application_id.h"
+#include "capture/clipboard_payload.h"
+#include "capture/graphemes.h"
+#include "capture/screenshot_geometry.h"
+
+TEST(ClipboardPayload, TheFirstMatchingRuleNamesThePayload) {
+    using ClipboardPayload::typeFor;
+    EXPECT_EQ(typeFor({"UTF8_STRING", "text/uri-list"}), "file");
+    EXPECT_EQ(typeFor({"UTF8_STRING", "image/png"}), "image");
+    EXPECT_EQ(typeFor({"image/tiff"}), "image");
+    EXPECT_EQ(typeFor({"TARGETS", "text/plain;charset=utf-8"}), "text");
+    EXPECT_EQ(typeFor({"text/html"}), "text");
+    EXPECT_EQ(typeFor({"TARGETS", "application/x-special"}), "other");
+    EXPECT_EQ(typeFor({}), "other");
+}
+
+TEST(ApplicationId, WellKnownApplicationsGetTheirCanonicalIds) {
+    using ApplicationId::resolve;
+    EXPECT_EQ(resolve({{}, {}, "Navigator", "firefox"}), "org.mozilla.firefox");
+    EXPECT_EQ(resolve({{}, "google-chrome.desktop", {}, {}}), "com.google.Chrome");
+    EXPECT_EQ(resolve({"com.visualstudio.code", {}, {}, {}}), "com.microsoft.VSCode");
+    EXPECT_EQ(resolve({{}, {}, "slack", "Slack"}), "com.tinyspeck.slackmacgap");
+    // A canonical class wins over an unknown GTK id.
+    EXPECT_EQ(resolve({"org.example.Wrapper", {}, {}, "firefox"}), "org.mozilla.firefox");
+}
+
+TEST(ApplicationId, OthersKeepTheirOwnIdentityInOrder) {
+    using ApplicationId::resolve;
+    EXPECT_EQ(resolve({"org.xfce.mousepad", "mousepad", "mousepad", "Mousepad"}),
+              "org.xfce.mousepad");
+    EXPECT_EQ(resolve({{}, "org.example.App", "app", "App"}), "org.example.App");
+    EXPECT_EQ(resolve({{}, {}, "tool", "Tool"}), "Tool");
+    EXPECT_EQ(resolve({{}, {}, "tool", {}}), "tool");
+    EXPECT_EQ(resolve({}), "");
+}
+
+TEST(ScreenshotGeometry, CapturesAreAtMost2000PixelsWideAndAtMostTwiceTheSize) {
+    using namespace ScreenshotGeometry;
+    EXPECT_EQ(scaledSize(3000, 1500).width, 2000);
+    EXPECT_EQ(scaledSize(3000, 1500).height, 1000);
+    EXPECT_EQ(scaledSize(800, 600).width, 1600);
+    EXPECT_DOUBLE_EQ(scale(1.0), 2.0);
+    EXPECT_DOUBLE_EQ(scale(0), 2.0);
+}
+
+TEST(ScreenshotGeometry, TheFirstOnScreenNormalWindowLargerThan100IsChosen) {
+    using ScreenshotGeometry::Window;
+    std::vector<Window> windows{
+        {1, 7, true, true, 100, 500},   // too narrow
+        {2, 8, true, true, 800, 600},   // another process
+        {3, 7, false, true, 800, 600},  // minimised
+        {4, 7, true, false, 800, 600},  // a panel
+        {5, 7, true, true, 640, 480},
+        {6, 7, true, true, 900, 700},
+    };
+    EXPECT_EQ(ScreenshotGeometry::choose(windows, 7)->id, 5u);
+    windows.erase(windows.begin() + 4, windows.end());
+    EXPECT_FALSE(ScreenshotGeometry::choose(windows, 7).has_value());
+}
+
+TEST(Graphemes, CutsNeverSplitACharacter) {
+    const QString text = QStringLiteral("e\u0301t\u00e9 \U0001F600!");  // e + accent, emoji
+    EXPECT_EQ(Graphemes::count(text), 6);
+    EXPECT_EQ(Graphemes::left(text, 1), QStringLiteral("e\u0301"));
+    EXPECT_EQ(Graphemes::left(text, 5), QStringLiteral("e\u0301t\u00e9 \U0001F600"));
+    EXPECT_EQ(Graphemes::left(text, 50), text);
+    EXPECT_EQ(Graphemes::left(text, 0), QString());
+}

@@ -1,0 +1,271 @@
+// The capture loop against a scripted desktop, with timers and workers driven by hand, feeding
+// a real signal engine.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "capture/capture.h"
+#include "fake_desktop.h"
+#include "signals/signal_engine.h"
+
+namespace {
+const qint64 ownPid = 4242;
+const RunningApplication editor{100, QStringLiteral("org.example.Editor"),
+                                QStringLiteral("Editor")};
+const RunningApplication viewer{200, QStringLiteral("org.example.Viewer"), QString()};
+const RunningApplication agent{ownPid, QStringLiteral("tarnwhistle"), QStringLiteral("Tarnwhistle")};
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine.now = [this] { return scheduler.clock; };
+        engine.configProvider = [this] { return config; };
+        engine.sink = [this](const Signal& s) { emitted.push_back(s); };
+        engine.classify = [](const QString&, const CategoryList&, const std::optional<QString>&,
+                             bool, SignalEngine::ClassifyDone done) { done(std::nullopt); };
+        engine.events = &events;
+        desktop.front = editor;
+        desktop.nextSnapshot = Snapshot{QStringLiteral("Plan.txt"), std::nullopt, std::nullopt};
+        capture = std::make_unique<Capture>(engine, desktop, scheduler,
+                                            [this] { return config; }, ownPid);
+    }
+
+    // Starts and lets the first poll finish, so a window context is open.
+    void startWithContext() {
+        capture->start();
+        scheduler.drain();
+        ASSERT_TRUE(engine.ctx.has_value());
+    }
+    // Lets the snippet delay pass and the read come back.
+    void snippetDue() {
+        scheduler.fire(Capture::snippetDelay);
+        scheduler.drain();
+    }
+    int count(const QString& type) const {
+        return int(std::count_if(emitted.begin(), emitted.end(),
+                                 [&](const Signal& s) { return s.type == type; }));
+    }
+
+    DeploymentConfig config;
+    EventLog events;
+    SignalEngine engine{[] { return 1'750'000'000.0; }};
+    FakeDesktop desktop;
+    ManualScheduler scheduler;
+    std::unique_ptr<Capture> capture;
+    std::vector<Signal> emitted;
+};
+}  // namespace
+
+TEST_F(CaptureTest, StartLearnsTheFrontApplicationAndRunsFiveTimersOnce) {
+    capture->start();
+    capture->start();
+    EXPECT_EQ(scheduler.repeatingIntervals(), (std::vector<double>{1.5, 1.0, 5.0, 60.0, 3.0}));
+    ASSERT_TRUE(engine.focusApp.has_value());
+    EXPECT_EQ(engine.focusApp->bundle, editor.bundleId);
+    EXPECT_EQ(desktop.snapshots, 0);  // the poll runs on the worker
+    scheduler.drain();
+    EXPECT_EQ(desktop.snapshots, 1);
+    ASSERT_TRUE(engine.lastObservation.has_value());
+    EXPECT_EQ(*engine.lastObservation,
+              (WindowObservation{editor.bundleId, QStringLiteral("Editor"),
+                                 QStringLiteral("Plan.txt"), std::nullopt, std::nullopt}));
+
+    capture->stop(QStringLiteral("pause"));
+    capture->stop(QStringLiteral("pause"));
+    EXPECT_TRUE(scheduler.timers.empty());
+    EXPECT_FALSE(desktop.monitorInstalled);
+    // Watchers are gone: an activation after stop reaches nothing.
+    desktop.activate(viewer);
+    EXPECT_FALSE(engine.focusApp.has_value());
+}
+
+TEST_F(CaptureTest, TheAgentItselfAndNamelessApplicationsAreNeverObserved) {
+    desktop.front = agent;
+    capture->start();
+    scheduler.drain();
+    EXPECT_FALSE(engine.focusApp.has_value());
+    EXPECT_EQ(desktop.snapshots, 0);
+    desktop.activate({300, QString(), QStringLiteral("Nameless")});
+    scheduler.fire(Capture::windowPollInterval);
+    scheduler.drain();
+    EXPECT_FALSE(engine.focusApp.has_value());
+    EXPECT_EQ(desktop.snapshots, 0);
+
+    // The name falls back to the id.
+    desktop.activate(viewer);
+    EXPECT_EQ(engine.focusApp->name, viewer.bundleId);
+}
+
+TEST_F(CaptureTest, AtMostOneWindowPollIsUnderWayAndNoneWithoutTrust) {
+    capture->start();
+    scheduler.fire(Capture::windowPollInterval);  // the start-up poll is still queued
+    EXPECT_EQ(scheduler.poll.size(), 1u);
+    scheduler.drain();
+    scheduler.fire(Capture::windowPollInterval);
+    EXPECT_EQ(scheduler.poll.size(), 1u);
+    scheduler.drain();
+    EXPECT_EQ(desktop.snapshots, 2);
+
+    desktop.trusted = false;
+    scheduler.fire(Capture::windowPollInterval);
+    EXPECT_TRUE(scheduler.poll.empty());
+
+    // An absent snapshot reports nothing and frees the next poll.
+    desktop.trusted = true;
+    desktop.nextSnapshot.reset();
+    engine.lastObservation.reset();
+    scheduler.fire(Capture::windowPollInterval);
+    scheduler.drain();
+    EXPECT_FALSE(engine.lastObservation.has_value());
+    scheduler.fire(Capture::windowPollInterval);
+    EXPECT_EQ(scheduler.poll.size(), 1u);
+}
+
+TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
+    desktop.changeCount = 7;  // before capture began: never a copy
+    capture = std::make_unique<Capture>(engine, desktop, scheduler, [this] { return config; },
+                                        ownPid);
+    startWithContext();
+    scheduler.fire(Capture::clipboardPollInterval);
+    EXPECT_FALSE(engine.lastCopy.has_value());
+
+    desktop.changeCount = 9;  // moved twice between polls: still one copy
+    desktop.types = {QStringLiteral("TARGETS"), QStringLiteral("image/png"),
+                     QStringLiteral("UTF8_STRING")};
+    scheduler.fire(Capture::clipboardPollInterval);
+    ASSERT_TRUE(engine.lastCopy.has_value());
+    EXPECT_EQ(engine.lastCopy->type, QStringLiteral("image"));
+    engine.lastCopy.reset();
+    scheduler.fire(Capture::clipboardPollInterval);
+    EXPECT_FALSE(engine.lastCopy.has_value());
+}
+
+TEST_F(CaptureTest, IdleStartsAtTheThresholdWithTheMomentInputStopped) {
+    config.idleThresholdSeconds = 60;
+    capture->start();
+    desktop.idleSeconds = 59.9;
+    scheduler.fire(Capture::idlePollInterval);
+    EXPECT_EQ(engine.presence, Presence::active);
+
+    scheduler.clock += 100;
+    desktop.idleSeconds = 60;
+    scheduler.fire(Capture::idlePollInterval);
+    EXPECT_EQ(engine.presence, Presence::idle);
+    EXPECT_DOUBLE_EQ(engine.presenceSince, scheduler.clock - 60);
+
+    desktop.idleSeconds = 0.5;
+    scheduler.fire(Capture::idlePollInterval);
+    EXPECT_EQ(engine.presence, Presence::active);
+}
+
+TEST_F(CaptureTest, InputReachesTheEngineOnlyWithTheMonitorUnpausedAndAnotherAppInFront) {
+    desktop.trusted = false;
+    capture->start();
+    EXPECT_FALSE(capture->inputMonitorInstalled());
+    desktop.key();
+    EXPECT_EQ(engine.bKeys, 0);
+
+    desktop.trusted = true;
+    scheduler.fire(Capture::inputMonitorRetryInterval);
+    EXPECT_TRUE(capture->inputMonitorInstalled());
+    desktop.key(true);
+    emit desktop.inputEvent({InputEvent::Kind::leftDown, false, false});
+    emit desktop.inputEvent({InputEvent::Kind::rightDown, false, false});
+    emit desktop.inputEvent({InputEvent::Kind::scroll, false, false});
+    EXPECT_EQ(engine.bKeys, 1);
+    EXPECT_EQ(engine.burstBackspaces, 1);
+    EXPECT_EQ(engine.bClicks, 2);
+    EXPECT_EQ(engine.bScrolls, 1);
+
+    config.paused = true;
+    desktop.key();
+    EXPECT_EQ(engine.bKeys, 1);
+    config.paused = false;
+    desktop.front = agent;  // typing into the agent's own window
+    desktop.key();
+    EXPECT_EQ(engine.bKeys, 1);
+}
+
+TEST_F(CaptureTest, OnlyTheLatestSnippetRequestIsReadTwoSecondsLater) {
+    desktop.sampleText = QStringLiteral("Quarterly planning notes for the design review");
+    startWithContext();  // the new context asked for a snippet
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    EXPECT_EQ(desktop.samples, 1);
+    EXPECT_EQ(desktop.lastSamplePid, editor.pid);
+    ASSERT_EQ(engine.ctxSnippets.size(), 1u);
+    EXPECT_EQ(engine.ctxSnippets[0], desktop.sampleText);
+    EXPECT_EQ(desktop.screenshots, 0);
+}
+
+TEST_F(CaptureTest, ARequestForAnApplicationNoLongerInFrontOrWithoutConsumersIsDropped) {
+    startWithContext();
+    desktop.front = viewer;
+    capture->scheduleSnippet(*engine.lastObservation);  // replaces the pending request
+    snippetDue();
+    EXPECT_EQ(desktop.samples, 0);
+
+    desktop.front = editor;
+    config.enabledSignals[QStringLiteral("work.category")] = false;
+    config.enabledSignals[QStringLiteral("task.label")] = false;
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    EXPECT_EQ(desktop.samples, 0);
+    config.enabledSignals[QStringLiteral("task.label")] = true;
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    EXPECT_EQ(desktop.samples, 1);
+}
+
+TEST_F(CaptureTest, AShortSampleFallsBackToTheScreenshotWhenThatReaderIsOn) {
+    config.screenshotReader = true;
+    desktop.sampleText = QString(39, QLatin1Char('a'));
+    desktop.screenshot = QStringLiteral("Text seen in the picture of the window");
+    startWithContext();
+    snippetDue();
+    EXPECT_EQ(desktop.screenshots, 1);
+    ASSERT_EQ(engine.ctxSnippets.size(), 1u);
+    EXPECT_EQ(engine.ctxSnippets.back(), desktop.screenshot);
+
+    // Nothing recognised: the short accessibility text is used.
+    desktop.screenshot.clear();
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    EXPECT_EQ(engine.ctxSnippets.back(), desktop.sampleText);
+
+    // Forty characters are enough.
+    desktop.sampleText = QString(40, QLatin1Char('b'));
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    EXPECT_EQ(desktop.screenshots, 2);
+    EXPECT_EQ(engine.ctxSnippets.back(), desktop.sampleText);
+}
+
+TEST_F(CaptureTest, StopCancelsThePendingSnippetAndDropsLateResults) {
+    desktop.sampleText = QStringLiteral("Some longer text from the window of the editor");
+    startWithContext();
+    capture->stop(QStringLiteral("pause"));
+    snippetDue();
+    EXPECT_EQ(desktop.samples, 0);
+
+    // A poll already under way when stop runs delivers nothing.
+    capture->start();
+    scheduler.fire(Capture::windowPollInterval);
+    capture->stop(QStringLiteral("quit"));
+    scheduler.drain();
+    EXPECT_FALSE(engine.lastObservation.has_value());
+}
+
+TEST_F(CaptureTest, TheHeartbeatIsLoggedOnlyWhileActive) {
+    capture->start();
+    auto heartbeats = [&] {
+        return std::count_if(events.events().begin(), events.events().end(),
+                             [](const LocalEvent& e) { return e.kind == EventKind::heartbeat; });
+    };
+    scheduler.fire(Capture::heartbeatInterval);
+    EXPECT_EQ(heartbeats(), 1);
+    engine.screenLocked();
+    scheduler.fire(Capture::heartbeatInterval);
+    EXPECT_EQ(heartbeats(), 1);
+}

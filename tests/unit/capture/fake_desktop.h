@@ -1,0 +1,114 @@
+// A scripted desktop and hand-driven timers and workers for testing the capture loop.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "capture/capture_scheduler.h"
+#include "capture/desktop_backend.h"
+
+class FakeDesktop : public DesktopBackend {
+public:
+    std::optional<RunningApplication> front;
+    bool trusted = true;
+    bool monitorAvailable = true;
+    bool monitorInstalled = false;
+    quint64 changeCount = 0;
+    QStringList types;
+    double idleSeconds = 0;
+    std::optional<Snapshot> nextSnapshot;
+    QString sampleText;
+    QString screenshot;
+    int snapshots = 0, samples = 0, screenshots = 0;
+    qint64 lastSamplePid = 0;
+
+    std::optional<RunningApplication> frontmostApplication() override { return front; }
+    bool isAccessibilityTrusted() override { return trusted; }
+    bool installInputMonitor() override { return monitorInstalled = monitorAvailable; }
+    void removeInputMonitor() override { monitorInstalled = false; }
+    quint64 clipboardChangeCount() override { return changeCount; }
+    QStringList clipboardTypes() override { return types; }
+    double secondsSinceLastInput() override { return idleSeconds; }
+    std::optional<Snapshot> snapshot(qint64, const QString&) override {
+        ++snapshots;
+        return nextSnapshot;
+    }
+    QString textSample(qint64 pid, const QString&, int, int) override {
+        ++samples;
+        lastSamplePid = pid;
+        return sampleText;
+    }
+    QString screenshotText(qint64, int) override {
+        ++screenshots;
+        return screenshot;
+    }
+
+    void activate(const RunningApplication& app) {
+        front = app;
+        emit applicationActivated(app);
+    }
+    void key(bool backspace = false, bool paste = false) {
+        emit inputEvent({InputEvent::Kind::keyDown, backspace, paste});
+    }
+};
+
+class ManualScheduler : public CaptureScheduler {
+public:
+    struct Timer {
+        double seconds;
+        bool repeating;
+        std::function<void()> action;
+    };
+    std::map<TimerId, Timer> timers;
+    std::deque<std::function<void()>> poll, recognition, main;
+    TimePoint clock = 1'750'000'000;
+    TimerId next = 1;
+
+    TimerId every(double seconds, std::function<void()> action) override {
+        timers[next] = {seconds, true, std::move(action)};
+        return next++;
+    }
+    TimerId after(double seconds, std::function<void()> action) override {
+        timers[next] = {seconds, false, std::move(action)};
+        return next++;
+    }
+    void cancel(TimerId id) override { timers.erase(id); }
+    void post(Queue queue, std::function<void()> work) override {
+        (queue == Queue::poll ? poll : recognition).push_back(std::move(work));
+    }
+    void toMain(std::function<void()> action) override { main.push_back(std::move(action)); }
+    TimePoint now() override { return clock; }
+
+    // Fires every timer with this interval once (one-shots end).
+    void fire(double seconds) {
+        std::vector<TimerId> due;
+        for (const auto& [id, timer] : timers)
+            if (timer.seconds == seconds) due.push_back(id);
+        for (TimerId id : due) {
+            auto it = timers.find(id);
+            if (it == timers.end()) continue;
+            auto action = it->second.action;
+            if (!it->second.repeating) timers.erase(it);
+            action();
+        }
+    }
+    std::vector<double> repeatingIntervals() const {
+        std::vector<double> out;
+        for (const auto& [id, timer] : timers)
+            if (timer.repeating) out.push_back(timer.seconds);
+        return out;
+    }
+    // Runs all queued work: workers first, then what they handed to the main thread.
+    void drain() {
+        while (!poll.empty() || !recognition.empty() || !main.empty()) {
+            for (auto* queue : {&poll, &recognition, &main}) {
+                while (!queue->empty()) {
+                    auto work = std::move(queue->front());
+                    queue->pop_front();
+                    work();
+                }
+            }
+        }
+    }
+};
