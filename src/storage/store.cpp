@@ -168,8 +168,8 @@ qint64 Store::nextSeq() {
 }
 
 qint64 Store::saveBatch(const BatchRecord& b, const QStringList& signalIds) {
-    if (!db_) return 0;
-    exec("BEGIN");
+    // Without a transaction the batch row could be stored while its signals stay unbatched.
+    if (!db_ || !exec("BEGIN")) return 0;
     const bool stored = Statement::run(
         db_,
         "INSERT OR REPLACE INTO batches(batch_id,seq,created,body,status,attempts,next_attempt,"
