@@ -62,7 +62,8 @@ void Outbox::start() {
     }
     if (watchNetwork) watchNetworkPath();
     scheduleFlush();
-    connect(&configStore_, &ConfigStore::configChanged, this, &Outbox::configurationChanged);
+    connect(&configStore_, &ConfigStore::configChanged, this, &Outbox::configurationChanged,
+            Qt::UniqueConnection);
     configurationChanged();  // the subscription starts with the current configuration
     retryTimer_.start(retryIntervalSeconds * 1000);
 }
