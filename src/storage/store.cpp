@@ -102,6 +102,10 @@ void Store::open(const QString& path) {
     }
     ::chmod(file.constData(), 0600);  // an existing file from an older build may be wider
     exec("PRAGMA journal_mode=WAL;");
+    // In WAL mode NORMAL keeps the database consistent through any crash and loses nothing
+    // when the process dies; only a power cut can cost the last few commits. It spares one
+    // disk flush per signal.
+    exec("PRAGMA synchronous=NORMAL;");
     exec(kSchema);
 }
 
