@@ -25,3 +25,12 @@ add_test(NAME e2e_capture
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_capture>)
 set_tests_properties(e2e_capture PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
                      ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+
+# What capture costs: one window poll, one text sample, and the loop's CPU and memory over
+# scripted use (TARNWHISTLE_SOAK_SECONDS, default 60). Run by hand inside scripts/desktop:
+#   scripts/desktop build/tests/e2e_capture_measure
+add_executable(e2e_capture_measure ${CMAKE_CURRENT_LIST_DIR}/measure/capture_measure.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/desktop_driver.cpp)
+target_include_directories(e2e_capture_measure PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(e2e_capture_measure PRIVATE tarnwhistle_platform_linux tarnwhistle_core
+                      benchmark::benchmark PkgConfig::TARNWHISTLE_LINUX_DEPS)

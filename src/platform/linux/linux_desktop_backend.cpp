@@ -1,5 +1,6 @@
 #include "platform/linux/linux_desktop_backend.h"
 
+#include <QDateTime>
 #include <xcb/screensaver.h>
 
 #include "capture/platform_backend.h"
@@ -82,6 +83,13 @@ std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString&
     // accessibility tree adds the address or document.
     const auto active = windows_->activeWindow();
     const bool ours = active && active->app.pid == pid && pid > 0;
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    if (ours && cachedWindow_ && cachedWindow_->pid == pid &&
+        cachedWindow_->window == active->window && cachedWindow_->title == active->title &&
+        nowMs - cachedWindow_->readAtMs < windowCacheMs) {
+        return Snapshot{active->title, cachedWindow_->documentPath,
+                        browser ? cachedWindow_->url : std::nullopt};
+    }
     const auto info = atspi_->windowInfo(pid, browser);
     if (!ours && !info) return std::nullopt;
     Snapshot snap;
@@ -89,6 +97,10 @@ std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString&
     if (info) {
         snap.url = browser ? info->url : std::nullopt;
         snap.documentPath = info->documentPath;
+    }
+    if (ours) {
+        cachedWindow_ = CachedWindow{pid, active->window, active->title, nowMs, snap.url,
+                                     snap.documentPath};
     }
     return snap;
 }

@@ -51,6 +51,18 @@ private:
     // thread-safe, so the lock keeps a stray caller from overlapping the poll worker.
     QMutex atspiLock_;
     std::unique_ptr<AtspiReader> atspi_;
+    // The accessibility part of the last snapshot, reused while the same window keeps the same
+    // title: an address or document rarely changes without the title changing with it, and
+    // a walk of the tree on every poll would cost far more than the rest of the loop.
+    struct CachedWindow {
+        qint64 pid = 0;
+        quint32 window = 0;
+        QString title;
+        qint64 readAtMs = 0;
+        std::optional<QString> url, documentPath;
+    };
+    std::optional<CachedWindow> cachedWindow_;  // guarded by atspiLock_
+    static constexpr qint64 windowCacheMs = 15000;
     QMutex screenshotLock_;
     std::unique_ptr<ScreenshotReader> screenshots_;
 };
