@@ -4,7 +4,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QUuid>
 
 namespace {
 QDBusMessage call(const QDBusConnection& bus, QDBusMessage message) {
@@ -43,20 +42,18 @@ std::optional<QString> AccessibilityStatus::reachableBusAddress() {
         return std::nullopt;
     const QString address = reply.arguments().first().toString();
     if (address.isEmpty()) return std::nullopt;
-    // A fresh private connection: the bus must answer now, not merely be named.
-    const QString name = QStringLiteral("tarnwhistle-a11y-") + QUuid::createUuid().toString();
-    bool answers = false;
-    {
-        QDBusConnection bus = QDBusConnection::connectToBus(address, name);
-        if (bus.isConnected()) {
-            const QDBusMessage ping = call(
-                bus, QDBusMessage::createMethodCall(
-                         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                         QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
-            answers = ping.type() == QDBusMessage::ReplyMessage;
-        }
+    // One private connection, kept: the bus must answer now, not merely be named.
+    const QString name = QStringLiteral("tarnwhistle-a11y:") + address;
+    QDBusConnection bus = QDBusConnection::connectToBus(address, name);
+    if (!bus.isConnected()) {
+        QDBusConnection::disconnectFromBus(name);  // try afresh next time
+        return std::nullopt;
     }
-    QDBusConnection::disconnectFromBus(name);
+    const QDBusMessage ping =
+        call(bus, QDBusMessage::createMethodCall(
+                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                      QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    const bool answers = ping.type() == QDBusMessage::ReplyMessage;
     if (!answers) return std::nullopt;
     return address;
 }
