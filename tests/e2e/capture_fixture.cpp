@@ -24,7 +24,12 @@ void CaptureOnDesktop::SetUp() {
     engine_ = std::make_unique<SignalEngine>([this] { return now(); });
     engine_->now = [this] { return now(); };
     engine_->configProvider = [this] { return config_; };
-    engine_->sink = [this](const Signal& signal) { recorded_.push_back(signal); };
+    store_.open(storeDir_.filePath(QStringLiteral("store.sqlite")));
+    ASSERT_TRUE(store_.isOpen());
+    engine_->sink = [this](const Signal& signal) {
+        recorded_.push_back(signal);
+        store_.insert(signal);
+    };
     // Classification is not what these tests look at.
     engine_->classify = [](const QString&, const CategoryList&, const std::optional<QString>&,
                            bool, SignalEngine::ClassifyDone done) { done(std::nullopt); };

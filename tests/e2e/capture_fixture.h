@@ -1,11 +1,12 @@
 // The real Linux backend, the capture loop and a signal engine whose signals are recorded,
-// wired as in the agent. The engine's clock is the real one plus a skew the test can push
+// wired as in the agent, the signals going into a real store in a temporary folder. The engine's clock is the real one plus a skew the test can push
 // forward, so dwell times need no waiting.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/linux/linux_desktop_backend.h"
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
+#include "storage/store.h"
 
 // The real scheduler on a clock the test can push forward, shared with the engine.
 class SkewedScheduler : public QtCaptureScheduler {
@@ -49,5 +51,7 @@ protected:
     EventLog events_;
     std::unique_ptr<SignalEngine> engine_;
     std::unique_ptr<Capture> capture_;
-    std::vector<Signal> recorded_;
+    std::vector<Signal> recorded_;  // as emitted, also written to the store
+    QTemporaryDir storeDir_;
+    Store store_;
 };

@@ -40,6 +40,10 @@ TEST_F(CaptureOnDesktop, TwoApplicationsGiveFocusAndSwitchWithTheirIdsAndDwell) 
     const Signal second = signalsOf(QStringLiteral("app.focus"))[1];
     EXPECT_EQ(text(second, QStringLiteral("bundle_id")), qtId);
     EXPECT_EQ(integer(second, QStringLiteral("duration_s")), 4);
+
+    // Everything emitted is in the store, as emitted.
+    std::vector<Signal> stored = store_.pendingSignals(1000);
+    EXPECT_EQ(stored, recorded_);
 }
 
 TEST_F(CaptureOnDesktop, TitleChangeOpensANewContextAndAnExcludedTitleGivesNone) {
