@@ -2,6 +2,8 @@
 // libatspi before Qt: Qt's `signals` keyword clashes with GLib's headers.
 #include "platform/linux/atspi_reader.h"
 
+#include <csignal>
+
 #include "capture/accessibility_walk.h"
 #include "platform/linux/accessibility_status.h"
 #include "platform/linux/atspi_element.h"
@@ -36,6 +38,13 @@ AtspiReader::~AtspiReader() {
 bool AtspiReader::started() {
     if (started_) return true;
     if (!AccessibilityStatus::reachableBusAddress()) return false;
+    // libatspi opens a private connection to each application and attaches it to the default
+    // main context, which the main thread's event loop runs: its reference counting then races
+    // with this thread and ends the process when an application goes away. It does not do so
+    // for remote sessions, so this process says it is one; everything then goes through the
+    // accessibility bus, on this thread's own context.
+    if (qEnvironmentVariableIsEmpty("SSH_CONNECTION"))
+        qputenv("SSH_CONNECTION", "127.0.0.1 0 127.0.0.1 0");
     context_ = g_main_context_new();
     atspi_set_main_context(context_);
     if (atspi_init() > 1) return false;  // 1: already initialised, which is fine
@@ -52,7 +61,11 @@ void AtspiReader::pump() {
 }
 
 AtspiAccessible* AtspiReader::application(qint64 pid, AtspiWalkState& state) {
-    if (pid <= 0) return nullptr;
+    // A process that has ended is not asked: its objects are being torn down.
+    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0) {
+        if (AtspiAccessible* gone = applications_.take(pid)) g_object_unref(gone);
+        return nullptr;
+    }
     if (AtspiAccessible* known = applications_.value(pid)) {
         GError* error = nullptr;
         const guint answered = timed(state, [&] { return atspi_accessible_get_process_id(known, &error); });
