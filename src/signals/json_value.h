@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonValue>
 #include <QString>
 #include <map>
 #include <optional>
@@ -49,19 +48,12 @@ public:
 
     bool operator==(const JSONValue& other) const = default;
 
-    // Reading from Qt's JSON model, by the rules above.
-    static JSONValue fromQt(const QJsonValue& value);
     // Parses one JSON text (any top-level value). On malformed text: nullopt and `error` set.
     static std::optional<JSONValue> parse(const QByteArray& text, QString* error = nullptr);
 
-    // Writing: Qt's JSON model with doubles already rounded; nullopt when a double is not finite.
-    std::optional<QJsonValue> toQt() const;
-
     enum class Slashes { plain, escaped };
-    enum class Layout { compact, indented };
-    // The JSON text of this value with sorted keys; nullopt when it cannot be written.
-    std::optional<QByteArray> serialized(Slashes slashes = Slashes::plain,
-                                         Layout layout = Layout::compact) const;
+    // Compact JSON text of this value with sorted keys; nullopt when it cannot be written.
+    std::optional<QByteArray> serialized(Slashes slashes = Slashes::plain) const;
 
     // round(x * 1000) / 1000 with halves away from zero, in double precision, in that order.
     static double roundedForWriting(double x);
