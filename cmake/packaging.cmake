@@ -35,9 +35,9 @@ set(TARNWHISTLE_DEB_DEPENDS
     libc6 libgcc-s1 libstdc++6
     "libqt6core6 (>= 6.4)" "libqt6gui6 (>= 6.4)" "libqt6widgets6 (>= 6.4)"
     "libqt6network6 (>= 6.4)" "libqt6dbus6 (>= 6.4)"
-    libsqlite3-0 libphonenumber8 libprotobuf32
+    libsqlite3-0 libphonenumber8
     libxcb1 libxcb-xinput0 libxcb-xfixes0 libxcb-screensaver0 libxcb-composite0
-    libatspi2.0-0 libglib2.0-0 libtesseract5 liblept5
+    libatspi2.0-0 libglib2.0-0 libtesseract5
     at-spi2-core tesseract-ocr-eng libssl3 ca-certificates)
 list(JOIN TARNWHISTLE_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The receiver is a Python script; opening the dashboard goes through xdg-open.
