@@ -23,7 +23,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 depends=$(field Depends)
 echo "Depends: $depends"
 # Package names only, one a line (versions and alternatives' bars dropped).
-depend_names=$(tr ',|' '\n\n' <<<"$depends" | sed -E 's/\(.*\)//; s/:any//; s/^ +| +$//g' | sed '/^$/d')
+depend_names=$(tr ',|' '\n' <<<"$depends" | sed -E 's/\(.*\)//; s/:any//; s/^ +| +$//g' | sed '/^$/d')
 grep -E -e '-dev$' <<<"$depend_names" && fail "a build package is among the dependencies"
 for needed in at-spi2-core tesseract-ocr-eng libssl3; do
     grep -qx "$needed" <<<"$depend_names" || fail "$needed (used without linking) is not a dependency"
