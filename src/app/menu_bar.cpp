@@ -82,7 +82,7 @@ void MenuBar::menuNeedsUpdate() {
     } else {
         auto* header = new QWidgetAction(menu_.get());
         auto* view = new MenuHeaderView(status_);
-        view->setFixedWidth(headerWidth);
+        view->setMinimumWidth(headerWidth);
         header->setDefaultWidget(view);
         menu_->addAction(header);
     }
