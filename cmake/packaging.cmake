@@ -17,8 +17,9 @@ install(FILES ${TARNWHISTLE_BUILD_DATA_DIR}/word-vectors.bin
 
 install(FILES ${TARNWHISTLE_DATA_SOURCE_DIR}/tarnwhistle.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-# Copied to ~/.config/autostart when the person asks to start at login; never installed into
-# /etc/xdg/autostart, which would start the agent for every user of the computer.
+# A template for administrators (the agent writes its own ~/.config/autostart entry, with its
+# own path, when startAtLogin is set); never installed into /etc/xdg/autostart, which would
+# start the agent for every user of the computer.
 install(FILES ${TARNWHISTLE_DATA_SOURCE_DIR}/autostart/tarnwhistle.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/tarnwhistle/autostart)
 # The PNG sizes are rendered from the SVG (librsvg2-bin), from data/icons/hicolor:
