@@ -14,6 +14,7 @@ target_link_libraries(e2e_agent PRIVATE tarnwhistle_core Qt6::Gui GTest::gtest
 target_compile_definitions(e2e_agent PRIVATE
     AGENT_EXECUTABLE="$<TARGET_FILE:tarnwhistle>"
     RECEIVER_SCRIPT="${PROJECT_SOURCE_DIR}/tools/receiver/tarnwhistle_receiver.py"
+    HTTPS_RECEIVER_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/https_receiver.py"
     E2E_OUTPUT_DIR="${PROJECT_BINARY_DIR}/e2e")
 add_dependencies(e2e_agent tarnwhistle)
 
