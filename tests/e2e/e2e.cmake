@@ -24,6 +24,8 @@ target_compile_definitions(e2e_capture PRIVATE
     E2E_OUTPUT_DIR="${PROJECT_BINARY_DIR}/e2e")
 add_dependencies(e2e_capture e2e_qt_window e2e_scripted_accessible_app)
 
+include(${CMAKE_CURRENT_LIST_DIR}/agent/agent.cmake)
+
 add_test(NAME e2e_capture
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_capture>)
 set_tests_properties(e2e_capture PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
