@@ -38,7 +38,7 @@ set(TARNWHISTLE_DEB_DEPENDS
     "libqt6network6 (>= 6.4)" "libqt6dbus6 (>= 6.4)"
     libsqlite3-0 libphonenumber8
     libxcb1 libxcb-xinput0 libxcb-xfixes0 libxcb-screensaver0 libxcb-composite0
-    libatspi2.0-0 libglib2.0-0 libtesseract5
+    libtesseract5
     at-spi2-core tesseract-ocr-eng libssl3 ca-certificates)
 list(JOIN TARNWHISTLE_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # The receiver is a Python script; opening the dashboard goes through xdg-open.
