@@ -41,7 +41,7 @@ void Outbox::flush() {
         if (!hasAddress) batch.lastError = kNoAddress;
         batch.signalCount = qint64(batchSignals.size());
         batch.types = joinedTypes(batchSignals);
-        batch.destination = config.webhookURL;
+        batch.destination = WebhookAddress::withoutCredentials(config.webhookURL);
 
         QStringList ids;
         for (const auto& s : batchSignals) ids.append(s.id);
@@ -49,14 +49,15 @@ void Outbox::flush() {
         // pass, so stop here and try again at the next flush.
         if (store_.saveBatch(batch, ids) == 0) break;
 
-        if (hasAddress) {
-            send(batch);
-        } else {
+        if (!hasAddress) {
             lastResult_ = QStringLiteral("Built a batch of %1 signals (no webhook set)")
                               .arg(batch.signalCount);
         }
         if (batch.signalCount < config.maxBatch) break;
     }
+    // New batches go out with the backlog, oldest first, as far as the destination takes them
+    // now, whatever the network state.
+    if (hasAddress) pump();
     ++revision_;
     emit changed();
 }

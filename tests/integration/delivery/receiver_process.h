@@ -57,6 +57,7 @@ public:
         delete reply;
     }
 
+    int port() const { return port_; }
     QString url(const QString& path = QStringLiteral("/hook")) const {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
     }
