@@ -3,10 +3,10 @@
 
 Listens on loopback (over TLS with --cert and --key), checks each request's signature with
 the shared secret, stores every body byte for byte, readable by its owner only, and answers as
-told: a status code and body, after a delay, with a truncated reply, a reply trickled one byte
-per --delay seconds, a huge reply, or by dropping the connection. With --fail-rate it
-misbehaves at random (seeded) for the first --fail-first requests and answers normally
-afterwards. A request announcing more than 10 MB is refused with 413 unread.
+told: a status code and body, after a delay, with a truncated reply, a huge reply (--size
+bytes) sent at once or trickled one byte per --delay seconds, or by dropping the connection.
+With --fail-rate it misbehaves at random (seeded) for the first --fail-first requests and
+answers normally afterwards. A request announcing more than 10 MB is refused with 413 unread.
 
 Prints "listening on PORT" once it accepts connections. For each request N (from 1) it
 writes OUT/N.body (the raw body) and OUT/N.json (headers, signature check, what it did).
@@ -128,15 +128,15 @@ def make_handler(args, behaviour):
                 return
             if action == "delay":
                 time.sleep(args.delay)
-            if action == "trickle":
-                self.trickle(plan["status"], reply)
-                return
             self.send_response(plan["status"])
             self.send_header("Content-Type", "text/plain; charset=utf-8")
             for name, value in (args.headers or {}).items():
                 self.send_header(name, str(value))
             if action == "huge":
                 self.huge()
+                return
+            if action == "trickle":
+                self.trickle()
                 return
             if action == "truncate":
                 self.send_header("Content-Length", str(len(reply) + 100))
@@ -156,12 +156,12 @@ def make_handler(args, behaviour):
             except OSError:
                 pass  # the sender hung up first
 
-        def trickle(self, status, reply):
-            """The whole response, status line included, one byte per --delay seconds."""
-            head = f"HTTP/1.1 {status} Slow\r\nContent-Length: {len(reply)}\r\n\r\n"
-            self.close_connection = True
-            for byte in head.encode("ascii") + reply:
-                self.wfile.write(bytes([byte]))
+        def trickle(self):
+            """A body of --size bytes, one byte per --delay seconds."""
+            self.send_header("Content-Length", str(args.size))
+            self.end_headers()
+            for _ in range(args.size):
+                self.wfile.write(b"x")
                 self.wfile.flush()
                 time.sleep(args.delay)
 
@@ -205,7 +205,7 @@ def main():
     parser.add_argument("--delay", type=float, default=0.0,
                         help="seconds, for --action delay (once) and trickle (per byte)")
     parser.add_argument("--size", type=int, default=400 * 1024 * 1024,
-                        help="bytes of reply for --action huge")
+                        help="bytes of reply for --action huge and trickle")
     parser.add_argument("--header", action="append", default=[], metavar="NAME:VALUE",
                         help="an extra reply header (repeatable)")
     parser.add_argument("--cert", help="PEM certificate chain: serve HTTPS")
