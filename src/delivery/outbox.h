@@ -49,7 +49,8 @@ public:
     // Once at launch: restores the last success time, starts watching the network, the flush
     // and retry timers and the configuration subscription.
     void start();
-    // Builds batches from every unbatched signal (up to maxBatch each) and sends them.
+    // Builds batches from every unbatched signal (up to maxBatch each) and sends them, oldest
+    // waiting batch first, as far as the destination takes them now.
     void flush();
     // The batch body: the envelope around `batchSignals`, as UTF-8 JSON with sorted keys.
     QByteArray envelope(const std::vector<Signal>& batchSignals, const QString& batchId,
