@@ -99,8 +99,10 @@ public:
     // Replaces the network (a fake receiver in tests and simulations).
     void setTransport(std::unique_ptr<Transport> transport);
 
-    // The flush period (ms) the flush timer counts down; 0 before start().
+    // The flush period (ms) the flush timer counts down, and the timer's current step (at
+    // most a day); both 0 before start().
     qint64 flushPeriodMs() const { return flushTimer_.isActive() ? flushPeriodMs_ : 0; }
+    int flushTimerInterval() const { return flushTimer_.isActive() ? flushTimer_.interval() : 0; }
     const DestinationState& destination() const { return destination_; }
 
     static constexpr int retryIntervalSeconds = 15;
