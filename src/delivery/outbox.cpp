@@ -156,6 +156,7 @@ void Outbox::pathUpdated(bool satisfied) {
 }
 
 void Outbox::retryDue() {
+    noteClock(now());  // every retry tick, so that a pause or an outage is not taken for a jump
     if (!online_) return;
     if (configStore_.config().paused) return;
     pump();
@@ -166,7 +167,6 @@ void Outbox::pump() {
     destination_.track(WebhookAddress::trimmed(config.webhookURL));
     const bool usable = WebhookAddress::usable(config.webhookURL).has_value();
     const TimePoint t = now();
-    noteClock(t);
     if (usable && !destination_.mayStart(t)) return;  // most retry ticks of an outage
     for (const BatchRecord& batch : dueNow(t)) {
         if (sending_.contains(batch.batchId)) continue;
