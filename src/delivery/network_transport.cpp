@@ -1,7 +1,6 @@
 #include "delivery/network_transport.h"
 
 #include <QNetworkReply>
-#include <QPointer>
 #include <QTimer>
 
 #include "delivery/webhook_address.h"

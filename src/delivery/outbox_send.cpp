@@ -140,12 +140,12 @@ void Outbox::sendTest(std::function<void(bool, const QString&)> completion) {
              const QString code = QString::number(outcome.code.value_or(0));
              if (outcome.delivered()) {
                  markSuccess();
-                 completion(true, QStringLiteral("Delivered (HTTP %1).").arg(code));
                  // The receiver is back: the backlog need not wait for the next probe.
                  if (address == destination_.address() && destination_.backingOff()) {
                      destination_.succeeded();
                      retryDue();
                  }
+                 completion(true, QStringLiteral("Delivered (HTTP %1).").arg(code));
              } else if (!outcome.code && outcome.transportError) {
                  markFailure(*outcome.transportError);
                  completion(false, *outcome.transportError);
