@@ -159,16 +159,16 @@ void Outbox::retryDue() {
     noteClock(now());  // every retry tick, so that a pause or an outage is not taken for a jump
     if (!online_) return;
     if (configStore_.config().paused) return;
-    pump();
+    pump(true);
 }
 
-void Outbox::pump() {
+void Outbox::pump(bool withClockSteps) {
     const DeploymentConfig config = configStore_.config();
     destination_.track(WebhookAddress::trimmed(config.webhookURL));
     const bool usable = WebhookAddress::usable(config.webhookURL).has_value();
     const TimePoint t = now();
     if (usable && !destination_.mayStart(t)) return;  // most retry ticks of an outage
-    for (const BatchRecord& batch : dueNow(t)) {
+    for (const BatchRecord& batch : dueNow(t, withClockSteps)) {
         if (sending_.contains(batch.batchId)) continue;
         // An unusable address costs the receiver nothing: every due batch records it.
         if (usable && !destination_.mayStart(t)) break;
@@ -176,8 +176,12 @@ void Outbox::pump() {
     }
 }
 
-std::vector<BatchRecord> Outbox::dueNow(TimePoint t) {
+std::vector<BatchRecord> Outbox::dueNow(TimePoint t, bool withClockSteps) {
     std::vector<BatchRecord> due = store_.dueBatches(t);
+    const bool nothingToStart = std::all_of(due.begin(), due.end(), [this](const auto& b) {
+        return sending_.contains(b.batchId);
+    });
+    if (!withClockSteps && !nothingToStart) return due;
     // No backoff puts a next attempt this far ahead: the wall clock went back.
     for (BatchRecord& b : store_.dueBatches(std::numeric_limits<double>::max())) {
         if (b.nextAttempt > t + clockStepLimit) due.push_back(std::move(b));

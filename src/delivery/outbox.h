@@ -120,9 +120,11 @@ private:
     void armRetryTimer();
     void retryTimerFired();
     void configurationChanged();
-    // Starts as many due batches as the destination takes now, oldest first.
-    void pump();
-    std::vector<BatchRecord> dueNow(TimePoint t);
+    // Starts as many due batches as the destination takes now, oldest first. Batches made due
+    // by a clock step are looked for on retry ticks and flushes, and after an answer only when
+    // no ordinarily due batch is left to start (a second read of up to 20 whole rows).
+    void pump(bool withClockSteps);
+    std::vector<BatchRecord> dueNow(TimePoint t, bool withClockSteps = true);
     void noteClock(TimePoint t);
     void send(const BatchRecord& batch);
     void finish(BatchRecord batch, const HttpOutcome& outcome, const QString& address);

@@ -57,7 +57,7 @@ void Outbox::flush() {
     }
     // New batches go out with the backlog, oldest first, as far as the destination takes them
     // now, whatever the network state.
-    if (hasAddress) pump();
+    if (hasAddress) pump(true);
     ++revision_;
     emit changed();
 }

@@ -101,7 +101,7 @@ void Outbox::finish(BatchRecord batch, const HttpOutcome& outcome, const QString
     if (purgeHeldSince_ && (!delivered || dueNow(t).empty())) purgeHeldSince_.reset();
     // The backlog drains as answers come in; started before anything is published, so that
     // observers never see an empty `sending` in the middle of a drain.
-    retryDue();
+    if (online_ && !configStore_.config().paused) pump(false);
 
     if (delivered) {
         markSuccess();
