@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <limits>
@@ -93,6 +94,7 @@ public:
         outbox.now = [this] { return clock; };
         outbox.userPrincipal = [] { return QStringLiteral("alex"); };
         outbox.watchNetwork = false;
+        outbox.jitter = [this] { return 0.8 + 0.4 * random_.generateDouble(); };  // reproducible
         auto fake = std::make_unique<SimReceiver>(clock);
         receiver = fake.get();
         outbox.setTransport(std::move(fake));
@@ -164,6 +166,7 @@ public:
     bool produce = true;  // the agent keeps making signals
 
 private:
+    QRandomGenerator random_{20261207};
     double flushInterval_;
     TimePoint nextFlush_;
     TimePoint nextTick_;
