@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QLocale>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <cmath>
 
 #include "../../unit/delivery/outbox_fixture.h"
@@ -84,7 +85,9 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
         {{{"action", "drop"}}, std::nullopt, "*"},
         {{{"action", "delay"}, {"delay", 5}}, std::nullopt, "The request timed out."},
         // Bytes keep coming, but the whole exchange has a deadline.
-        {{{"status", 500}, {"action", "trickle"}, {"delay", 0.2}, {"size", 1000}}, 500, "Server replied 500: …"},
+        {{{"status", 500}, {"action", "trickle"}, {"delay", 0.2}, {"size", 1000}},
+         500,
+         "Server replied 500: …"},
     };
     outbox.requestTimeoutMs = 500;
     ReceiverProcess receiver({});
@@ -308,6 +311,24 @@ TEST_F(Delivery, TestBatchesReportWithoutTouchingTheBatchTable) {
     EXPECT_FALSE(failed);
     EXPECT_EQ(why, "Server replied HTTP 503. busy");
     EXPECT_EQ(outbox.lastError(), "HTTP 503");
+}
+
+TEST_F(Delivery, TheTestReceiverKeepsBodiesPrivateAndRefusesHugeOnes) {
+    ReceiverProcess receiver({});
+    EXPECT_EQ(deliverOne(receiver.url()).status, "sent");
+    for (const QString& file : {QStringLiteral("1.body"), QStringLiteral("1.json")})
+        EXPECT_EQ(QFile::permissions(receiver.folder() + u'/' + file) & 0x0077, 0)
+            << file.toStdString();
+
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(receiver.port()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write("POST /hook HTTP/1.1\r\nHost: x\r\nContent-Length: 10485761\r\n\r\n{");
+    QByteArray answer;
+    while (!answer.contains("\r\n") && socket.waitForReadyRead(5000)) answer += socket.readAll();
+    EXPECT_TRUE(answer.startsWith("HTTP/1.0 413") || answer.startsWith("HTTP/1.1 413"))
+        << answer.constData();
+    EXPECT_EQ(receiver.received().size(), 1u);
 }
 
 }  // namespace

@@ -54,7 +54,8 @@ TEST_F(DeliverySoak, EverySignalArrivesInExactlyOneBatch) {
         EXPECT_TRUE(fresh || it->second == r.body) << "a retry changed the body of " << id.toStdString();
         // A 200 counts once its status line is out, even if the body then breaks off.
         const QString action = r.record["action"].toString();
-        const bool ok = (action == "status" || action == "truncate") && r.record["status"].toInt() == 200;
+        const bool ok =
+            (action == "status" || action == "truncate") && r.record["status"].toInt() == 200;
         answeredOk[id] = answeredOk[id] || ok;
         failedRequests += ok ? 0 : 1;
     }
