@@ -12,7 +12,7 @@
 
 namespace {
 
-const QString kNoAddress = QStringLiteral("No webhook address set; kept on this Mac only.");
+const QString kNoAddress = QStringLiteral("No webhook address set; kept on this computer only.");
 
 QString joinedTypes(const std::vector<Signal>& batchSignals) {
     std::set<QString> types;

@@ -34,7 +34,7 @@ TEST_F(OutboxFlush, WithoutAnAddressBatchesAreKeptLocally) {
         EXPECT_EQ(b.signalCount, i < 2 ? 5 : 3);
         EXPECT_EQ(b.status, "local");
         EXPECT_EQ(b.destination, " \t ");
-        EXPECT_EQ(b.lastError, "No webhook address set; kept on this Mac only.");
+        EXPECT_EQ(b.lastError, "No webhook address set; kept on this computer only.");
         for (const auto& item : parsed(b.body)["data"].toArray())
             batchedIds.append(item.toObject()["id"].toString());
     }
