@@ -38,11 +38,6 @@ QVariant optionalValue(const auto& value) {
 
 }  // namespace
 
-Outbox& Outbox::shared() {
-    static Outbox* instance = new Outbox(Store::shared(), ConfigStore::shared());
-    return *instance;
-}
-
 Outbox::Outbox(Store& store, ConfigStore& configStore, QObject* parent)
     : QObject(parent),
       store_(store),

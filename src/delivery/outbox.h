@@ -38,7 +38,7 @@ class Outbox : public QObject {
     Q_PROPERTY(QVariant lastError READ lastErrorValue NOTIFY changed)
 
 public:
-    // The agent's outbox over Store::shared() and ConfigStore::shared().
+    // The agent's outbox, created by the application over its store and configuration.
     static Outbox& shared();
     Outbox(Store& store, ConfigStore& configStore, QObject* parent = nullptr);
 
@@ -88,8 +88,8 @@ public:
 
     // Replaceable in tests: the clock, the backoff jitter factor in [0.8, 1.2], a uniform
     // random number in [lo, hi] (retry tick and back-online spread), the login name the
-    // subject code is made from (by default the engine's user principal), the overall
-    // deadline of a request and whether start() watches the network.
+    // subject code is made from (set by the creator: the engine's user principal), the
+    // overall deadline of a request and whether start() watches the network.
     std::function<TimePoint()> now = Time::now;
     std::function<double()> jitter;
     std::function<double(double lo, double hi)> uniform;

@@ -95,18 +95,21 @@ void Store::open(const QString& path) {
     OwnerOnlyFiles ownerOnly;
     const QByteArray file = path.toUtf8();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(file.constData(), &db_, flags, nullptr) != SQLITE_OK) {
-        // The failed handle is kept: every later statement fails at prepare and is logged.
+    // A store that could not be opened, or holds no usable schema (a file that is not a
+    // database), must not look open: every operation then gives its empty result.
+    auto fail = [this] {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
         SystemLog::write(QStringLiteral("Tarnwhistle: could not open store"));
-        return;
-    }
+    };
+    if (sqlite3_open_v2(file.constData(), &db_, flags, nullptr) != SQLITE_OK) return fail();
     ::chmod(file.constData(), 0600);  // an existing file from an older build may be wider
     exec("PRAGMA journal_mode=WAL;");
     // In WAL mode NORMAL keeps the database consistent through any crash and loses nothing
     // when the process dies; only a power cut can cost the last few commits. It spares one
     // disk flush per signal.
     exec("PRAGMA synchronous=NORMAL;");
-    exec(kSchema);
+    if (!exec(kSchema)) fail();
 }
 
 void Store::close() {

@@ -31,7 +31,8 @@ public:
 
     // Opens (creating if missing) the database at `path`, owner-only from the moment the file
     // and its -wal/-shm companions exist, and creates the schema. Does nothing when a
-    // connection is already held. On failure logs "Tarnwhistle: could not open store".
+    // connection is already held. On failure (including a file that is not a database) logs
+    // "Tarnwhistle: could not open store" and holds no connection.
     void open(const QString& path);
     // Closes the connection (at termination); there is no reopening afterwards.
     void close();
