@@ -3,6 +3,8 @@
 #include <QSet>
 #include <optional>
 
+#include "privacy/cjk_names.h"
+
 namespace NameTagger {
 namespace {
 
@@ -69,9 +71,18 @@ bool isCapitalised(QStringView word) {
     return false;
 }
 
+// A word of a script without capitals (Arabic, Hebrew, Thai, Georgian, Devanagari ...): its
+// shape says nothing, so only the name list can tell.
+bool isCaseless(QStringView word) {
+    return !word.isEmpty() && word[0].category() == QChar::Letter_Other;
+}
+
 const QSet<QString>& titles() {
     static const QSet<QString> set{"Mr", "Mrs", "Ms", "Miss", "Mx", "Dr", "Prof", "Herr",
-                                   "Frau", "Mme", "Mlle", "Sr", "Sra", "Dott", "Dhr", "Mevr"};
+                                   "Frau", "Mme", "Mlle", "Sr", "Sra", "Dott", "Dhr", "Mevr",
+                                   "Pani", "Sayın", "Shri", "Smt", "Sri", "Sheikh", "Ustaz",
+                                   "Г-н", "Г-жа", "Господин", "Госпожа", "Пан", "Пані", "Κος",
+                                   "Κα", "السيد", "السيدة", "الدكتور", "מר", "גב"};
     return set;
 }
 
@@ -79,7 +90,13 @@ const QSet<QString>& greetings() {
     static const QSet<QString> set{"Hi", "Hello", "Hey", "Dear", "Thanks", "Cheers", "Hallo",
                                    "Liebe", "Lieber", "Bonjour", "Salut", "Hola", "Ciao", "Hoi",
                                    "Beste", "Grazie", "Merci", "Danke", "hi", "hello", "hey",
-                                   "thanks", "cc", "Cc", "CC"};
+                                   "thanks", "cc", "Cc", "CC", "Olá", "Oi", "Hej", "Moin",
+                                   "Servus", "Szia", "Cześć", "Witaj", "Ahoj", "Bok", "Zdravo",
+                                   "Merhaba", "Selam", "Sevgili", "Salam", "Marhaba", "Habari",
+                                   "Sawubona", "Namaste", "Shalom", "Привет", "Здравствуйте",
+                                   "Уважаемый", "Уважаемая", "Дорогой", "Дорогая", "Спасибо",
+                                   "Привіт", "Дякую", "Γεια", "Αγαπητέ", "Αγαπητή", "Ευχαριστώ",
+                                   "مرحبا", "عزيزي", "عزيزتي", "شكرا", "שלום", "תודה"};
     return set;
 }
 
@@ -146,6 +163,30 @@ bool isNameWord(QStringView word) {
     return isCapitalised(word) && !notNames().contains(word.toString());
 }
 
+bool isKnown(QStringView word, const NameGazetteer& names) {
+    return names.isFamilyName(word) || isGiven(word, names);
+}
+
+// Only blanks, and perhaps a bracketed time ("[09:14]"), between the line's start and `at`.
+bool startsLine(const QString& text, qsizetype at) {
+    qsizetype i = at;
+    while (i > 0 && isBlank(text[i - 1])) --i;
+    if (i > 0 && text[i - 1] == u']') {
+        const qsizetype open = text.lastIndexOf(u'[', i - 1);
+        const qsizetype lineBreak = text.lastIndexOf(u'\n', i - 1);
+        if (open < 0 || open < lineBreak || i - open > 24) return false;
+        i = open;
+        while (i > 0 && isBlank(text[i - 1])) --i;
+    }
+    return i == 0 || text[i - 1] == u'\n' || text[i - 1] == u'\r';
+}
+
+// A colon (ASCII or full-width) right after `at`, then a blank or the end: "Anna Smith: hi".
+bool colonAfter(const QString& text, qsizetype at) {
+    if (at >= text.size() || (text[at] != u':' && text[at] != u'\uFF1A')) return false;
+    return at + 1 == text.size() || isBlank(text[at + 1]) || text[at + 1] == u'\n';
+}
+
 // The next name word after word `k`, across at most two particles ("van der"); 0 when the
 // name cannot go on.
 size_t nextNameWord(const std::vector<Word>& w, size_t k) {
@@ -195,8 +236,9 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
     };
     auto titledNameAt = [&](size_t k) -> Span {
         // "Prof. Dr. Weber": the name follows the last title.
-        if (k + 1 >= w.size() || !isNameWord(w[k + 1].text) ||
-            titles().contains(w[k + 1].text.toString()))
+        if (k + 1 >= w.size() || titles().contains(w[k + 1].text.toString()) ||
+            !(isNameWord(w[k + 1].text) ||
+              (isCaseless(w[k + 1].text) && !CjkNames::isCjk(text, w[k + 1].start))))
             return std::nullopt;
         const bool title = titles().contains(w[k].text.toString());
         if (!(title && joinedAfterTitle(w[k + 1].gapBefore, false)) &&
@@ -213,11 +255,70 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         return std::make_pair(k + 1, k + 1);
     };
 
+    // Scripts without capitals: a known name next to another known name ("محمد العلي").
+    auto caselessNameAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !isCaseless(w[k].text) || !isCaseless(w[k + 1].text) ||
+            !joinedBySpace(w[k + 1].gapBefore) || !isKnown(w[k].text, names) ||
+            !isKnown(w[k + 1].text, names) || CjkNames::isCjk(text, w[k].start))
+            return std::nullopt;
+        size_t last = k + 1;
+        while (last + 1 < w.size() && joinedBySpace(w[last + 1].gapBefore) &&
+               isCaseless(w[last + 1].text) && isKnown(w[last + 1].text, names))
+            ++last;
+        return std::make_pair(k, last);
+    };
+    // Family name first ("Nguyễn Minh", "Yılmaz Ayşe"): both known, neither a plain word.
+    auto familyFirstAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !isNameWord(w[k].text) || !names.isFamilyName(w[k].text) ||
+            ambiguousGivenNames().contains(w[k].text.toString()) ||
+            !joinedBySpace(w[k + 1].gapBefore) || !isNameWord(w[k + 1].text) ||
+            !isGiven(w[k + 1].text, names) ||
+            ambiguousGivenNames().contains(w[k + 1].text.toString()))
+            return std::nullopt;
+        return std::make_pair(k, extended(w, k + 1, names));
+    };
+    // The chat form "Given Family: message" at the start of a line: one to three name words
+    // before the colon, at least one of them a known name.
+    auto speakerAt = [&](size_t k) -> Span {
+        if (!startsLine(text, w[k].start)) return std::nullopt;
+        bool known = false;
+        for (size_t last = k; last < w.size() && last < k + 3; ++last) {
+            const QStringView word = w[last].text;
+            if (last > k && !joinedBySpace(w[last].gapBefore)) return std::nullopt;
+            if (!(isNameWord(word) || (isCaseless(word) && !CjkNames::isCjk(text, w[last].start))))
+                return std::nullopt;
+            known = known || (isKnown(word, names) && !ambiguousGivenNames().contains(word.toString()));
+            if (colonAfter(text, w[last].end))
+                return known && (last > k || isGiven(word, names)) ? Span(std::make_pair(k, last))
+                                                                   : std::nullopt;
+        }
+        return std::nullopt;
+    };
+    // Greetings before a name of a script without capitals: "مرحبا أحمد".
+    auto greetedCaselessAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !greetings().contains(w[k].text.toString()) ||
+            !joinedBySpace(w[k + 1].gapBefore) || !isCaseless(w[k + 1].text) ||
+            !isGiven(w[k + 1].text, names))
+            return std::nullopt;
+        return std::make_pair(k + 1, k + 1);
+    };
+
     std::vector<TextRange> found;
     size_t i = 0;
     while (i < w.size()) {
+        if (CjkNames::isCjk(text, w[i].start)) {
+            // A run of Han, Kana or Hangul holds its own names.
+            const auto inRun = CjkNames::find(text, w[i].start, w[i].end, names);
+            found.insert(found.end(), inRun.begin(), inRun.end());
+            ++i;
+            continue;
+        }
         Span name = titledNameAt(i);
+        if (!name) name = speakerAt(i);
         if (!name) name = givenNameAt(i);
+        if (!name) name = familyFirstAt(i);
+        if (!name) name = caselessNameAt(i);
+        if (!name) name = greetedCaselessAt(i);
         // "Hi Anna Smith": the full name is found from the next word on.
         if (!name && !givenNameAt(i + 1)) name = greetedNameAt(i);
         if (name) {
