@@ -119,7 +119,11 @@ const QSet<QString>& notNames() {
         "Slides", "Inbox", "Mail", "Message", "Messages", "Calendar", "Invite", "Invitation",
         "Edited", "Shared", "Google", "Microsoft", "Slack", "Zoom", "Teams", "Chrome", "Firefox",
         "Safari", "Edge", "Word", "Excel", "Code", "Studio", "Visual", "Preview", "Finder",
-        "Terminal", "Settings", "Online", "Support", "Store", "Street", "Road", "Avenue"};
+        "Terminal", "Settings", "Online", "Support", "Store", "Street", "Road", "Avenue",
+        "State", "City", "Arena", "Lake", "Valley", "Center", "Centre", "Square", "Tower",
+        "Station", "Airport", "University", "College", "School", "Hospital", "Museum", "Zoo",
+        "Issue", "Edition", "Version", "Release", "Santa", "San", "Saint", "Fort", "Port",
+        "Mount", "New", "North", "South", "East", "West", "Total", "Cost", "Welcome"};
     return set;
 }
 
@@ -142,7 +146,32 @@ const QSet<QString>& ambiguousGivenNames() {
         "Sydney", "Dallas", "Lincoln", "Houston", "Carolina", "Santiago", "Israel", "Eugene",
         "Orlando", "Phoenix", "Jordan", "Adelaide", "Madison", "Brooklyn", "Dakota",
         "Cheyenne", "Chad", "Tyler", "Harley", "Dylan", "Scarlett", "Clementine", "Rosemary",
-        "Bob", "Nick", "Kim", "Lee"};
+        "Bob", "Nick", "Kim", "Lee", "Price", "Washington", "Noble", "Winter", "Spring",
+        "Autumn", "Sunday", "Clark", "Cash", "Bishop", "Baker", "Hill", "Long", "Young"};
+    return set;
+}
+
+bool isAmbiguous(QStringView word) {
+    const qsizetype hyphen = word.indexOf(u'-');
+    return ambiguousGivenNames().contains(word.toString()) ||
+           (hyphen > 0 && ambiguousGivenNames().contains(word.left(hyphen).toString()));
+}
+
+// Family names that are also words of places: after an ambiguous given name they name a
+// place ("Lincoln Park", "Jordan Hill").
+const QSet<QString>& placeWords() {
+    static const QSet<QString> set{"Park", "Hill", "Hall", "Green", "Bay", "Wood", "Field",
+                                   "Bridge", "Lane", "Garden", "Gardens", "Heights", "Beach"};
+    return set;
+}
+
+// What chat and collaboration tools write after a person's name.
+const QSet<QString>& eventWords() {
+    static const QSet<QString> set{"joined", "left", "mentioned", "reacted", "replied",
+                                   "shared", "assigned", "accepted", "declined", "commented",
+                                   "uploaded", "invited", "approved", "rejected", "edited",
+                                   "changed", "started", "removed", "added", "posted", "sent",
+                                   "is", "has", "wants", "requested", "created", "updated"};
     return set;
 }
 
@@ -229,8 +258,10 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         if (notNames().contains(first) && !ambiguousGivenNames().contains(first)) return std::nullopt;
         const size_t next = nextNameWord(w, k);
         if (next == 0) return std::nullopt;
-        if (ambiguousGivenNames().contains(w[k].text.toString()) &&
-            !names.isFamilyName(w[next].text))
+        // "Mercedes-Benz" is as ambiguous as "Mercedes"; a place word ("Lincoln Park") is not
+        // the family name that would settle it.
+        if (isAmbiguous(w[k].text) &&
+            (!names.isFamilyName(w[next].text) || placeWords().contains(w[next].text.toString())))
             return std::nullopt;
         return std::make_pair(k, extended(w, next, names));
     };
@@ -255,6 +286,25 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         return std::make_pair(k + 1, k + 1);
     };
 
+    // Two or three name-shaped words before what chat tools write after a person: "Xu Jing
+    // left the channel", "Nimal Perera accepted". ("is" and "has" only as "is typing" and
+    // "has joined".)
+    auto actorAt = [&](size_t k) -> Span {
+        size_t last = k;
+        if (!isNameWord(w[k].text)) return std::nullopt;
+        while (last + 1 < w.size() && last < k + 2 && joinedBySpace(w[last + 1].gapBefore) &&
+               isNameWord(w[last + 1].text))
+            ++last;
+        if (last == k || last + 1 >= w.size() || !joinedBySpace(w[last + 1].gapBefore))
+            return std::nullopt;
+        const QString verb = w[last + 1].text.toString();
+        if (!eventWords().contains(verb)) return std::nullopt;
+        if (verb == u"is" || verb == u"has") {
+            const QString then = last + 2 < w.size() ? w[last + 2].text.toString() : QString();
+            if (then != u"typing" && then != u"joined" && then != u"left") return std::nullopt;
+        }
+        return std::make_pair(k, last);
+    };
     // Scripts without capitals: a known name next to another known name ("محمد العلي").
     auto caselessNameAt = [&](size_t k) -> Span {
         if (k + 1 >= w.size() || !isCaseless(w[k].text) || !isCaseless(w[k + 1].text) ||
@@ -287,7 +337,7 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
             if (last > k && !joinedBySpace(w[last].gapBefore)) return std::nullopt;
             if (!(isNameWord(word) || (isCaseless(word) && !CjkNames::isCjk(text, w[last].start))))
                 return std::nullopt;
-            known = known || (isKnown(word, names) && !ambiguousGivenNames().contains(word.toString()));
+            known = known || (isKnown(word, names) && !isAmbiguous(word));
             if (colonAfter(text, w[last].end))
                 return known && (last > k || isGiven(word, names)) ? Span(std::make_pair(k, last))
                                                                    : std::nullopt;
@@ -317,6 +367,7 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         if (!name) name = speakerAt(i);
         if (!name) name = givenNameAt(i);
         if (!name) name = familyFirstAt(i);
+        if (!name) name = actorAt(i);
         if (!name) name = caselessNameAt(i);
         if (!name) name = greetedCaselessAt(i);
         // "Hi Anna Smith": the full name is found from the next word on.

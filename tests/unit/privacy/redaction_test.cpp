@@ -127,6 +127,10 @@ TEST(Redaction, NamesOfManyScriptsAndTheChatForm) {
         {u"Anna: ok", {"Anna"}},
         {u"Action Items: review and ship", {}},
         {u"see note: Chidi", {}},
+        // What chat tools write after a person, known or not.
+        {u"Xu Jing left the channel", {"Xu Jing"}},
+        {u"Tomasz Wrona is typing", {"Tomasz Wrona"}},
+        {u"Noble Numbat is out", {}},
         // Alphabets with capitals, accents optional either way.
         {u"Ευχαριστώ Αθανασία Παπαδόπουλος", {"Αθανασία Παπαδόπουλος"}},
         {u"Звонил Иван Петров", {"Иван Петров"}},
