@@ -95,9 +95,10 @@ TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
             const QJsonObject signal = value.toObject();
             types.insert(signal.value(QStringLiteral("type")).toString());
             ids << signal.value(QStringLiteral("id")).toString();
-            if (signal.value(QStringLiteral("type")) == QLatin1String("document.ref"))
+            if (signal.value(QStringLiteral("type")) == QLatin1String("document.ref")) {
                 EXPECT_TRUE(QStringList({"file", "document"}).contains(signal.value(QStringLiteral("doc_class")).toString()))
                     << QJsonDocument(signal).toJson().toStdString();
+            }
         }
     }
     for (const char* type : {"app.focus", "window.context", "document.ref", "handover"})
