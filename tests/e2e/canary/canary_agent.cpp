@@ -112,12 +112,15 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     DesktopDriver::spin(2500);  // one clipboard poll at least
     scheduler.skew += 40;
 
-    // A second window closes the first context (40 s: classified too); then the same
-    // application reports a web address and a document whose names carry the canary.
-    App second(QStringLiteral(E2E_QT_WINDOW), {QStringLiteral("Plain window"), QStringLiteral("Nothing here")});
+    // A second application closes the first context (40 s: classified too) and takes the
+    // paste; then it reports a web address and a document whose names carry the canary.
+    const QString firstBundle = engine.lastObservation->bundleId;
+    App second(QStringLiteral("zenity"), {QStringLiteral("--forms"), QStringLiteral("--title"),
+                                          QStringLiteral("Plain window"), QStringLiteral("--add-entry"),
+                                          QStringLiteral("Note")});
     if (!second.started() || !second.activate()) return fail("second window did not start");
     if (!DesktopDriver::waitUntil([&] {
-            return engine.lastObservation && engine.lastObservation->title == QLatin1String("Plain window");
+            return engine.lastObservation && engine.lastObservation->bundleId != firstBundle;
         }))
         return fail("the second window was not observed");
     DesktopDriver::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
