@@ -123,7 +123,16 @@ const QSet<QString>& notNames() {
         "State", "City", "Arena", "Lake", "Valley", "Center", "Centre", "Square", "Tower",
         "Station", "Airport", "University", "College", "School", "Hospital", "Museum", "Zoo",
         "Issue", "Edition", "Version", "Release", "Santa", "San", "Saint", "Fort", "Port",
-        "Mount", "New", "North", "South", "East", "West", "Total", "Cost", "Welcome"};
+        "Mount", "New", "North", "South", "East", "West", "Total", "Cost", "Welcome",
+        // words of headings before a colon ("Action Items:", "Next Steps:")
+        "Action", "Actions", "Item", "Items", "Next", "Steps", "Step", "Key", "Points", "Open",
+        "Questions", "Question", "Due", "Date", "Status", "Summary", "Agenda", "Decisions",
+        "Risks", "Issues", "Tasks", "Goals", "Owner", "Owners", "Budget", "Sale", "Subject",
+        "Reminder", "Warning", "Error", "Note", "Important", "Result", "Results", "Answer",
+        "Example", "Reason", "Topic", "Location", "Time", "Amount", "Reference", "Order",
+        "Invoice", "Attendees", "Participants", "Comments", "Feedback", "Details",
+        "Description", "Title", "Name", "Phone", "Email", "Address", "Contact", "Final",
+        "Quick", "Main", "General", "Last", "First", "Current", "Old", "Short"};
     return set;
 }
 
@@ -177,7 +186,8 @@ const QSet<QString>& eventWords() {
 
 const QSet<QString>& particles() {
     static const QSet<QString> set{"van", "von", "de", "der", "den", "di", "da", "du",
-                                   "le", "la", "del", "della", "ten", "ter", "zu"};
+                                   "le", "la", "del", "della", "ten", "ter", "zu", "bin",
+                                   "bint", "ibn", "al", "el", "dos", "das"};
     return set;
 }
 
@@ -332,15 +342,24 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
     auto speakerAt = [&](size_t k) -> Span {
         if (!startsLine(text, w[k].start)) return std::nullopt;
         bool known = false;
-        for (size_t last = k; last < w.size() && last < k + 3; ++last) {
+        int nameWords = 0;
+        for (size_t last = k; last < w.size() && last < k + 4; ++last) {
             const QStringView word = w[last].text;
             if (last > k && !joinedBySpace(w[last].gapBefore)) return std::nullopt;
-            if (!(isNameWord(word) || (isCaseless(word) && !CjkNames::isCjk(text, w[last].start))))
+            const bool particle = last > k && particles().contains(word.toString());
+            if (!particle &&
+                !(isNameWord(word) || (isCaseless(word) && !CjkNames::isCjk(text, w[last].start))))
                 return std::nullopt;
+            if (!particle) ++nameWords;
             known = known || (isKnown(word, names) && !isAmbiguous(word));
-            if (colonAfter(text, w[last].end))
-                return known && (last > k || isGiven(word, names)) ? Span(std::make_pair(k, last))
-                                                                   : std::nullopt;
+            if (!colonAfter(text, w[last].end)) continue;
+            // Two capitalised words before the colon are a speaker even when neither is known
+            // ("Wanjiru Kamau: ..."): headings before a colon are rarely two proper words.
+            const bool pair = nameWords == 2 && isNameWord(w[k].text) && isNameWord(word) &&
+                              !isAmbiguous(w[k].text) && !isAmbiguous(word);
+            if (known ? (nameWords > 1 || isGiven(word, names)) : pair)
+                return std::make_pair(k, last);
+            return std::nullopt;
         }
         return std::nullopt;
     };

@@ -126,6 +126,9 @@ TEST(Redaction, NamesOfManyScriptsAndTheChatForm) {
         {u"[09:14] Tunde Okonkwo: sent it", {"Tunde Okonkwo"}},
         {u"Anna: ok", {"Anna"}},
         {u"Action Items: review and ship", {}},
+        {u"Wanjiru Kamau: sent it", {"Wanjiru Kamau"}},
+        {u"Abdullah bin Salman: signed", {"Abdullah bin Salman"}},
+        {u"Summer Sale: 40% off", {}},
         {u"see note: Chidi", {}},
         // What chat tools write after a person, known or not.
         {u"Xu Jing left the channel", {"Xu Jing"}},
