@@ -7,8 +7,9 @@ namespace {
 
 const QStringList& honorifics() {
     // Longest first, so that "선생님" wins over "님".
-    static const QStringList list{"선생님", "さん", "さま", "くん", "ちゃん", "先生", "女士",
-                                  "小姐", "老师", "经理", "様", "氏", "君", "님", "씨"};
+    static const QStringList list{"선생님", "さん", "さま", "くん", "ちゃん",
+                                  "先生",   "女士", "小姐", "老师", "经理",
+                                  "様",     "氏",   "君",   "님",   "씨"};
     return list;
 }
 
@@ -30,8 +31,10 @@ bool isCjk(QStringView text, qsizetype at) {
         case QChar::Script_Han:
         case QChar::Script_Hiragana:
         case QChar::Script_Katakana:
-        case QChar::Script_Hangul: return true;
-        default: return false;
+        case QChar::Script_Hangul:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -48,7 +51,8 @@ std::vector<TextRange> find(const QString& text, qsizetype start, qsizetype end,
                 continue;
             for (qsizetype givenLength = 3; givenLength >= 1 && !best; --givenLength) {
                 const qsizetype after = i + familyLength + givenLength;
-                if (after > run.size() || !names.isGivenName(run.mid(i + familyLength, givenLength)))
+                if (after > run.size() ||
+                    !names.isGivenName(run.mid(i + familyLength, givenLength)))
                     continue;
                 if (after == run.size() || honorificAt(run, after)) best = after - i;
             }

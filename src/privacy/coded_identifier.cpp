@@ -6,8 +6,8 @@
 namespace Privacy {
 
 QString hash(const QString& value, const QString& salt, QStringView prefix) {
-    const QByteArray mac = QMessageAuthenticationCode::hash(value.toUtf8(), salt.toUtf8(),
-                                                            QCryptographicHash::Sha256);
+    const QByteArray mac =
+        QMessageAuthenticationCode::hash(value.toUtf8(), salt.toUtf8(), QCryptographicHash::Sha256);
     return prefix.toString() + QString::fromLatin1(mac.toHex().left(16));
 }
 

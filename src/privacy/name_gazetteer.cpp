@@ -11,7 +11,9 @@ NameGazetteer NameGazetteer::fromText(QStringView text) {
         line = line.trimmed();
         if (line.size() < 3 || line[1] != u' ') continue;
         const QString name = line.mid(2).toString();
-        QSet<QString>* set = line[0] == u'g' ? &names.given_ : line[0] == u'f' ? &names.family_ : nullptr;
+        QSet<QString>* set = line[0] == u'g'   ? &names.given_
+                             : line[0] == u'f' ? &names.family_
+                                               : nullptr;
         if (!set) continue;
         set->insert(name);
         set->insert(folded(name));
@@ -48,8 +50,9 @@ const NameGazetteer& NameGazetteer::shared() {
         const QString path = dataFilePath(QStringLiteral("person-names.txt"));
         QFile file(path);
         if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-            qWarning("Tarnwhistle: name list person-names.txt not found; names are redacted "
-                     "only after a title such as Mr or Dr");
+            qWarning(
+                "Tarnwhistle: name list person-names.txt not found; names are redacted "
+                "only after a title such as Mr or Dr");
             return NameGazetteer();
         }
         return fromText(QString::fromUtf8(file.readAll()));

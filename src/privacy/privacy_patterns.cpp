@@ -20,10 +20,10 @@ QRegularExpression compiled(const QString& pattern, bool caseInsensitive) {
 // Addresses are international: letters of any script in the local part and the domain
 // ("jürgen.müller@firma.de", "иван@пример.рф"), and a top-level domain may be punycode.
 const QRegularExpression& emailRx() {
-    static const QRegularExpression rx = compiled(
-        QStringLiteral(R"([\p{L}\p{M}\p{Nd}._%+-]{1,64}@[\p{L}\p{M}\p{Nd}.-]{1,253})"
-                       R"(\.(?:xn--[A-Z0-9-]{1,59}|[\p{L}\p{M}]{2,63}))"),
-        true);
+    static const QRegularExpression rx =
+        compiled(QStringLiteral(R"([\p{L}\p{M}\p{Nd}._%+-]{1,64}@[\p{L}\p{M}\p{Nd}.-]{1,253})"
+                                R"(\.(?:xn--[A-Z0-9-]{1,59}|[\p{L}\p{M}]{2,63}))"),
+                 true);
     return rx;
 }
 

@@ -63,7 +63,8 @@ void redactIbans(QString& text) {
     std::vector<TextRange> loose;
     for (TextRange range : matches(text, looseIbanRx())) {
         while (range.end > range.start && !text[range.end - 1].isLetterOrNumber()) --range.end;
-        if (ibanChecksum(QStringView(text).mid(range.start, range.length()))) loose.push_back(range);
+        if (ibanChecksum(QStringView(text).mid(range.start, range.length())))
+            loose.push_back(range);
     }
     replaceRanges(text, loose, ibanToken);
 }

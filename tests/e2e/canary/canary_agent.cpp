@@ -24,7 +24,7 @@ using DesktopDriver::App;
 
 // The real scheduler on a clock the session pushes forward, so dwell times need no waiting.
 class SkewedScheduler : public QtCaptureScheduler {
-public:
+  public:
     TimePoint now() override { return Time::now() + skew; }
     double skew = 0;
 };
@@ -77,22 +77,23 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
 
     LinuxDesktopBackend backend;
     if (!backend.ok()) return fail("no desktop");
-    Capture capture(engine, backend, scheduler, [&] { return configStore.config(); },
-                    QCoreApplication::applicationPid());
+    Capture capture(
+        engine, backend, scheduler, [&] { return configStore.config(); },
+        QCoreApplication::applicationPid());
     Outbox outbox(store, configStore);
     outbox.watchNetwork = false;
     outbox.userPrincipal = [&] { return engine.userPrincipal; };
 
     // A window whose title names a file in a folder, the canary after a dot, and whose text
     // holds the canary.
-    const QString title = QStringLiteral("Mr.%1 Feldmann-HIV.%1 diagnosis.docx — ~/%1-folder").arg(canary);
+    const QString title =
+        QStringLiteral("Mr.%1 Feldmann-HIV.%1 diagnosis.docx — ~/%1-folder").arg(canary);
     App first(QStringLiteral(E2E_QT_WINDOW),
               {title, QStringLiteral("Findings for %1: see the attached report").arg(canary)});
     if (!first.started() || !first.activate()) return fail("first window did not start");
     capture.start();
-    if (!DesktopDriver::waitUntil([&] {
-            return engine.lastObservation && engine.lastObservation->title == title;
-        }))
+    if (!DesktopDriver::waitUntil(
+            [&] { return engine.lastObservation && engine.lastObservation->title == title; }))
         return fail("the first window was not observed");
     bool sampled = false;
     for (int attempt = 0; attempt < 3 && !sampled; ++attempt) {
@@ -105,8 +106,9 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     DesktopDriver::xdotool({QStringLiteral("type"), QStringLiteral("%1 typed here").arg(canary)});
     QProcess clipboard;
     clipboard.setStandardOutputFile(QProcess::nullDevice());
-    clipboard.start(QStringLiteral("xclip"),
-                    {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    clipboard.start(
+        QStringLiteral("xclip"),
+        {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     clipboard.write(canary.toUtf8() + " copied");
     clipboard.closeWriteChannel();
     DesktopDriver::spin(2500);  // one clipboard poll at least
@@ -116,8 +118,8 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     // paste; then it reports a web address and a document whose names carry the canary.
     const QString firstBundle = engine.lastObservation->bundleId;
     App second(QStringLiteral("zenity"), {QStringLiteral("--forms"), QStringLiteral("--title"),
-                                          QStringLiteral("Plain window"), QStringLiteral("--add-entry"),
-                                          QStringLiteral("Note")});
+                                          QStringLiteral("Plain window"),
+                                          QStringLiteral("--add-entry"), QStringLiteral("Note")});
     if (!second.started() || !second.activate()) return fail("second window did not start");
     if (!DesktopDriver::waitUntil([&] {
             return engine.lastObservation && engine.lastObservation->bundleId != firstBundle;
@@ -129,7 +131,9 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     // accessibility bus, so these two observations come as the backend would hand them over.
     WindowObservation web = *engine.lastObservation;
     web.title = QStringLiteral("Shared notes");
-    web.url = QStringLiteral("https://docs.google.com/document/d/%1/edit?user=%1&folder=%1-folder#%1").arg(canary);
+    web.url =
+        QStringLiteral("https://docs.google.com/document/d/%1/edit?user=%1&folder=%1-folder#%1")
+            .arg(canary);
     engine.windowObserved(web);
     scheduler.skew += 40;
     WindowObservation document = *engine.lastObservation;

@@ -26,25 +26,27 @@ QByteArray readAll(const QString& path) {
 }
 
 // Every place the canary could have gone, with its bytes.
-std::vector<std::pair<QString, QByteArray>> placesIn(const QString& dataDir, const QString& receivedDir) {
+std::vector<std::pair<QString, QByteArray>> placesIn(const QString& dataDir,
+                                                     const QString& receivedDir) {
     std::vector<std::pair<QString, QByteArray>> places;
     for (const char* name : {"store.sqlite", "store.sqlite-wal"})
-        places.emplace_back(QString::fromLatin1(name), readAll(dataDir + u'/' + QLatin1String(name)));
+        places.emplace_back(QString::fromLatin1(name),
+                            readAll(dataDir + u'/' + QLatin1String(name)));
     for (const QString& name : QDir(receivedDir).entryList(QDir::Files))
         places.emplace_back(name, readAll(receivedDir + u'/' + name));
     return places;
 }
 
 class CanaryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        canary_ = QStringLiteral("Qcnry") +
-                  QString::number(QRandomGenerator::system()->generate64(), 36);
+        canary_ =
+            QStringLiteral("Qcnry") + QString::number(QRandomGenerator::system()->generate64(), 36);
         receiver_.setProgram(QStringLiteral("python3"));
-        receiver_.setArguments({QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py"),
-                                QStringLiteral("--port"), QStringLiteral("0"),
-                                QStringLiteral("--secret"), secret_, QStringLiteral("--out"),
-                                received_.path()});
+        receiver_.setArguments(
+            {QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py"),
+             QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--secret"), secret_,
+             QStringLiteral("--out"), received_.path()});
         receiver_.start();
         ASSERT_TRUE(DesktopDriver::waitUntil([&] {
             receiver_.waitForReadyRead(100);
@@ -89,14 +91,17 @@ TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
     const QStringList bodies = QDir(received_.path()).entryList({QStringLiteral("*.body")});
     ASSERT_FALSE(bodies.isEmpty());
     for (const QString& name : bodies) {
-        const QJsonObject body = QJsonDocument::fromJson(readAll(received_.path() + u'/' + name)).object();
-        EXPECT_TRUE(body.value(QStringLiteral("subject")).toString().startsWith(QStringLiteral("sub_")));
+        const QJsonObject body =
+            QJsonDocument::fromJson(readAll(received_.path() + u'/' + name)).object();
+        EXPECT_TRUE(
+            body.value(QStringLiteral("subject")).toString().startsWith(QStringLiteral("sub_")));
         for (const auto& value : body.value(QStringLiteral("data")).toArray()) {
             const QJsonObject signal = value.toObject();
             types.insert(signal.value(QStringLiteral("type")).toString());
             ids << signal.value(QStringLiteral("id")).toString();
             if (signal.value(QStringLiteral("type")) == QLatin1String("document.ref")) {
-                EXPECT_TRUE(QStringList({"file", "document"}).contains(signal.value(QStringLiteral("doc_class")).toString()))
+                EXPECT_TRUE(QStringList({"file", "document"})
+                                .contains(signal.value(QStringLiteral("doc_class")).toString()))
                     << QJsonDocument(signal).toJson().toStdString();
             }
         }
@@ -113,10 +118,13 @@ TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
 
     // "Delete all local data", the connection still open: no signal's text is left.
     std::unique_ptr<QProcess> eraser(agent({QStringLiteral("--agent-delete"), data_.path()}));
-    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
-        eraser->waitForReadyRead(100);
-        return eraser->peek(4096).contains("deleted") || eraser->state() == QProcess::NotRunning;
-    }, 30000));
+    ASSERT_TRUE(DesktopDriver::waitUntil(
+        [&] {
+            eraser->waitForReadyRead(100);
+            return eraser->peek(4096).contains("deleted") ||
+                   eraser->state() == QProcess::NotRunning;
+        },
+        30000));
     const QByteArray database = readAll(data_.filePath(QStringLiteral("store.sqlite"))) +
                                 readAll(data_.filePath(QStringLiteral("store.sqlite-wal")));
     eraser->write("\n");

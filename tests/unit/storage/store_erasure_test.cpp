@@ -1,9 +1,9 @@
 // What the store leaves on disk after deleting, and how it shares the file with another process.
 #include <sqlite3.h>
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <thread>
 
 #include "storage/store.h"
@@ -14,7 +14,7 @@ namespace {
 const QByteArray kMarker = "QX7marker-Feldmann";
 
 class StoreErasureTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         store.now = [this] { return clock; };
         ASSERT_TRUE(store.open(path()));
@@ -27,9 +27,9 @@ protected:
             QStringList ids;
             for (int i = 0; i < 50; ++i) {
                 const QString id = QStringLiteral("s%1-%2").arg(b).arg(i);
-                ASSERT_TRUE(store.insert(Signal{id, QStringLiteral("app.focus"), 1,
-                                                JSONObject{{QStringLiteral("note"),
-                                                            QString::fromLatin1(kMarker)}}}));
+                ASSERT_TRUE(store.insert(
+                    Signal{id, QStringLiteral("app.focus"), 1,
+                           JSONObject{{QStringLiteral("note"), QString::fromLatin1(kMarker)}}}));
                 ids << id;
             }
             BatchRecord batch;
@@ -48,7 +48,8 @@ protected:
             QFile file(path() + suffix);
             if (!file.open(QIODevice::ReadOnly)) continue;
             const QByteArray bytes = file.readAll();
-            for (qsizetype at = bytes.indexOf(kMarker); at >= 0; at = bytes.indexOf(kMarker, at + 1))
+            for (qsizetype at = bytes.indexOf(kMarker); at >= 0;
+                 at = bytes.indexOf(kMarker, at + 1))
                 ++copies;
         }
         return copies;
@@ -84,7 +85,8 @@ TEST_F(StoreErasureTest, AWriterInAnotherProcessMakesWritesWaitNotFail) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     });
-    const bool stored = store.insert(Signal{QStringLiteral("s"), QStringLiteral("app.focus"), 1, {}});
+    const bool stored =
+        store.insert(Signal{QStringLiteral("s"), QStringLiteral("app.focus"), 1, {}});
     release.join();
     sqlite3_close(other);
     EXPECT_TRUE(stored);
