@@ -93,6 +93,7 @@ void ConfigStore::load() {
         adopt(DeploymentConfig());
         setLastError(QStringLiteral("Could not read the settings file: ") + problem +
                      QStringLiteral(". Using defaults."));
+        keepBeforeSaving_ = true;
         return;
     }
     if (result == ReadResult::read) {
@@ -140,6 +141,14 @@ void ConfigStore::save(const DeploymentConfig& config) {
     copy.rememberCurrentDestination();
     QString error;
     makePrivateDirectory(directory_);
+    // Saving over a file that could not be read (the user saves new settings) keeps it.
+    if (keepBeforeSaving_ && QFileInfo::exists(filePath()) &&
+        !QFile::rename(filePath(), besidePath(QStringLiteral("unreadable")))) {
+        setLastError(QStringLiteral("Could not save settings: the unreadable settings file "
+                                    "could not be kept"));
+        return;
+    }
+    keepBeforeSaving_ = false;
     if (!writePrivateFileAtomically(filePath(), copy.encoded(), &error)) {
         setLastError(QStringLiteral("Could not save settings: ") + error);
         return;

@@ -32,7 +32,8 @@ public:
     // file that is not a valid settings record is kept beside it before defaults replace it,
     // as is one written by a newer build before it is rewritten in this build's format.
     void load();
-    // Writes `config` (with its destination remembered) and re-reads it.
+    // Writes `config` (with its destination remembered) and re-reads it. After a load that
+    // could not read the file, the file is first kept beside under another name.
     void save(const DeploymentConfig& config);
 
     // "sha256:" + 16 hex digits of the encoded config without the salt and the secrets.
@@ -62,4 +63,5 @@ private:
     QString directory_;
     DeploymentConfig config_;
     std::optional<QString> lastError_;
+    bool keepBeforeSaving_ = false;  // the file on disk could not be read
 };

@@ -207,9 +207,25 @@ TEST_F(ConfigStoreTest, AFileThatCannotBeOpenedIsNeverReplaced) {
             QFile f(path);
             ASSERT_TRUE(f.open(QIODevice::ReadOnly));
             EXPECT_EQ(f.readAll(), mine);
+            ::chmod(QFile::encodeName(path).constData(), 0200);
         } else {
             EXPECT_TRUE(QFileInfo(path).isDir());
         }
+        // Saving new settings then keeps what was there under another name.
+        store.save(store.config());
+        EXPECT_FALSE(store.lastError()) << situation;
+        const QStringList kept =
+            QDir(folder).entryList({"deployment-config.json.unreadable-*"}, QDir::AllEntries);
+        ASSERT_EQ(kept.size(), 1) << situation;
+        if (QByteArray(situation) == "no permission") {
+            const QString copy = folder + "/" + kept.first();
+            ::chmod(QFile::encodeName(copy).constData(), 0600);
+            QFile f(copy);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), mine);
+        }
+        QFile::remove(folder + "/" + kept.first());
+        QDir(folder + "/" + kept.first()).removeRecursively();
     }
 }
 
