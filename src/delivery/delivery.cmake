@@ -1,5 +1,4 @@
-# The batch envelope names its subject by the engine's user principal, coded like every other
-# identifier.
+# The batch envelope names its subject by a coded identifier of the user its creator gives it.
 if(TARGET tarnwhistle_delivery)
-    target_link_libraries(tarnwhistle_delivery PUBLIC tarnwhistle_engine tarnwhistle_privacy)
+    target_link_libraries(tarnwhistle_delivery PUBLIC tarnwhistle_privacy)
 endif()

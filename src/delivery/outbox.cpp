@@ -22,11 +22,6 @@ QVariant optionalValue(const auto& value) { return value ? QVariant(*value) : QV
 
 }  // namespace
 
-Outbox& Outbox::shared() {
-    static Outbox* instance = new Outbox(Store::shared(), ConfigStore::shared());
-    return *instance;
-}
-
 Outbox::Outbox(Store& store, ConfigStore& configStore, QObject* parent)
     : QObject(parent), store_(store), configStore_(configStore) {
     jitter = uniformJitter;

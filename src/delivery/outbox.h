@@ -33,7 +33,7 @@ class Outbox : public QObject {
     Q_PROPERTY(QVariant lastError READ lastErrorValue NOTIFY changed)
 
 public:
-    // The agent's outbox over Store::shared() and ConfigStore::shared().
+    // The agent's outbox, created by the application over its store and configuration.
     static Outbox& shared();
     Outbox(Store& store, ConfigStore& configStore, QObject* parent = nullptr);
 
@@ -74,8 +74,8 @@ public:
     std::function<void()> onIdle;
 
     // Replaceable in tests: the clock, the backoff jitter factor in [0.8, 1.2], the login name
-    // the subject code is made from (by default the engine's user principal), the request
-    // timeout and whether start() watches the network.
+    // the subject code is made from (set by the creator: the engine's user principal), the
+    // request timeout and whether start() watches the network.
     std::function<TimePoint()> now = Time::now;
     std::function<double()> jitter;
     std::function<QString()> userPrincipal;

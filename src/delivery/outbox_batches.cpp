@@ -6,7 +6,6 @@
 #include "delivery/outbox.h"
 #include "delivery/webhook_address.h"
 #include "privacy/privacy.h"
-#include "signals/signal_engine.h"
 #include "signals/ulid.h"
 #include "storage/store.h"
 
@@ -67,8 +66,7 @@ QByteArray Outbox::envelope(const std::vector<Signal>& batchSignals, const QStri
     JSONArray data;
     data.reserve(batchSignals.size());
     for (const auto& s : batchSignals) data.push_back(s.encoded());
-    const QString principal =
-        userPrincipal ? userPrincipal() : SignalEngine::shared().userPrincipal;
+    const QString principal = userPrincipal ? userPrincipal() : QString();
     const JSONObject body{
         {QStringLiteral("app_version"), appVersion()},
         {QStringLiteral("batch_id"), batchId},

@@ -33,3 +33,9 @@ void EventLog::log(EventKind kind, const QString& detail) {
         emit eventsChanged();
     }
 }
+
+void EventLog::clear() {
+    if (events_.empty()) return;
+    events_.clear();
+    emit eventsChanged();
+}

@@ -46,6 +46,8 @@ public:
     static constexpr int cap = 300;
 
     void log(EventKind kind, const QString& detail = {});
+    // Forgets every moment (the user deleted local data).
+    void clear();
     const std::deque<LocalEvent>& events() const { return events_; }
 
 signals:

@@ -6,9 +6,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "config/config_store.h"
-#include "intelligence/classifier.h"
-#include "storage/store.h"
 #include "signals/ulid.h"
 
 QString rawValue(Presence presence) {
@@ -39,13 +36,13 @@ SignalEngine& SignalEngine::shared() {
 SignalEngine::SignalEngine() : SignalEngine(Time::now) {}
 
 SignalEngine::SignalEngine(std::function<TimePoint()> clock)
-    : configProvider([] { return ConfigStore::shared().config(); }),
-      sink([](const Signal& signal) { Store::shared().insert(signal); }),
+    // Until its creator wires it: default settings, signals go nowhere, and classification
+    // is the rule category alone.
+    : configProvider([] { return DeploymentConfig(); }),
+      sink([](const Signal&) {}),
       now(std::move(clock)),
-      classify([](const QString& text, const CategoryList& labels,
-                  const std::optional<QString>& rule, bool useLanguageModel, ClassifyDone done) {
-          Classifier::shared().classify(text, labels, rule, useLanguageModel, std::move(done));
-      }),
+      classify([](const QString&, const CategoryList&, const std::optional<QString>& rule, bool,
+                  ClassifyDone done) { done(ruleOnly(rule)); }),
       makeTimer(makeQtOneShotTimer),
       userPrincipal(loginName()),
       events(&EventLog::shared()),

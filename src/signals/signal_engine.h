@@ -8,8 +8,8 @@
 //
 // Replaceable dependencies: `configProvider`, `sink`, `now`, `classify` and `makeTimer` are
 // plain function members, so the engine runs against any configuration source, receiver,
-// clock, classifier and timer (tests and the replay driver drive time by hand). The shared
-// instance keeps the defaults. Replace them before the first call.
+// clock, classifier and timer (tests and the replay driver drive time by hand). The defaults
+// reach no other subsystem: whoever creates the engine wires it before the first call.
 #pragma once
 
 #include <QString>

@@ -1,0 +1,67 @@
+#include "ui/ui_style.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPalette>
+
+namespace UiStyle {
+
+QColor secondaryText(const QPalette& palette) {
+    const QColor fg = palette.color(QPalette::WindowText);
+    const QColor bg = palette.color(QPalette::Window);
+    const qreal a = 0.62;
+    return QColor::fromRgbF(fg.redF() * a + bg.redF() * (1 - a),
+                            fg.greenF() * a + bg.greenF() * (1 - a),
+                            fg.blueF() * a + bg.blueF() * (1 - a));
+}
+
+void makeSecondary(QLabel* label) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, secondaryText(pal));
+    label->setPalette(pal);
+}
+
+void makeCaption(QLabel* label, bool secondary) {
+    label->setFont(scaledFont(label->font(), 0.86));
+    if (secondary) makeSecondary(label);
+}
+
+QLabel* secondaryLabel(const QString& text, QWidget* parent, bool wrap) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(wrap);
+    makeSecondary(label);
+    return label;
+}
+
+QFont scaledFont(const QFont& base, qreal factor, QFont::Weight weight) {
+    QFont f = base;
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * factor);
+    else
+        f.setPixelSize(qRound(f.pixelSize() * factor));
+    f.setWeight(weight);
+    return f;
+}
+
+QFont monospaceFont(qreal factor) {
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return scaledFont(f, factor);
+}
+
+QColor green() { return QColor(52, 178, 84); }
+QColor orange() { return QColor(240, 140, 20); }
+QColor yellow() { return QColor(222, 180, 0); }
+QColor red() { return QColor(226, 62, 56); }
+QColor blue() { return QColor(30, 122, 236); }
+QColor gray() { return QColor(142, 142, 147); }
+QColor purple() { return QColor(168, 82, 222); }
+
+QString trimSpacesAndTabs(const QString& text) {
+    auto horizontal = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && horizontal(text[begin])) ++begin;
+    while (end > begin && horizontal(text[end - 1])) --end;
+    return text.mid(begin, end - begin);
+}
+
+}  // namespace UiStyle

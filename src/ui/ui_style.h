@@ -1,0 +1,36 @@
+// Shared look of the windows: the secondary text colour derived from the desktop palette,
+// the named system colours of states and badges, and font helpers.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QLabel;
+class QPalette;
+class QWidget;
+
+namespace UiStyle {
+
+// Window text blended towards the window background: secondary text in light and dark themes.
+QColor secondaryText(const QPalette& palette);
+void makeSecondary(QLabel* label);
+// Caption size (about 85 %) and, optionally, secondary colour.
+void makeCaption(QLabel* label, bool secondary = true);
+QLabel* secondaryLabel(const QString& text, QWidget* parent = nullptr, bool wrap = true);
+QFont scaledFont(const QFont& base, qreal factor, QFont::Weight weight = QFont::Normal);
+QFont monospaceFont(qreal factor = 1.0);
+
+// The system colours named by the windows; chosen to stay legible on light and dark themes.
+QColor green();
+QColor orange();
+QColor yellow();
+QColor red();
+QColor blue();
+QColor gray();
+QColor purple();
+
+// `text` without spaces and tabs at either end (line breaks are kept).
+QString trimSpacesAndTabs(const QString& text);
+
+}  // namespace UiStyle

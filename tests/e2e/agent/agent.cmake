@@ -1,0 +1,35 @@
+# The real agent on the headless desktop: tray icon, menu, pause and resume, links, quit and
+# the login item. Run through scripts/desktop like the capture tests.
+if(NOT TARGET tarnwhistle)
+    return()
+endif()
+
+file(GLOB AGENT_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/*.h)
+add_executable(e2e_agent ${AGENT_E2E_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp
+                         ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main.cpp)
+target_include_directories(e2e_agent PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+target_link_libraries(e2e_agent PRIVATE tarnwhistle_core Qt6::Gui GTest::gtest
+                                        PkgConfig::TARNWHISTLE_LINUX_DEPS)
+target_compile_definitions(e2e_agent PRIVATE
+    AGENT_EXECUTABLE="$<TARGET_FILE:tarnwhistle>"
+    RECEIVER_SCRIPT="${PROJECT_SOURCE_DIR}/tools/receiver/tarnwhistle_receiver.py"
+    HTTPS_RECEIVER_SCRIPT="${CMAKE_CURRENT_LIST_DIR}/https_receiver.py"
+    E2E_OUTPUT_DIR="${PROJECT_BINARY_DIR}/e2e")
+add_dependencies(e2e_agent tarnwhistle)
+
+add_test(NAME e2e_agent COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_agent>)
+set_tests_properties(e2e_agent PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+
+# What the whole agent costs over a scripted session (TARNWHISTLE_SESSION_SECONDS, default
+# 1800). Run by hand inside scripts/desktop:
+#   scripts/desktop build/tests/e2e_agent_measure
+add_executable(e2e_agent_measure ${CMAKE_CURRENT_LIST_DIR}/measure/agent_measure.cpp
+                                 ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp)
+target_include_directories(e2e_agent_measure PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+target_link_libraries(e2e_agent_measure PRIVATE tarnwhistle_core Qt6::Gui benchmark::benchmark
+                      PkgConfig::TARNWHISTLE_LINUX_DEPS)
+target_compile_definitions(e2e_agent_measure PRIVATE
+    AGENT_EXECUTABLE="$<TARGET_FILE:tarnwhistle>"
+    RECEIVER_SCRIPT="${PROJECT_SOURCE_DIR}/tools/receiver/tarnwhistle_receiver.py")
+add_dependencies(e2e_agent_measure tarnwhistle)

@@ -1,0 +1,214 @@
+#include "agent_fixture.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QPainter>
+#include <csignal>
+#include <tesseract/baseapi.h>
+
+#include "desktop_driver.h"
+
+using DesktopDriver::run;
+using DesktopDriver::waitUntil;
+
+namespace {
+
+QString outputDir() {
+    const QString dir = QStringLiteral(E2E_OUTPUT_DIR "/agent");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+}  // namespace
+
+void AgentTest::SetUp() {
+    ASSERT_TRUE(home_.isValid());
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run inside scripts/desktop";
+    QDir().mkpath(home_.filePath(QStringLiteral("data")));
+    QDir().mkpath(home_.filePath(QStringLiteral("config")));
+}
+
+void AgentTest::TearDown() {
+    if (agent_.state() != QProcess::NotRunning) stopAgent(SIGKILL, 5000);
+}
+
+QString AgentTest::dataDir() const { return home_.filePath(QStringLiteral("data/Tarnwhistle")); }
+
+QString AgentTest::autostartFile() const {
+    return home_.filePath(QStringLiteral("config/autostart/tarnwhistle.desktop"));
+}
+
+QProcessEnvironment AgentTest::environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
+}
+
+void AgentTest::writeConfig(const std::function<void(DeploymentConfig&)>& change) {
+    DeploymentConfig config;
+    change(config);
+    QDir().mkpath(dataDir());
+    QFile file(QDir(dataDir()).filePath(QStringLiteral("deployment-config.json")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(config.encoded());
+}
+
+std::optional<DeploymentConfig> AgentTest::savedConfig() const {
+    QFile file(QDir(dataDir()).filePath(QStringLiteral("deployment-config.json")));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return DeploymentConfig::decodeMerging(file.readAll());
+}
+
+bool AgentTest::startAgent(const QStringList& arguments, const QStringList& wrapper) {
+    agent_.setProcessEnvironment(environment());
+    agent_.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer timer;
+    timer.start();
+    if (wrapper.isEmpty()) {
+        agent_.start(QStringLiteral(AGENT_EXECUTABLE), arguments);
+    } else {
+        agent_.start(wrapper.first(),
+                     wrapper.mid(1) + QStringList{QStringLiteral(AGENT_EXECUTABLE)} + arguments);
+    }
+    if (!agent_.waitForStarted(10000)) return false;
+    // The tray icon is the agent's small window that the tray host maps.
+    const bool shown = waitUntil(
+        [&] {
+            tray_ = 0;
+            const QString found = run(QStringLiteral("xdotool"),
+                                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                       QStringLiteral("--pid"), QString::number(agent_.processId())});
+            for (const QString& id : found.split('\n', Qt::SkipEmptyParts)) {
+                if (geometry(id.toUInt()).width() <= 48) tray_ = id.toUInt();
+            }
+            return tray_ != 0;
+        },
+        20000);
+    startMs = timer.elapsed();
+    return shown;
+}
+
+qint64 AgentTest::stopAgent(int signal, int timeoutMs) {
+    ::kill(pid_t(agent_.processId()), signal);
+    return waitForExit(timeoutMs);
+}
+
+qint64 AgentTest::waitForExit(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    if (!agent_.waitForFinished(timeoutMs)) return -1;
+    return timer.elapsed();
+}
+
+QRect AgentTest::geometry(quint32 window) const {
+    // xwininfo gives the absolute position of a window inside a window manager's frame.
+    const QString info =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    QRect r;
+    for (const QString& raw : info.split('\n')) {
+        const QString line = raw.trimmed();
+        const int value = line.section(':', 1).trimmed().toInt();
+        if (line.startsWith(QLatin1String("Absolute upper-left X:"))) r.moveLeft(value);
+        if (line.startsWith(QLatin1String("Absolute upper-left Y:"))) r.moveTop(value);
+        if (line.startsWith(QLatin1String("Width:"))) r.setWidth(value);
+        if (line.startsWith(QLatin1String("Height:"))) r.setHeight(value);
+    }
+    return r;
+}
+
+QRect AgentTest::trayIcon() const { return geometry(tray_); }
+
+std::vector<quint32> AgentTest::windows() const {
+    std::vector<quint32> out;
+    const QString found = run(QStringLiteral("xdotool"),
+                              {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                               QStringLiteral("--pid"), QString::number(agent_.processId())});
+    for (const QString& id : found.split('\n', Qt::SkipEmptyParts)) {
+        if (id.toUInt() != tray_) out.push_back(id.toUInt());
+    }
+    return out;
+}
+
+QImage AgentTest::screenshot(const QString& name) const {
+    const QString path = QDir(outputDir()).filePath(name + QStringLiteral(".png"));
+    if (!DesktopDriver::screenshot(path)) return {};
+    return QImage(path);
+}
+
+QColor AgentTest::dotColor(const QImage& screen) const {
+    // The icon is drawn 22 × 16 centred in a square: the dot's centre is at (17.75, 6.25).
+    const QRect icon = trayIcon();
+    const qreal scale = icon.width() / 22.0;
+    return screen.pixelColor(icon.left() + qRound(17.75 * scale), icon.top() + qRound(6.25 * scale));
+}
+
+std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const {
+    std::vector<Word> out;
+    tesseract::TessBaseAPI api;
+    if (api.Init(nullptr, "eng") != 0) return out;
+    api.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+    // Small interface text reads far better larger, grey and with a margin; two scales catch
+    // what one misses.
+    for (const int scale : {3, 4}) {
+        QImage grey(area.size() * scale + QSize(40, 40), QImage::Format_Grayscale8);
+        grey.fill(Qt::white);
+        {
+            QPainter p(&grey);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(QRect(QPoint(20, 20), area.size() * scale), screen.copy(area));
+        }
+        api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+        if (api.Recognize(nullptr) != 0) continue;
+        std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+        if (!it) continue;
+        do {
+            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            int x1, y1, x2, y2;
+            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x1, &y1, &x2, &y2)) continue;
+            out.push_back({QString::fromUtf8(text.get()).trimmed(),
+                           QRect(area.left() + (x1 - 20) / scale, area.top() + (y1 - 20) / scale,
+                                 (x2 - x1) / scale, (y2 - y1) / scale)});
+        } while (it->Next(tesseract::RIL_WORD));
+    }
+    api.End();
+    return out;
+}
+
+std::optional<Word> AgentTest::find(const std::vector<Word>& words, const QString& text) const {
+    for (const Word& w : words) {
+        if (w.text.startsWith(text)) return w;
+    }
+    return std::nullopt;
+}
+
+QRect AgentTest::openMenu() {
+    const std::vector<quint32> before = windows();
+    click(trayIcon().center());
+    QRect menu;
+    waitUntil(
+        [&] {
+            for (quint32 w : windows()) {
+                if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+                const QRect r = geometry(w);
+                if (r.height() > 200) menu = r;
+            }
+            return !menu.isEmpty();
+        },
+        10000);
+    DesktopDriver::spin(300);  // drawn, not only mapped
+    return menu;
+}
+
+void AgentTest::click(const QPoint& point) const {
+    DesktopDriver::xdotool({QStringLiteral("mousemove"), QString::number(point.x()),
+                            QString::number(point.y()), QStringLiteral("click"),
+                            QStringLiteral("1")});
+}
+
+void AgentTest::key(const QString& keys) const {
+    DesktopDriver::xdotool({QStringLiteral("key"), keys});
+}

@@ -1,0 +1,139 @@
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "app/menu_bar.h"
+#include "app/menu_header_view.h"
+#include "app/status_icon.h"
+#include "config/config_store.h"
+#include "delivery/outbox.h"
+#include "signals/ulid.h"
+#include "storage/store.h"
+
+namespace {
+
+using State = AppStatus::State;
+
+// The dot carries the state's colour; the bars are the label colour, dimmed only when paused.
+TEST(StatusIconDrawing, DotAndBarsPerState) {
+    const QColor label(20, 20, 20);
+    for (const State state : {State::paused, State::needsPermission, State::localOnly,
+                              State::connecting, State::connected, State::problem}) {
+        const QImage image = StatusIcon::image(state, label, 2.0);
+        ASSERT_EQ(image.size(), QSize(44, 32));
+        // Centre of the dot (x 14.5 + 3.25, 3.25 from the top), and of the tall bar.
+        const QColor dot = image.pixelColor(qRound(17.75 * 2), qRound(4.25 * 2));
+        EXPECT_EQ(dot, AppStatus::color(state)) << AppStatus::title(state).toStdString();
+        const QColor bar = image.pixelColor(15, 20);
+        EXPECT_EQ(bar.rgb() & 0xffffff, label.rgb() & 0xffffff);
+        EXPECT_NEAR(bar.alphaF(), state == State::paused ? 0.45 : 1.0, 0.01);
+    }
+}
+
+class MenuBarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        store.open(dir.filePath(QStringLiteral("store.sqlite")));
+        config.load();
+    }
+    void configure(const std::function<void(DeploymentConfig&)>& change) {
+        DeploymentConfig c = config.config();
+        change(c);
+        config.save(c);
+    }
+    // Titles as the menu shows them, "-" for a separator, the header as "[header]".
+    QStringList titles() {
+        bar.menuNeedsUpdate();
+        QStringList out;
+        for (QAction* a : bar.menu()->actions()) {
+            if (a->isSeparator()) out << QStringLiteral("-");
+            else if (a->text().isEmpty()) out << QStringLiteral("[header]");
+            else out << a->text() + (a->shortcut().isEmpty() ? QString()
+                                                             : QStringLiteral(" ") +
+                                                                   a->shortcut().toString());
+        }
+        return out;
+    }
+
+    QTemporaryDir dir;
+    ConfigStore config{dir.path()};
+    Store store;
+    Outbox outbox{store, config};
+    bool trusted = true;
+    AppStatus status{config, store, outbox, [this] { return trusted; }};
+    int toggles = 0;
+    MenuBar::Actions actions() {
+        MenuBar::Actions a;
+        a.paused = [this] { return config.config().paused; };
+        a.togglePause = [this] { ++toggles; };
+        return a;
+    }
+    MenuBar bar{status, actions()};
+};
+
+TEST_F(MenuBarTest, ItemsFollowTheState) {
+    const QStringList common = {"Send Now", "-", "Settings… Ctrl+,", "Activity Log… Ctrl+L", "-",
+                                "Open Dashboard", "Documentation", "About", "-", "Quit Ctrl+Q"};
+    // No webhook: "Connect…" leads.
+    EXPECT_EQ(titles(), QStringList({"[header]", "-", "Connect…", "-", "Pause Ctrl+P"}) + common);
+
+    trusted = false;
+    EXPECT_EQ(titles(),
+              QStringList({"[header]", "-", "Allow Accessibility…", "-", "Pause Ctrl+P"}) + common);
+
+    configure([](DeploymentConfig& c) { c.paused = true; });
+    EXPECT_EQ(titles(), QStringList({"[header]", "-", "Resume Ctrl+P"}) + common);
+    bar.menu()->actions()[2]->trigger();
+    EXPECT_EQ(toggles, 1);
+
+    configure([](DeploymentConfig& c) {
+        c.paused = false;
+        c.webhookURL = QStringLiteral("https://hooks.example.org/in");
+    });
+    trusted = true;
+    EXPECT_EQ(titles(), QStringList({"[header]", "-", "Pause Ctrl+P"}) + common);
+}
+
+// The header's lines and chips: destination or "Kept on this computer"; "retrying" only with
+// batches pending or failed.
+TEST_F(MenuBarTest, HeaderLinesAndChips) {
+    QStringList ids;
+    for (int i = 0; i < 2; ++i) {
+        ids << ULID::make(Time::now());
+        store.insert(Signal{ids.last(), QStringLiteral("app.focus"), 1, JSONObject{}});
+    }
+    status.refresh();
+    EXPECT_EQ(MenuHeaderView::lines(status),
+              (QStringList{"Tarnwhistle — Not connected", "Kept on this computer",
+                           "2 today · 2 waiting"}));
+
+    configure([](DeploymentConfig& c) { c.webhookURL = QStringLiteral("https://tarnwhistle.app/in"); });
+    BatchRecord pending;
+    pending.batchId = ULID::make(Time::now());
+    pending.seq = 1;
+    pending.status = QStringLiteral("pending");
+    ASSERT_EQ(store.saveBatch(pending, ids), 2);
+    status.refresh();
+    EXPECT_EQ(MenuHeaderView::lines(status),
+              (QStringList{"Tarnwhistle — Connecting…", "Tarnwhistle dashboard",
+                           "Nothing delivered yet", "2 today · 0 waiting · 1 retrying"}));
+}
+
+// The icon is redrawn only when the state changes.
+TEST_F(MenuBarTest, IconRedrawnOnlyOnAChangeOfState) {
+    int drawn = 0;
+    QObject::connect(&bar, &MenuBar::iconChanged, [&] { ++drawn; });
+    bar.setup();  // draws, then refreshes the status to fill the menu: drawn again
+    EXPECT_EQ(bar.lastIconState(), State::localOnly);
+    EXPECT_EQ(drawn, 2);
+    status.refresh();
+    status.refresh();
+    EXPECT_EQ(drawn, 2);
+    trusted = false;
+    status.refresh();
+    EXPECT_EQ(drawn, 3);
+    EXPECT_EQ(bar.item()->toolTip(), "Tarnwhistle — Needs permission");
+}
+
+}  // namespace
