@@ -30,6 +30,7 @@ add_test(NAME e2e_capture
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_capture>)
 set_tests_properties(e2e_capture PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
                      ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+include(${CMAKE_CURRENT_LIST_DIR}/canary/canary.cmake)
 
 # What capture costs: one window poll, one text sample, and the loop's CPU and memory over
 # scripted use (TARNWHISTLE_SOAK_SECONDS, default 60). Run by hand inside scripts/desktop:
