@@ -49,7 +49,12 @@ TEST_F(CaptureOnDesktop, TwoApplicationsGiveFocusAndSwitchWithTheirIdsAndDwell) 
     advance(4);
     ASSERT_TRUE(mousepad.activate());
     ASSERT_TRUE(DesktopDriver::waitUntil(
-        [&] { return signalsOf(QStringLiteral("app.focus")).size() == 2; }));
+        [&] { return signalsOf(QStringLiteral("app.focus")).size() == 2; }))
+        << "presence " << int(engine_->presence) << ", engine's front "
+        << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString() << ", backend's front "
+        << backend_->frontmostApplication().value_or(RunningApplication{}).bundleId.toStdString()
+        << " (pid " << backend_->frontmostApplication().value_or(RunningApplication{}).pid
+        << "), mousepad pid " << mousepad.pid();
     const Signal second = signalsOf(QStringLiteral("app.focus"))[1];
     EXPECT_EQ(text(second, QStringLiteral("bundle_id")), qtId);
     EXPECT_THAT(integer(second, QStringLiteral("duration_s")), seconds(4, sinceSwitch));
