@@ -16,6 +16,12 @@ TEST_F(CaptureOnDesktop, TwoApplicationsGiveFocusAndSwitchWithTheirIdsAndDwell) 
     App mousepad(QStringLiteral("mousepad"), {});
     App qt(qtWindow(), {QStringLiteral("Plain window"), QStringLiteral("Hello")});
     ASSERT_TRUE(mousepad.started() && qt.started());
+    // The window manager gives a new window the focus a moment after it maps; let that happen
+    // before the test moves the focus, or it may move it back in the middle of the test.
+    DesktopDriver::waitUntil([&] {
+        return DesktopDriver::run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) ==
+               qt.windowArg();
+    }, 2000);
     ASSERT_TRUE(mousepad.activate());
     makeCapture();
     // Dwell is the pushed-forward time plus the real time the activations took, which a
@@ -54,7 +60,12 @@ TEST_F(CaptureOnDesktop, TwoApplicationsGiveFocusAndSwitchWithTheirIdsAndDwell) 
         << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString() << ", backend's front "
         << backend_->frontmostApplication().value_or(RunningApplication{}).bundleId.toStdString()
         << " (pid " << backend_->frontmostApplication().value_or(RunningApplication{}).pid
-        << "), mousepad pid " << mousepad.pid();
+        << "), mousepad pid " << mousepad.pid() << ", switches " << [&] {
+               std::string all;
+               for (const Signal& s : signalsOf(QStringLiteral("app.switch")))
+                   all += text(s, QStringLiteral("to_bundle_id")).toStdString() + " ";
+               return all;
+           }();
     const Signal second = signalsOf(QStringLiteral("app.focus"))[1];
     EXPECT_EQ(text(second, QStringLiteral("bundle_id")), qtId);
     EXPECT_THAT(integer(second, QStringLiteral("duration_s")), seconds(4, sinceSwitch));
