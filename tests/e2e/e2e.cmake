@@ -16,7 +16,7 @@ add_executable(e2e_capture ${E2E_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/support/te
 target_include_directories(e2e_capture PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/support
                                                ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(e2e_capture PRIVATE tarnwhistle_platform_linux tarnwhistle_core
-                                          Qt6::DBus Qt6::Gui GTest::gtest
+                                          Qt6::DBus Qt6::Gui GTest::gtest GTest::gmock
                                           PkgConfig::TARNWHISTLE_LINUX_DEPS)
 target_compile_definitions(e2e_capture PRIVATE
     E2E_QT_WINDOW="$<TARGET_FILE:e2e_qt_window>"
