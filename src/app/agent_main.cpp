@@ -51,8 +51,8 @@ int runAgent(QApplication& app) {
     if (!QSystemTrayIcon::isSystemTrayAvailable() && !WindowOpener::anyVisible())
         WindowOpener::open(Windows::settings);
     if (!arguments.isEmpty()) {
-        QMetaObject::invokeMethod(&delegate, [&delegate, arguments] { delegate.open(arguments); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &delegate, [&delegate, arguments] { delegate.open(arguments); }, Qt::QueuedConnection);
     }
     return app.exec();
 }

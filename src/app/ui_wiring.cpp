@@ -28,7 +28,8 @@ namespace {
 void revealFile(const QString& path) {
     const QUrl file = QUrl::fromLocalFile(path);
     QDBusMessage show = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     show << QStringList{file.toString()} << QString();
     const QDBusMessage reply = QDBusConnection::sessionBus().call(show, QDBus::Block, 2000);

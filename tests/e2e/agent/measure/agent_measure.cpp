@@ -42,7 +42,8 @@ double megabytes(const QString& path, const QByteArray& key) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return 0;
     for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024;
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024;
     return 0;
 }
 
@@ -81,9 +82,9 @@ void AgentSession(benchmark::State& state) {
                             : 1800;
     QTemporaryDir home, received, sessionState;
     QProcess receiver;
-    receiver.start(QStringLiteral("python3"), {QStringLiteral(RECEIVER_SCRIPT), QStringLiteral("--port"),
-                                               QStringLiteral("0"), QStringLiteral("--out"),
-                                               received.path()});
+    receiver.start(QStringLiteral("python3"),
+                   {QStringLiteral(RECEIVER_SCRIPT), QStringLiteral("--port"), QStringLiteral("0"),
+                    QStringLiteral("--out"), received.path()});
     int port = 0;
     waitUntil([&] {
         const QByteArray line = receiver.readLine();
@@ -107,11 +108,12 @@ void AgentSession(benchmark::State& state) {
     }
 
     DesktopDriver::App first(QStringLiteral("mousepad"), {});
-    DesktopDriver::App second(QStringLiteral("mousepad"), {QStringLiteral("--opening-mode=window")});
-    DesktopDriver::App form(QStringLiteral("zenity"),
-                            {QStringLiteral("--forms"), QStringLiteral("--text"),
-                             QStringLiteral("Weekly review"), QStringLiteral("--add-entry"),
-                             QStringLiteral("Topic")});
+    DesktopDriver::App second(QStringLiteral("mousepad"),
+                              {QStringLiteral("--opening-mode=window")});
+    DesktopDriver::App form(
+        QStringLiteral("zenity"),
+        {QStringLiteral("--forms"), QStringLiteral("--text"), QStringLiteral("Weekly review"),
+         QStringLiteral("--add-entry"), QStringLiteral("Topic")});
 
     for (auto _ : state) {
         QProcess agent;
@@ -124,21 +126,25 @@ void AgentSession(benchmark::State& state) {
         QElapsedTimer started;
         started.start();
         // TARNWHISTLE_AGENT runs another build of the agent (a copy that a rebuild cannot touch).
-        agent.start(qEnvironmentVariable("TARNWHISTLE_AGENT", QStringLiteral(AGENT_EXECUTABLE)), {});
+        agent.start(qEnvironmentVariable("TARNWHISTLE_AGENT", QStringLiteral(AGENT_EXECUTABLE)),
+                    {});
         agent.waitForStarted();
         const QString pid = QString::number(agent.processId());
         // The tray icon: the agent's small mapped window.
-        const bool tray = waitUntil([&] {
-            for (const QString& id : run(QStringLiteral("xdotool"),
-                                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                          QStringLiteral("--pid"), pid})
-                                         .split('\n', Qt::SkipEmptyParts)) {
-                const QString g = run(QStringLiteral("xdotool"),
-                                      {QStringLiteral("getwindowgeometry"), id});
-                if (g.contains(QLatin1String("Geometry: 22x"))) return true;
-            }
-            return false;
-        }, 20000);
+        const bool tray = waitUntil(
+            [&] {
+                for (const QString& id :
+                     run(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), pid})
+                         .split('\n', Qt::SkipEmptyParts)) {
+                    const QString g =
+                        run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
+                    if (g.contains(QLatin1String("Geometry: 22x"))) return true;
+                }
+                return false;
+            },
+            20000);
         const qint64 startMs = started.elapsed();
         if (!tray) {
             state.SkipWithError("no tray icon");
