@@ -130,6 +130,17 @@ TEST_F(AppDelegateTest, PausedLaunchStartsDeliveryButNotCapture) {
     EXPECT_EQ(status.state(), AppStatus::State::paused);
 }
 
+// Pausing when the settings cannot be saved leaves capture running, as the settings say.
+TEST_F(AppDelegateTest, PauseThatCannotBeSavedKeepsCapturing) {
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(QFile::remove(config.filePath()));
+    ASSERT_TRUE(QDir().mkpath(config.filePath()));  // a folder where the file must go
+    delegate.setPaused(true);
+    EXPECT_TRUE(config.lastError().has_value());
+    EXPECT_TRUE(capture.running());
+    EXPECT_NE(status.state(), AppStatus::State::paused);
+}
+
 // The welcome is skipped only when the user was welcomed and windows can still be read.
 TEST_F(AppDelegateTest, WelcomeAfterPermissionWithdrawn) {
     {
