@@ -65,11 +65,11 @@ SettingsView::SettingsView(const UiServices& services, QWidget* parent)
     sidebar_->setIconSize(QSize(18, 18));
     sidebar_->setFrameShape(QFrame::NoFrame);
     sidebar_->setSpacing(2);
-    sidebar_->setStyleSheet(QStringLiteral(
-        "QListWidget { background: palette(window); padding: 10px 6px; }"
-        "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
-        "QListWidget::item:selected { background: palette(highlight);"
-        " color: palette(highlighted-text); }"));
+    sidebar_->setStyleSheet(
+        QStringLiteral("QListWidget { background: palette(window); padding: 10px 6px; }"
+                       "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
+                       "QListWidget::item:selected { background: palette(highlight);"
+                       " color: palette(highlighted-text); }"));
     for (int i = 0; i < paneCount; ++i) {
         const PaneInfo pane = info(Pane(i));
         auto* item = new QListWidgetItem(Symbols::icon(pane.symbol, brandTeal().darker(125)),
@@ -155,10 +155,21 @@ void SettingsView::showPane(Pane pane) {
     if (sidebar_->currentRow() != int(pane)) sidebar_->setCurrentRow(int(pane));
 }
 
-void SettingsView::save() { model_.save(); }
-void SettingsView::revert() { model_.revert(); }
+void SettingsView::closeEvent(QCloseEvent* event) {
+    model_.revert();
+    QWidget::closeEvent(event);
+}
 
-QString SettingsView::footerText() const { return footerText_->text(); }
+void SettingsView::save() {
+    model_.save();
+}
+void SettingsView::revert() {
+    model_.revert();
+}
+
+QString SettingsView::footerText() const {
+    return footerText_->text();
+}
 
 void SettingsView::updateFooter() {
     const bool dirty = model_.dirty();
@@ -168,9 +179,9 @@ void SettingsView::updateFooter() {
     pal.setColor(QPalette::WindowText, dirty ? UiStyle::orange() : UiStyle::secondaryText(pal));
     footerText_->setPalette(pal);
     footerIcon_->setPixmap(
-        Symbols::icon(dirty ? QStringLiteral("pencil.circle.fill")
-                            : QStringLiteral("checkmark.circle.fill"),
-                      dirty ? UiStyle::orange() : UiStyle::secondaryText(palette()))
+        Symbols::icon(
+            dirty ? QStringLiteral("pencil.circle.fill") : QStringLiteral("checkmark.circle.fill"),
+            dirty ? UiStyle::orange() : UiStyle::secondaryText(palette()))
             .pixmap(16, 16));
     revert_->setEnabled(dirty);
     save_->setEnabled(dirty);
