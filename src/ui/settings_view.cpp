@@ -17,8 +17,10 @@
 #include "ui/settings_overview_pane.h"
 #include "ui/settings_privacy_pane.h"
 #include "ui/settings_signals_pane.h"
+#include "ui/status_pill.h"
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
+#include "ui/window_definitions.h"
 
 SettingsView::PaneInfo SettingsView::info(Pane pane) {
     switch (pane) {
@@ -76,7 +78,16 @@ SettingsView::SettingsView(const UiServices& services, QWidget* parent)
                                          pane.title, sidebar_);
         item->setData(Qt::AccessibleDescriptionRole, pane.subtitle);
     }
-    layout->addWidget(sidebar_);
+    // The sidebar ends with the agent's state, as in the tray menu.
+    auto* side = new QWidget(this);
+    side->setFixedWidth(190);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 14);
+    sideLayout->addWidget(sidebar_, 1);
+    pill_ = new StatusPill(side);
+    sideLayout->addWidget(pill_, 0, Qt::AlignHCenter);
+    if (services_.status) bindStatusPill(pill_, *services_.status);
+    layout->addWidget(side);
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Plain);

@@ -15,6 +15,7 @@ class QListWidget;
 class QPushButton;
 class QStackedWidget;
 class SettingsPane;
+class StatusPill;
 
 class SettingsView : public QWidget {
     Q_OBJECT
@@ -54,6 +55,7 @@ class SettingsView : public QWidget {
     SettingsModel model_;
     Pane section_ = Pane::overview;
     QListWidget* sidebar_;
+    StatusPill* pill_;
     QLabel* title_;
     QLabel* subtitle_;
     QStackedWidget* stack_;

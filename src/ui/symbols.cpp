@@ -335,7 +335,12 @@ QIcon icon(const QString& symbol, const QColor& tint) {
         if (!name.isEmpty() && QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
     }
     QIcon result;
-    for (int size : {16, 20, 24, 32, 48}) result.addPixmap(drawn(symbol, size, tint, 2.0));
+    // On a selected row the tint would vanish into the selection colour.
+    const QColor selected = QApplication::palette().color(QPalette::HighlightedText);
+    for (int size : {16, 20, 24, 32, 48}) {
+        result.addPixmap(drawn(symbol, size, tint, 2.0));
+        result.addPixmap(drawn(symbol, size, selected, 2.0), QIcon::Selected);
+    }
     return result;
 }
 
