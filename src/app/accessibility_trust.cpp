@@ -13,7 +13,9 @@ AccessibilityStatus& status() {
 }
 }  // namespace
 
-bool AccessibilityTrust::trusted() { return status().trusted(); }
+bool AccessibilityTrust::trusted() {
+    return status().trusted();
+}
 
 bool AccessibilityTrust::prompt() {
     QDBusConnection session = QDBusConnection::sessionBus();

@@ -9,7 +9,6 @@
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
-#include "app/ui_wiring.h"
 #include "app/window_opener.h"
 #include "ui/windows.h"
 
@@ -27,7 +26,6 @@ int runAgent(QApplication& app) {
         return 1;
     }
 
-    defineWindows();
     AppDelegate& delegate = AppDelegate::shared();
     TerminationSignals termination;
     termination.install();
@@ -51,8 +49,8 @@ int runAgent(QApplication& app) {
     if (!QSystemTrayIcon::isSystemTrayAvailable() && !WindowOpener::anyVisible())
         WindowOpener::open(Windows::settings);
     if (!arguments.isEmpty()) {
-        QMetaObject::invokeMethod(&delegate, [&delegate, arguments] { delegate.open(arguments); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &delegate, [&delegate, arguments] { delegate.open(arguments); }, Qt::QueuedConnection);
     }
     return app.exec();
 }

@@ -99,7 +99,9 @@ void AppDelegate::setPaused(bool paused) {
     DeploymentConfig config = parts_.config.config();
     config.paused = paused;
     parts_.config.save(config);
-    if (paused) {
+    // Capture follows what was saved: a save that failed (said in the settings' lastError)
+    // must not leave capture stopped while everything reads as running.
+    if (parts_.config.config().paused) {
         parts_.capture.stop(QStringLiteral("pause"));
     } else {
         parts_.capture.start();

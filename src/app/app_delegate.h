@@ -23,7 +23,7 @@ class Store;
 
 class AppDelegate : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Parts {
         ConfigStore& config;
         Store& store;
@@ -84,11 +84,11 @@ public:
     // The longest quit waits for deliveries in flight; shorter in tests.
     int quitWaitMs = 4000;
 
-signals:
+  signals:
     // Once, when the process may end (after the reply, before `terminate`).
     void terminateReplied();
 
-private:
+  private:
     void reply();
 
     Parts parts_;

@@ -28,39 +28,53 @@ QString relativeDate(qint64 seconds) {
 
 QString AppStatus::title(State state) {
     switch (state) {
-        case State::paused: return QStringLiteral("Paused");
-        case State::needsPermission: return QStringLiteral("Needs permission");
-        case State::localOnly: return QStringLiteral("Not connected");
-        case State::connecting: return QStringLiteral("Connecting…");
-        case State::connected: return QStringLiteral("Connected");
-        case State::problem: return QStringLiteral("Delivery problem");
+        case State::paused:
+            return QStringLiteral("Paused");
+        case State::needsPermission:
+            return QStringLiteral("Needs permission");
+        case State::localOnly:
+            return QStringLiteral("Not connected");
+        case State::connecting:
+            return QStringLiteral("Connecting…");
+        case State::connected:
+            return QStringLiteral("Connected");
+        case State::problem:
+            return QStringLiteral("Delivery problem");
     }
     return {};
 }
 
 QColor AppStatus::color(State state) {
     switch (state) {
-        case State::paused: return QColor(142, 142, 147);    // grey
-        case State::needsPermission: return QColor(255, 149, 0);  // orange
-        case State::localOnly: return QColor(0, 122, 255);   // blue
-        case State::connecting: return QColor(255, 204, 0);  // yellow
-        case State::connected: return QColor(52, 199, 89);   // green
-        case State::problem: return QColor(255, 59, 48);     // red
+        case State::paused:
+            return QColor(142, 142, 147);  // grey
+        case State::needsPermission:
+            return QColor(255, 149, 0);  // orange
+        case State::localOnly:
+            return QColor(0, 122, 255);  // blue
+        case State::connecting:
+            return QColor(255, 204, 0);  // yellow
+        case State::connected:
+            return QColor(52, 199, 89);  // green
+        case State::problem:
+            return QColor(255, 59, 48);  // red
     }
     return {};
 }
 
 QString AppStatus::description(State state) {
     switch (state) {
-        case State::paused: return QStringLiteral("Nothing is noticed or sent until you resume.");
+        case State::paused:
+            return QStringLiteral("Nothing is noticed or sent until you resume.");
         case State::needsPermission:
             return QStringLiteral(
                 "Allow Accessibility so Tarnwhistle can see which app is in front.");
         case State::localOnly:
-            return QStringLiteral(
-                "Signals are kept on this computer. Add a webhook to send them.");
-        case State::connecting: return QStringLiteral("Waiting for the first delivery to succeed.");
-        case State::connected: return QStringLiteral("Collecting signals and delivering them.");
+            return QStringLiteral("Signals are kept on this computer. Add a webhook to send them.");
+        case State::connecting:
+            return QStringLiteral("Waiting for the first delivery to succeed.");
+        case State::connected:
+            return QStringLiteral("Collecting signals and delivering them.");
         case State::problem:
             return QStringLiteral("Recent deliveries failed. They will be retried.");
     }

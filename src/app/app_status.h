@@ -27,7 +27,7 @@ class AppStatus : public QObject {
     Q_PROPERTY(qint64 failing READ failing NOTIFY countsChanged)
     Q_PROPERTY(QString storeProblem READ storeProblem NOTIFY storeProblemChanged)
 
-public:
+  public:
     // In display order.
     enum class State { paused, needsPermission, localOnly, connecting, connected, problem };
     Q_ENUM(State)
@@ -88,7 +88,7 @@ public:
 
     static constexpr int refreshIntervalMs = 3000;
 
-signals:
+  signals:
     void stateChanged();
     void trustedChanged();
     void countsChanged();
@@ -96,7 +96,7 @@ signals:
     // At the end of every refresh (the tray redraws its icon when the state changed).
     void refreshed();
 
-private:
+  private:
     void scheduleRefresh();
 
     ConfigStore& config_;

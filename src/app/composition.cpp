@@ -54,10 +54,9 @@ Outbox& Outbox::shared() {
 
 Capture& Capture::shared() {
     static QtCaptureScheduler* scheduler = new QtCaptureScheduler;
-    static Capture* capture =
-        new Capture(wiredEngine(), PlatformBackend::shared(), *scheduler,
-                    [] { return ConfigStore::shared().config(); },
-                    QCoreApplication::applicationPid());
+    static Capture* capture = new Capture(
+        wiredEngine(), PlatformBackend::shared(), *scheduler,
+        [] { return ConfigStore::shared().config(); }, QCoreApplication::applicationPid());
     return *capture;
 }
 

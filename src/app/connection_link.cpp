@@ -34,8 +34,7 @@ std::optional<ConnectionLink> ConnectionLink::parse(const QString& link) {
     return out;
 }
 
-ConnectionLinks::ConnectionLinks(ConfigStore& config, Outbox& outbox, Hooks hooks,
-                                 QObject* parent)
+ConnectionLinks::ConnectionLinks(ConfigStore& config, Outbox& outbox, Hooks hooks, QObject* parent)
     : QObject(parent), config_(config), outbox_(outbox), hooks_(std::move(hooks)) {}
 
 void ConnectionLinks::handle(const QString& link) {
@@ -65,8 +64,8 @@ void ConnectionLinks::connectTo(const ConnectionLink& link) {
     QPointer<ConnectionLinks> self(this);
     outbox_.sendTest([self](bool ok, const QString& message) {
         if (!self || !self->hooks_.inform) return;
-        self->hooks_.inform(ok ? QStringLiteral("Connected")
-                               : QStringLiteral("Saved, but the test failed"),
-                            message);
+        self->hooks_.inform(
+            ok ? QStringLiteral("Connected") : QStringLiteral("Saved, but the test failed"),
+            message);
     });
 }

@@ -27,7 +27,7 @@ struct ConnectionLink {
 
 class ConnectionLinks : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Hooks {
         // The modal confirmation for `webhook`; true when "Connect" was chosen.
         std::function<bool(const QString& webhook)> confirm;
@@ -41,7 +41,7 @@ public:
     // Handles `link` now, or after the links before it when one is being confirmed.
     void handle(const QString& link);
 
-private:
+  private:
     void connectTo(const ConnectionLink& link);
 
     ConfigStore& config_;

@@ -26,7 +26,9 @@ QStringList Links::accessibilitySettingsCommand(const QString& currentDesktop) {
     return {};
 }
 
-void Links::open(const QUrl& url) { QDesktopServices::openUrl(url); }
+void Links::open(const QUrl& url) {
+    QDesktopServices::openUrl(url);
+}
 
 void Links::openAccessibilitySettings() {
     const QStringList command =
@@ -37,4 +39,6 @@ void Links::openAccessibilitySettings() {
     open(docs());
 }
 
-void Links::openScreenRecordingSettings() { open(docs()); }
+void Links::openScreenRecordingSettings() {
+    open(docs());
+}

@@ -15,12 +15,15 @@ QString LoginItem::defaultDirectory() {
            QStringLiteral("/autostart");
 }
 
-QString LoginItem::filePath() const { return directory_ + QStringLiteral("/tarnwhistle.desktop"); }
+QString LoginItem::filePath() const {
+    return directory_ + QStringLiteral("/tarnwhistle.desktop");
+}
 
 QString LoginItem::content() const {
     // Exec takes a quoted path so a folder with spaces still starts.
     QString exec = executable_;
-    exec.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    exec.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('"'), QStringLiteral("\\\""));
     return QStringLiteral(
                "[Desktop Entry]\n"
                "Type=Application\n"
@@ -40,7 +43,9 @@ bool LoginItem::enabled() const {
     return file.read(64 * 1024) == content().toUtf8();
 }
 
-bool LoginItem::exists() const { return QFile::exists(filePath()); }
+bool LoginItem::exists() const {
+    return QFile::exists(filePath());
+}
 
 bool LoginItem::registerItem(QString* error) {
     if (!QDir().mkpath(directory_)) {

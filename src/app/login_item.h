@@ -6,7 +6,7 @@
 #include <QString>
 
 class LoginItem {
-public:
+  public:
     // The entry of the current user, starting `executable`.
     explicit LoginItem(const QString& executable);
     LoginItem(const QString& autostartDirectory, const QString& executable);
@@ -25,7 +25,7 @@ public:
 
     static QString defaultDirectory();
 
-private:
+  private:
     QString directory_;
     QString executable_;
 };

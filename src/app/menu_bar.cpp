@@ -20,7 +20,9 @@ MenuBar::MenuBar(AppStatus& status, Actions actions, QObject* parent)
     connect(&status_, &AppStatus::refreshed, this, &MenuBar::refresh);
 }
 
-MenuBar::~MenuBar() { delete item_; }
+MenuBar::~MenuBar() {
+    delete item_;
+}
 
 bool MenuBar::statusNotifierHost() {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -28,7 +30,9 @@ bool MenuBar::statusNotifierHost() {
            bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
-QColor MenuBar::labelColor() { return QApplication::palette().color(QPalette::WindowText); }
+QColor MenuBar::labelColor() {
+    return QApplication::palette().color(QPalette::WindowText);
+}
 
 void MenuBar::setup() {
     if (item_) return;

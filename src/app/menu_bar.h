@@ -18,10 +18,9 @@
 class QAction;
 class QMenu;
 
-
 class MenuBar : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Actions {
         std::function<bool()> paused;  // the configuration's `paused`
         std::function<void()> togglePause;
@@ -56,11 +55,11 @@ public:
 
     static constexpr int headerWidth = 248;
 
-signals:
+  signals:
     // The icon was drawn anew for a state.
     void iconChanged(AppStatus::State state);
 
-private:
+  private:
     QAction* addItem(const QString& title, const QString& symbol, const QColor& tint,
                      std::function<void()> action);
     void addPlainHeader();

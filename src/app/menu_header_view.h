@@ -13,7 +13,7 @@ class StatusPill;
 
 class MenuHeaderView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit MenuHeaderView(AppStatus& status, QWidget* parent = nullptr);
 
     // The same content as text lines, for tray hosts that draw the menu themselves.
@@ -21,7 +21,7 @@ public:
     // The chips' texts: "N today", "N waiting" and, with failing batches, "N retrying".
     static QStringList chipTexts(const AppStatus& status);
 
-private:
+  private:
     void update();
 
     AppStatus& status_;

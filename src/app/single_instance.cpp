@@ -9,7 +9,8 @@ SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 bool SingleInstance::claim() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return true;  // nobody to share the session with
-    if (!bus.registerObject(QLatin1String(objectPath), this, QDBusConnection::ExportScriptableSlots))
+    if (!bus.registerObject(QLatin1String(objectPath), this,
+                            QDBusConnection::ExportScriptableSlots))
         return false;
     // Not queued and not replacing: a second process learns at once that the name is taken.
     const auto reply = bus.interface()->registerService(
@@ -24,9 +25,9 @@ bool SingleInstance::claim() {
 bool SingleInstance::forward(const QStringList& arguments) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QLatin1String(serviceName), QLatin1String(objectPath), QLatin1String(serviceName),
-        QStringLiteral("Open"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                       QLatin1String(serviceName), QStringLiteral("Open"));
     call << arguments;
     // The running agent may be showing a modal confirmation; it still answers at once, and the
     // links wait their turn there.

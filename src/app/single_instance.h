@@ -9,7 +9,7 @@
 class SingleInstance : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.tarnwhistle.Agent")
-public:
+  public:
     static constexpr const char* serviceName = "app.tarnwhistle.Agent";
     static constexpr const char* objectPath = "/app/tarnwhistle/Agent";
 
@@ -20,10 +20,10 @@ public:
     // Hands `arguments` to the process that holds the name; false when it did not answer.
     static bool forward(const QStringList& arguments);
 
-public slots:
+  public slots:
     // Called over the bus by a later start.
     Q_SCRIPTABLE void Open(const QStringList& arguments);
 
-signals:
+  signals:
     void opened(const QStringList& arguments);
 };

@@ -34,7 +34,8 @@ QImage StatusIcon::image(AppStatus::State state, const QColor& label, qreal scal
 
 QIcon StatusIcon::icon(AppStatus::State state, const QColor& label) {
     QIcon icon;
-    for (const qreal scale : {1.0, 2.0}) icon.addPixmap(QPixmap::fromImage(image(state, label, scale)));
+    for (const qreal scale : {1.0, 2.0})
+        icon.addPixmap(QPixmap::fromImage(image(state, label, scale)));
     // Square hosts (most XEmbed trays) would stretch a 22 × 16 picture: give them the same
     // figure centred on a 22 × 22 canvas.
     for (const int side : {22, 44}) {

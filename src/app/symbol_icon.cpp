@@ -43,7 +43,8 @@ void drawFigure(QPainter& p, const QString& s, const QColor& c) {
         p.setBrush(c);
         p.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(13, 8), QPointF(4, 13.5)}));
     } else if (s == QLatin1String("paperplane")) {
-        p.drawPolygon(QPolygonF({QPointF(2, 7.5), QPointF(14, 2), QPointF(9, 14), QPointF(7.5, 9)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(2, 7.5), QPointF(14, 2), QPointF(9, 14), QPointF(7.5, 9)}));
     } else if (s == QLatin1String("gearshape")) {
         for (int i = 0; i < 8; ++i) {
             p.save();
@@ -97,7 +98,9 @@ void drawFigure(QPainter& p, const QString& s, const QColor& c) {
 
 }  // namespace
 
-QString SymbolIcon::themeName(const QString& symbol) { return themeNames().value(symbol); }
+QString SymbolIcon::themeName(const QString& symbol) {
+    return themeNames().value(symbol);
+}
 
 QPixmap SymbolIcon::drawn(const QString& symbol, const QColor& color, int size) {
     QPixmap pixmap(size, size);

@@ -10,17 +10,17 @@ class QSocketNotifier;
 
 class TerminationSignals : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
     // Installs the handlers; false when the socket pair or a handler could not be set up.
     bool install();
 
-signals:
+  signals:
     void received(int signal);
 
-private:
+  private:
     void readSignal();
 
     QSocketNotifier* notifier_ = nullptr;

@@ -24,11 +24,16 @@ void paintBackground(QPainter* p, const QStyleOptionViewItem& option, const QMod
 QColor textColor(const QStyleOptionViewItem& option, bool secondary) {
     if (option.state & QStyle::State_Selected)
         return option.palette.color(QPalette::HighlightedText);
-    return secondary ? UiStyle::secondaryText(option.palette) : option.palette.color(QPalette::Text);
+    return secondary ? UiStyle::secondaryText(option.palette)
+                     : option.palette.color(QPalette::Text);
 }
 
-QFont badgeFont(const QFont& base) { return UiStyle::scaledFont(base, 0.8, QFont::DemiBold); }
-QFont captionFont(const QFont& base) { return UiStyle::scaledFont(base, 0.86); }
+QFont badgeFont(const QFont& base) {
+    return UiStyle::scaledFont(base, 0.8, QFont::DemiBold);
+}
+QFont captionFont(const QFont& base) {
+    return UiStyle::scaledFont(base, 0.86);
+}
 
 }  // namespace
 
@@ -123,8 +128,8 @@ QSize SignalDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelI
     bold.setBold(true);
     const QFontMetrics mfm(UiStyle::monospaceFont(0.85));
     const int width = qMax(200, (option.widget ? option.widget->width() : 800) - 2 * kPad - 24);
-    const QRect text = mfm.boundingRect(QRect(0, 0, width, 10000),
-                                        Qt::TextWrapAnywhere, index.data(typesRole).toString());
+    const QRect text = mfm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWrapAnywhere,
+                                        index.data(typesRole).toString());
     return {width, 10 + QFontMetrics(bold).height() + 2 + text.height()};
 }
 

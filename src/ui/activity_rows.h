@@ -12,15 +12,15 @@ enum Role {
     badgeTextRole,
     badgeColorRole,
     timeRole,
-    countRole,     // "N signals"
-    typesRole,     // the batch's types, or the signal's JSON
-    errorRole,     // a batch's last error (orange), absent when none
-    kindRole,      // an event's kind
+    countRole,  // "N signals"
+    typesRole,  // the batch's types, or the signal's JSON
+    errorRole,  // a batch's last error (orange), absent when none
+    kindRole,   // an event's kind
 };
 
 // Batches: badge, time (bold), "N signals"; the types; the last error in orange when present.
 class BatchDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -29,7 +29,7 @@ public:
 
 // Signals: the type in bold, the JSON below in a small monospaced font.
 class SignalDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -38,7 +38,7 @@ public:
 
 // Events: time of day, the kind in a 150-pixel column, the detail.
 class EventDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;

@@ -127,8 +127,8 @@ QWidget* ActivityView::buildBatchesTab() {
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setChildrenCollapsible(false);
     batchModel_ = new QStandardItemModel(this);
-    batchList_ = makeList(split, batchModel_, new BatchDelegate(this),
-                          QStringLiteral("Sent batches"));
+    batchList_ =
+        makeList(split, batchModel_, new BatchDelegate(this), QStringLiteral("Sent batches"));
     batchList_->setMinimumWidth(320);
     batchList_->setUniformItemSizes(false);
     detail_ = new QPlainTextEdit(split);
@@ -155,8 +155,8 @@ QWidget* ActivityView::buildBatchesTab() {
 
 QWidget* ActivityView::buildSignalsTab() {
     signalModel_ = new QStandardItemModel(this);
-    signalList_ = makeList(this, signalModel_, new SignalDelegate(this),
-                           QStringLiteral("Latest signals"));
+    signalList_ =
+        makeList(this, signalModel_, new SignalDelegate(this), QStringLiteral("Latest signals"));
     // Rows are drawn, not text fields: copying takes the selected signal's JSON whole.
     auto* copy = new QAction(QStringLiteral("Copy"), signalList_);
     copy->setShortcut(QKeySequence::Copy);

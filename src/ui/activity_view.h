@@ -26,7 +26,7 @@ class Store;
 
 class ActivityView : public QWidget {
     Q_OBJECT
-public:
+  public:
     ActivityView(Store& store, Outbox& outbox, EventLog& eventLog, QWidget* parent = nullptr);
 
     static constexpr int reloadIntervalMs = 3000;
@@ -57,11 +57,11 @@ public:
     StatusPill* statusPill() const { return pill_; }
     bool reloadTimerActive() const { return timer_.isActive(); }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     QWidget* buildBatchesTab();
     QWidget* buildSignalsTab();
     QWidget* buildEventsTab();

@@ -6,7 +6,7 @@
 
 class Badge : public QWidget {
     Q_OBJECT
-public:
+  public:
     Badge(const QString& text, const QColor& color, QWidget* parent = nullptr);
 
     void set(const QString& text, const QColor& color);
@@ -16,10 +16,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString text_;
     QColor color_;
 };

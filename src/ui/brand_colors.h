@@ -4,5 +4,9 @@
 
 #include <QColor>
 
-inline QColor brandTeal() { return QColor::fromRgb(25, 211, 180); }
-inline QColor brandMint() { return QColor::fromRgb(122, 240, 216); }
+inline QColor brandTeal() {
+    return QColor::fromRgb(25, 211, 180);
+}
+inline QColor brandMint() {
+    return QColor::fromRgb(122, 240, 216);
+}

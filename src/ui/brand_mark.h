@@ -9,7 +9,7 @@ class QPainter;
 
 class BrandMark : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit BrandMark(int size = 28, QWidget* parent = nullptr);
 
     // Draws the mark into `rect` (square or not; it keeps its proportions, centred).
@@ -19,9 +19,9 @@ public:
 
     QSize sizeHint() const override { return {size_, size_}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int size_;
 };

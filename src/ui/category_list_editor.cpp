@@ -52,7 +52,9 @@ void CategoryListEditor::setEntries(const CategoryList& entries) {
     rebuild();
 }
 
-void CategoryListEditor::changed() { emit entriesChanged(entries_); }
+void CategoryListEditor::changed() {
+    emit entriesChanged(entries_);
+}
 
 void CategoryListEditor::rebuild() {
     while (QLayoutItem* item = rows_->takeAt(0)) {
@@ -86,12 +88,13 @@ void CategoryListEditor::rebuild() {
         line->addWidget(remove);
         rows_->addWidget(row);
 
-        connect(name, &QLineEdit::textEdited, this, [this, i, description, remove](const QString& t) {
-            entries_[i].name = t;
-            description->setAccessibleName(QStringLiteral("Description of ") + t);
-            remove->setAccessibleName(QStringLiteral("Remove ") + t);
-            changed();
-        });
+        connect(name, &QLineEdit::textEdited, this,
+                [this, i, description, remove](const QString& t) {
+                    entries_[i].name = t;
+                    description->setAccessibleName(QStringLiteral("Description of ") + t);
+                    remove->setAccessibleName(QStringLiteral("Remove ") + t);
+                    changed();
+                });
         connect(description, &QLineEdit::textEdited, this, [this, i](const QString& t) {
             entries_[i].description = t;
             changed();

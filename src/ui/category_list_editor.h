@@ -11,17 +11,17 @@ class QVBoxLayout;
 
 class CategoryListEditor : public QWidget {
     Q_OBJECT
-public:
+  public:
     CategoryListEditor(const QString& accessibleName, std::function<CategoryList()> defaults,
                        QWidget* parent = nullptr);
 
     void setEntries(const CategoryList& entries);
     const CategoryList& entries() const { return entries_; }
 
-signals:
+  signals:
     void entriesChanged(const CategoryList& entries);
 
-private:
+  private:
     void rebuild();
     void changed();
 

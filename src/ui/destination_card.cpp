@@ -31,15 +31,19 @@ void DestinationCard::setNote(const QString& note) {
     update();
 }
 
-QSize DestinationCard::minimumSizeHint() const { return {170, sizeHint().height()}; }
+QSize DestinationCard::minimumSizeHint() const {
+    return {170, sizeHint().height()};
+}
 
 QSize DestinationCard::sizeHint() const {
     const QFontMetrics fm(font());
     const QFontMetrics cfm(UiStyle::scaledFont(font(), 0.86));
     const int width = 240;
     const int textWidth = width - 2 * kPad;
-    const int body = cfm.boundingRect(QRect(0, 0, textWidth, 1000), Qt::TextWordWrap, text_).height();
-    const int note = cfm.boundingRect(QRect(0, 0, textWidth, 1000), Qt::TextWordWrap, note_).height();
+    const int body =
+        cfm.boundingRect(QRect(0, 0, textWidth, 1000), Qt::TextWordWrap, text_).height();
+    const int note =
+        cfm.boundingRect(QRect(0, 0, textWidth, 1000), Qt::TextWordWrap, note_).height();
     return {width, kPad + kMark + 6 + fm.height() + 4 + body + 6 + note + kPad + cfm.height()};
 }
 
@@ -50,8 +54,7 @@ void DestinationCard::paintEvent(QPaintEvent*) {
     const QColor accent = brandTeal();
     QColor fill = palette().color(QPalette::Base);
     if (isChecked()) fill = QColor::fromRgbF(accent.redF(), accent.greenF(), accent.blueF(), 0.12);
-    p.setPen(QPen(isChecked() ? accent : palette().color(QPalette::Midlight),
-                  isChecked() ? 2 : 1));
+    p.setPen(QPen(isChecked() ? accent : palette().color(QPalette::Midlight), isChecked() ? 2 : 1));
     p.setBrush(fill);
     p.drawRoundedRect(r, 10, 10);
     if (hasFocus()) {
@@ -60,11 +63,13 @@ void DestinationCard::paintEvent(QPaintEvent*) {
         p.drawRoundedRect(r.adjusted(3, 3, -3, -3), 8, 8);
     }
 
-    const QString mark = isChecked() ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("circle");
-    p.drawPixmap(kPad, kPad,
-                 Symbols::drawn(mark, kMark, isChecked() ? accent.darker(115)
-                                                         : UiStyle::secondaryText(palette()),
-                                devicePixelRatioF()));
+    const QString mark =
+        isChecked() ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("circle");
+    p.drawPixmap(
+        kPad, kPad,
+        Symbols::drawn(mark, kMark,
+                       isChecked() ? accent.darker(115) : UiStyle::secondaryText(palette()),
+                       devicePixelRatioF()));
     int y = kPad + kMark + 6;
     const int w = width() - 2 * kPad;
     QFont bold = font();

@@ -7,7 +7,7 @@
 
 class DestinationCard : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     DestinationCard(const QString& title, const QString& text, QWidget* parent = nullptr);
 
     void setNote(const QString& note);
@@ -16,10 +16,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString text_;
     QString note_;
 };

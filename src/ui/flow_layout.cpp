@@ -11,7 +11,9 @@ FlowLayout::~FlowLayout() {
     while (QLayoutItem* item = takeAt(0)) delete item;
 }
 
-void FlowLayout::addItem(QLayoutItem* item) { items_.append(item); }
+void FlowLayout::addItem(QLayoutItem* item) {
+    items_.append(item);
+}
 
 QLayoutItem* FlowLayout::takeAt(int index) {
     if (index < 0 || index >= items_.size()) return nullptr;

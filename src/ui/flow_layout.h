@@ -5,7 +5,7 @@
 #include <QList>
 
 class FlowLayout : public QLayout {
-public:
+  public:
     explicit FlowLayout(QWidget* parent = nullptr, int spacing = 6);
     ~FlowLayout() override;
 
@@ -21,7 +21,7 @@ public:
     QSize sizeHint() const override { return minimumSize(); }
     QSize minimumSize() const override;
 
-private:
+  private:
     int arrange(const QRect& rect, bool apply) const;
 
     QList<QLayoutItem*> items_;

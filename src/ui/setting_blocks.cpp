@@ -155,4 +155,6 @@ void StatTile::setValue(const QString& value) {
     setAccessibleName(label_ + QStringLiteral(": ") + value);
 }
 
-QString StatTile::value() const { return value_->text(); }
+QString StatTile::value() const {
+    return value_->text();
+}

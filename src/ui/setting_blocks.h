@@ -13,7 +13,7 @@ class QVBoxLayout;
 // A rounded card drawn in the palette's base colour.
 class Card : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit Card(QWidget* parent = nullptr);
 };
 
@@ -22,7 +22,7 @@ public:
 // its accessible name (and the detail as its description) unless it already has one.
 class SettingRow : public QWidget {
     Q_OBJECT
-public:
+  public:
     SettingRow(const QString& symbol, const QColor& tint, const QString& title,
                const QString& detail, QWidget* control, QWidget* parent = nullptr);
 
@@ -32,10 +32,10 @@ public:
     QLabel* detailLabel() const { return detail_; }
     QWidget* control() const { return control_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QLabel* title_;
     QLabel* detail_;
     QWidget* control_;
@@ -45,7 +45,7 @@ private:
 // A titled card of rows with an optional footnote below.
 class SettingsGroup : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SettingsGroup(const QString& title = {}, const QString& footer = {},
                            QWidget* parent = nullptr);
 
@@ -56,7 +56,7 @@ public:
     QWidget* addWidget(QWidget* widget);
     Card* card() const { return card_; }
 
-private:
+  private:
     Card* card_;
     QVBoxLayout* rows_;
     SettingRow* lastRow_ = nullptr;
@@ -65,25 +65,25 @@ private:
 // A card with an optional heading (symbol and title).
 class Panel : public Card {
     Q_OBJECT
-public:
+  public:
     explicit Panel(const QString& title = {}, const QString& symbol = {},
                    QWidget* parent = nullptr);
     QVBoxLayout* content() const { return content_; }
 
-private:
+  private:
     QVBoxLayout* content_;
 };
 
 // A number with a caption and a symbol.
 class StatTile : public Card {
     Q_OBJECT
-public:
+  public:
     StatTile(const QString& value, const QString& label, const QString& symbol,
              QWidget* parent = nullptr);
     void setValue(const QString& value);
     QString value() const;
 
-private:
+  private:
     QLabel* value_;
     QString label_;
 };

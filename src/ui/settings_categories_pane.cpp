@@ -30,9 +30,9 @@ SettingsCategoriesPane::SettingsCategoriesPane(SettingsModel& model, const UiSer
     work->addWidget(work_);
     column()->addWidget(work);
 
-    auto* tasks = new SettingsGroup(QStringLiteral("Task names"),
-                                    QStringLiteral("Used by task.label for each task episode."),
-                                    this);
+    auto* tasks =
+        new SettingsGroup(QStringLiteral("Task names"),
+                          QStringLiteral("Used by task.label for each task episode."), this);
     tasks_ = new CategoryListEditor(QStringLiteral("Task names"),
                                     &DeploymentConfig::defaultTaskLabels, this);
     tasks->addWidget(tasks_);

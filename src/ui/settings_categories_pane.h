@@ -9,7 +9,7 @@ class QLabel;
 
 class SettingsCategoriesPane : public SettingsPane {
     Q_OBJECT
-public:
+  public:
     SettingsCategoriesPane(SettingsModel& model, const UiServices& services,
                            QWidget* parent = nullptr);
     void load() override;
@@ -17,7 +17,7 @@ public:
     // The classifier's engine in this platform's words.
     static QString engineText(const QString& indicator);
 
-private:
+  private:
     void showEngine();
 
     CategoryListEditor* work_;

@@ -40,7 +40,8 @@ SettingsDeliveryPane::SettingsDeliveryPane(SettingsModel& model, const UiService
         auto* card = new DestinationCard(SettingsModel::title(kind), QString::fromUtf8(text), this);
         cards_[int(kind)] = card;
         cards->addWidget(card);
-        connect(card, &DestinationCard::clicked, this, [this, kind = kind] { model_.choose(kind); });
+        connect(card, &DestinationCard::clicked, this,
+                [this, kind = kind] { model_.choose(kind); });
     }
     column()->addLayout(cards);
 
@@ -83,7 +84,8 @@ SettingsDeliveryPane::SettingsDeliveryPane(SettingsModel& model, const UiService
         const bool show = secret_->echoMode() == QLineEdit::Password;
         secret_->setEchoMode(show ? QLineEdit::Normal : QLineEdit::Password);
         showSecret_->setText(show ? QStringLiteral("Hide") : QStringLiteral("Show"));
-        showSecret_->setIcon(Symbols::icon(show ? QStringLiteral("eye.slash") : QStringLiteral("eye")));
+        showSecret_->setIcon(
+            Symbols::icon(show ? QStringLiteral("eye.slash") : QStringLiteral("eye")));
         showSecret_->setAccessibleName(show ? QStringLiteral("Hide secret")
                                             : QStringLiteral("Show secret"));
     });
@@ -110,8 +112,8 @@ SettingsDeliveryPane::SettingsDeliveryPane(SettingsModel& model, const UiService
                                   "Activity Log."),
                    localBox),
         1);
-    auto* openLog = makeButton(QStringLiteral("Open Activity Log"),
-                               QStringLiteral("list.bullet.rectangle"));
+    auto* openLog =
+        makeButton(QStringLiteral("Open Activity Log"), QStringLiteral("list.bullet.rectangle"));
     connect(openLog, &QPushButton::clicked, this, [this] {
         if (services_.openWindow) services_.openWindow(Windows::activity);
     });
@@ -128,10 +130,9 @@ SettingsDeliveryPane::SettingsDeliveryPane(SettingsModel& model, const UiService
         const qint64 seconds = interval_->itemData(index).toLongLong();
         model_.edit([&](DeploymentConfig& c) { c.flushIntervalSeconds = seconds; });
     });
-    sending->addRow(new SettingRow(QStringLiteral("timer"), UiStyle::blue(),
-                                   QStringLiteral("Send every"),
-                                   QStringLiteral("Batches are only sent when there is something new."),
-                                   interval_, sending));
+    sending->addRow(new SettingRow(
+        QStringLiteral("timer"), UiStyle::blue(), QStringLiteral("Send every"),
+        QStringLiteral("Batches are only sent when there is something new."), interval_, sending));
     auto* testBox = new QWidget(this);
     auto* testLine = new QHBoxLayout(testBox);
     testLine->setContentsMargins(0, 0, 0, 0);
@@ -172,7 +173,8 @@ void SettingsDeliveryPane::setInterval(qint64 seconds) {
     int index = interval_->findData(seconds);
     if (index < 0) {
         // A value from the file the picker does not offer is shown as it is, not replaced.
-        while (interval_->count() > int(intervals.size())) interval_->removeItem(interval_->count() - 1);
+        while (interval_->count() > int(intervals.size()))
+            interval_->removeItem(interval_->count() - 1);
         interval_->addItem(QStringLiteral("%1 seconds").arg(seconds), seconds);
         index = interval_->count() - 1;
     }
@@ -183,9 +185,9 @@ void SettingsDeliveryPane::load() {
     const DeploymentConfig& d = model_.draft();
     const Destination current = model_.destination();
     for (int i = 0; i < 3; ++i) cards_[i]->setChecked(i == int(current));
-    cards_[int(Destination::dashboard)]->setNote(d.savedDashboardURL.isEmpty()
-                                                     ? QStringLiteral("Not connected yet.")
-                                                     : QStringLiteral("Your dashboard address is saved."));
+    cards_[int(Destination::dashboard)]->setNote(
+        d.savedDashboardURL.isEmpty() ? QStringLiteral("Not connected yet.")
+                                      : QStringLiteral("Your dashboard address is saved."));
     cards_[int(Destination::custom)]->setNote(d.savedCustomURL.isEmpty()
                                                   ? QStringLiteral("No address saved yet.")
                                                   : QStringLiteral("Saved: ") + d.savedCustomURL);
@@ -208,8 +210,9 @@ void SettingsDeliveryPane::updateAddressDependents() {
                                         : QStringLiteral("Get my dashboard address"));
     dashboardButton_->setAccessibleName(dashboardButton_->text());
     const bool address = model_.hasAddress();
-    testRow_->setDetail(address ? QStringLiteral("Saves your settings, then sends one small test batch.")
-                                : QStringLiteral("Add an address first."));
+    testRow_->setDetail(
+        address ? QStringLiteral("Saves your settings, then sends one small test batch.")
+                : QStringLiteral("Add an address first."));
     test_->setEnabled(address && !model_.testing());
 }
 

@@ -16,7 +16,7 @@ class SettingsGroup;
 
 class SettingsDeliveryPane : public SettingsPane {
     Q_OBJECT
-public:
+  public:
     SettingsDeliveryPane(SettingsModel& model, const UiServices& services,
                          QWidget* parent = nullptr);
     void load() override;
@@ -29,7 +29,7 @@ public:
     QLineEdit* addressField() const { return address_; }
     DestinationCard* card(SettingsModel::Destination d) const { return cards_[int(d)]; }
 
-private:
+  private:
     void updateAddressDependents();
     void updateTest();
     void setInterval(qint64 seconds);

@@ -17,8 +17,8 @@ SettingsGeneralPane::SettingsGeneralPane(SettingsModel& model, const UiServices&
                                          QWidget* parent)
     : SettingsPane(model, services, parent) {
     chooseImportFile = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Import Settings"), QDir::homePath(),
-                                            QStringLiteral("JSON (*.json)"));
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Import Settings"),
+                                            QDir::homePath(), QStringLiteral("JSON (*.json)"));
     };
     chooseExportFile = [this] {
         return QFileDialog::getSaveFileName(
@@ -33,14 +33,12 @@ SettingsGeneralPane::SettingsGeneralPane(SettingsModel& model, const UiServices&
     auto* app = new SettingsGroup(QStringLiteral("App"), {}, this);
     startAtLogin_ = makeSwitch([](DeploymentConfig& c, bool on) { c.startAtLogin = on; });
     paused_ = makeSwitch([](DeploymentConfig& c, bool on) { c.paused = on; });
-    app->addRow(new SettingRow(QStringLiteral("power"), UiStyle::green(),
-                               QStringLiteral("Start at login"),
-                               QStringLiteral("Open Tarnwhistle automatically when you log in."),
-                               startAtLogin_, app));
-    app->addRow(new SettingRow(QStringLiteral("pause.fill"), UiStyle::gray(),
-                               QStringLiteral("Pause collecting"),
-                               QStringLiteral("Nothing is noticed or sent while paused."), paused_,
-                               app));
+    app->addRow(new SettingRow(
+        QStringLiteral("power"), UiStyle::green(), QStringLiteral("Start at login"),
+        QStringLiteral("Open Tarnwhistle automatically when you log in."), startAtLogin_, app));
+    app->addRow(new SettingRow(
+        QStringLiteral("pause.fill"), UiStyle::gray(), QStringLiteral("Pause collecting"),
+        QStringLiteral("Nothing is noticed or sent while paused."), paused_, app));
     column()->addWidget(app);
 
     auto* reader = new SettingsGroup(

@@ -8,7 +8,7 @@ class QLabel;
 
 class SettingsGeneralPane : public SettingsPane {
     Q_OBJECT
-public:
+  public:
     SettingsGeneralPane(SettingsModel& model, const UiServices& services,
                         QWidget* parent = nullptr);
     void load() override;
@@ -22,7 +22,7 @@ public:
     void importConfig();
     void exportConfig();
 
-private:
+  private:
     void updateScreenshotRow();
 
     QCheckBox* startAtLogin_;

@@ -38,10 +38,9 @@ SettingsIdentityPane::SettingsIdentityPane(SettingsModel& model, const UiService
                        [](DeploymentConfig& c, const QString& t) { c.orgId = t; });
     externalRef_ = makeField(QStringLiteral("Optional"),
                              [](DeploymentConfig& c, const QString& t) { c.externalRef = t; });
-    person->addRow(new SettingRow(QStringLiteral("building.2.fill"), UiStyle::blue(),
-                                  QStringLiteral("Organisation id"),
-                                  QStringLiteral("Sent as org_id with every batch."), orgId_,
-                                  person));
+    person->addRow(new SettingRow(
+        QStringLiteral("building.2.fill"), UiStyle::blue(), QStringLiteral("Organisation id"),
+        QStringLiteral("Sent as org_id with every batch."), orgId_, person));
     person->addRow(new SettingRow(
         QStringLiteral("person.crop.rectangle.fill"), UiStyle::green(),
         QStringLiteral("Employee reference"),

@@ -8,7 +8,7 @@ class QLabel;
 
 class SettingsIdentityPane : public SettingsPane {
     Q_OBJECT
-public:
+  public:
     SettingsIdentityPane(SettingsModel& model, const UiServices& services,
                          QWidget* parent = nullptr);
     void load() override;
@@ -16,7 +16,7 @@ public:
     // The "sub_" code of the login name under the working copy's salt.
     QString subjectCode() const;
 
-private:
+  private:
     QLineEdit* orgId_;
     QLineEdit* externalRef_;
     QLabel* deviceId_;

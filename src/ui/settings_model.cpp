@@ -24,7 +24,9 @@ SettingsModel::SettingsModel(ConfigStore& store, QObject* parent)
     connect(&store_, &ConfigStore::configChanged, this, &SettingsModel::dirtyChanged);
 }
 
-const DeploymentConfig& SettingsModel::saved() const { return store_.config(); }
+const DeploymentConfig& SettingsModel::saved() const {
+    return store_.config();
+}
 
 void SettingsModel::edit(const std::function<void(DeploymentConfig&)>& change) {
     change(draft_);
@@ -32,7 +34,9 @@ void SettingsModel::edit(const std::function<void(DeploymentConfig&)>& change) {
     emit dirtyChanged();
 }
 
-bool SettingsModel::dirty() const { return !(draft_ == store_.config()); }
+bool SettingsModel::dirty() const {
+    return !(draft_ == store_.config());
+}
 
 void SettingsModel::replaceDraft(const DeploymentConfig& config) {
     draft_ = config;
@@ -155,4 +159,6 @@ bool SettingsModel::importFrom(const QString& path, QString* error) {
     return true;
 }
 
-void SettingsModel::exportTo(const QString& path) const { store_.exportTo(path); }
+void SettingsModel::exportTo(const QString& path) const {
+    store_.exportTo(path);
+}

@@ -17,7 +17,7 @@ class Outbox;
 
 class SettingsModel : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Destination { dashboard, custom, local };
     static QString title(Destination destination);  // "Tarnwhistle dashboard" ...
 
@@ -68,7 +68,7 @@ public:
     bool importFrom(const QString& path, QString* error);
     void exportTo(const QString& path) const;
 
-signals:
+  signals:
     // The working copy was edited by a control (footer, counts and dependent rows update).
     void edited();
     // The working copy was replaced (revert, save, destination, import): controls reload.
@@ -77,7 +77,7 @@ signals:
     void dirtyChanged();
     void testChanged();
 
-private:
+  private:
     void replaceDraft(const DeploymentConfig& config);
 
     ConfigStore& store_;

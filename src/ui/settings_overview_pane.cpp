@@ -72,8 +72,10 @@ SettingsOverviewPane::SettingsOverviewPane(SettingsModel& model, const UiService
         });
         return ask;
     };
-    accessibility_ = permissionHolder(this, makeAsk("Accessibility", services_.openAccessibilitySettings));
-    capture_ = permissionHolder(this, makeAsk("Screen Recording", services_.openScreenRecordingSettings));
+    accessibility_ =
+        permissionHolder(this, makeAsk("Accessibility", services_.openAccessibilitySettings));
+    capture_ =
+        permissionHolder(this, makeAsk("Screen Recording", services_.openScreenRecordingSettings));
     accessibilityRow_ = permissions->addRow(new SettingRow(
         QStringLiteral("hand.raised.fill"), UiStyle::blue(), QStringLiteral("Accessibility"),
         QStringLiteral("See which app and window are in front; count keys and clicks."),
@@ -83,8 +85,8 @@ SettingsOverviewPane::SettingsOverviewPane(SettingsModel& model, const UiService
         QStringLiteral("Only for the optional screenshot reader."), capture_, permissions));
     column()->addWidget(permissions);
 
-    auto* understanding = new Panel(QStringLiteral("On-device understanding"),
-                                    QStringLiteral("cpu.fill"), this);
+    auto* understanding =
+        new Panel(QStringLiteral("On-device understanding"), QStringLiteral("cpu.fill"), this);
     engine_ = new QLabel(understanding);
     engine_->setFont(UiStyle::scaledFont(font(), 1.0, QFont::DemiBold));
     understanding->content()->addWidget(engine_);
@@ -95,8 +97,10 @@ SettingsOverviewPane::SettingsOverviewPane(SettingsModel& model, const UiService
     column()->addWidget(understanding);
 
     auto* buttons = new QHBoxLayout;
-    auto* dashboard = makeButton(QStringLiteral("Open Dashboard"), QStringLiteral("chart.xyaxis.line"));
-    auto* activity = makeButton(QStringLiteral("Activity Log"), QStringLiteral("list.bullet.rectangle"));
+    auto* dashboard =
+        makeButton(QStringLiteral("Open Dashboard"), QStringLiteral("chart.xyaxis.line"));
+    auto* activity =
+        makeButton(QStringLiteral("Activity Log"), QStringLiteral("list.bullet.rectangle"));
     pause_ = makeButton(QStringLiteral("Pause"), QStringLiteral("pause.fill"));
     buttons->addWidget(dashboard);
     buttons->addWidget(activity);
@@ -129,9 +133,10 @@ SettingsOverviewPane::SettingsOverviewPane(SettingsModel& model, const UiService
 
 void SettingsOverviewPane::showPermission(SettingRow*, QWidget* holder, Permission permission) {
     static_cast<QStackedLayout*>(holder->layout())->setCurrentIndex(int(permission));
-    holder->setAccessibleName(permission == Permission::allowed     ? QStringLiteral("Allowed")
-                              : permission == Permission::notNeeded ? QStringLiteral("Not needed")
-                                                                    : QStringLiteral("Not allowed"));
+    holder->setAccessibleName(permission == Permission::allowed ? QStringLiteral("Allowed")
+                              : permission == Permission::notNeeded
+                                  ? QStringLiteral("Not needed")
+                                  : QStringLiteral("Not allowed"));
 }
 
 void SettingsOverviewPane::refresh() {
@@ -153,7 +158,10 @@ void SettingsOverviewPane::refresh() {
     const bool paused = model_.saved().paused;
     pause_->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
     pause_->setAccessibleName(pause_->text());
-    pause_->setIcon(Symbols::icon(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill")));
+    pause_->setIcon(
+        Symbols::icon(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill")));
 }
 
-void SettingsOverviewPane::load() { refresh(); }
+void SettingsOverviewPane::load() {
+    refresh();
+}

@@ -11,7 +11,7 @@ class StatusHero;
 
 class SettingsOverviewPane : public SettingsPane {
     Q_OBJECT
-public:
+  public:
     SettingsOverviewPane(SettingsModel& model, const UiServices& services,
                          QWidget* parent = nullptr);
     void load() override;
@@ -20,7 +20,7 @@ public:
     // Granted: allowed; not granted and not required: not needed; else a button to ask.
     static Permission permission(bool granted, bool required);
 
-private:
+  private:
     void refresh();
     void showPermission(SettingRow* row, QWidget* holder, Permission permission);
 

@@ -30,9 +30,8 @@ SettingsPane::SettingsPane(SettingsModel& model, const UiServices& services, QWi
 
 QCheckBox* SettingsPane::makeSwitch(std::function<void(DeploymentConfig&, bool)> write) {
     auto* box = new QCheckBox(this);
-    connect(box, &QCheckBox::toggled, this, [this, write](bool on) {
-        model_.edit([&](DeploymentConfig& c) { write(c, on); });
-    });
+    connect(box, &QCheckBox::toggled, this,
+            [this, write](bool on) { model_.edit([&](DeploymentConfig& c) { write(c, on); }); });
     return box;
 }
 
@@ -72,8 +71,9 @@ QPushButton* SettingsPane::makeLinkButton(const QString& text, const QString& sy
     auto* button = makeButton(text, symbol, palette().color(QPalette::Link));
     button->setFlat(true);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: palette(link); text-align: left; "
-                                         "border: none; padding: 2px; }"));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { color: palette(link); text-align: left; "
+                       "border: none; padding: 2px; }"));
     return button;
 }
 

@@ -16,11 +16,11 @@ class QLineEdit;
 
 class SettingsPane : public QWidget {
     Q_OBJECT
-public:
+  public:
     SettingsPane(SettingsModel& model, const UiServices& services, QWidget* parent = nullptr);
     virtual void load() = 0;
 
-protected:
+  protected:
     // The column the pane's groups go into.
     QVBoxLayout* column() const { return column_; }
 
@@ -43,6 +43,6 @@ protected:
     SettingsModel& model_;
     const UiServices& services_;
 
-private:
+  private:
     QVBoxLayout* column_;
 };

@@ -39,9 +39,9 @@ SettingsPrivacyPane::SettingsPrivacyPane(SettingsModel& model, const UiServices&
     apps->addWidget(appsBox);
     column()->addWidget(apps);
 
-    auto* sites = new SettingsGroup(QStringLiteral("Websites to ignore"),
-                                    QStringLiteral("Matches the site and all its subdomains."),
-                                    this);
+    auto* sites =
+        new SettingsGroup(QStringLiteral("Websites to ignore"),
+                          QStringLiteral("Matches the site and all its subdomains."), this);
     domains_ = new TagListEditor(QStringLiteral("example.com"), false,
                                  QStringLiteral("Websites to ignore"), this);
     sites->addWidget(domains_);
@@ -68,10 +68,10 @@ SettingsPrivacyPane::SettingsPrivacyPane(SettingsModel& model, const UiServices&
 
     auto* timing = new SettingsGroup(QStringLiteral("Timing and storage"), {}, this);
     const QString minutes = QStringLiteral(" min");
-    idle_ = makeStepper(1, 30, minutes,
-                        [](DeploymentConfig& c, qint64 v) { c.idleThresholdSeconds = v; }, 60);
-    gap_ = makeStepper(1, 60, minutes,
-                       [](DeploymentConfig& c, qint64 v) { c.episodeGapSeconds = v; }, 60);
+    idle_ = makeStepper(
+        1, 30, minutes, [](DeploymentConfig& c, qint64 v) { c.idleThresholdSeconds = v; }, 60);
+    gap_ = makeStepper(
+        1, 60, minutes, [](DeploymentConfig& c, qint64 v) { c.episodeGapSeconds = v; }, 60);
     retention_ = makeStepper(1, 365, QStringLiteral(" days"),
                              [](DeploymentConfig& c, qint64 v) { c.retentionDays = v; });
     timing->addRow(new SettingRow(
@@ -82,7 +82,8 @@ SettingsPrivacyPane::SettingsPrivacyPane(SettingsModel& model, const UiServices&
         QStringLiteral("A pause this long ends one task episode and starts the next."), gap_,
         timing));
     timing->addRow(new SettingRow(
-        QStringLiteral("internaldrive.fill"), UiStyle::gray(), QStringLiteral("Keep local data for"),
+        QStringLiteral("internaldrive.fill"), UiStyle::gray(),
+        QStringLiteral("Keep local data for"),
         QStringLiteral("Signals and the activity log are removed from this computer after this."),
         retention_, timing));
     column()->addWidget(timing);

@@ -12,7 +12,7 @@ class TagListEditor;
 
 class SettingsPrivacyPane : public SettingsPane {
     Q_OBJECT
-public:
+  public:
     SettingsPrivacyPane(SettingsModel& model, const UiServices& services,
                         QWidget* parent = nullptr);
     void load() override;
@@ -24,7 +24,7 @@ public:
     TagListEditor* bundleIds() const { return bundleIds_; }
     QSpinBox* idleStepper() const { return idle_; }
 
-private:
+  private:
     void fillAppMenu();
 
     TagListEditor* bundleIds_;

@@ -39,13 +39,15 @@ SettingsSignalsPane::SettingsSignalsPane(SettingsModel& model, const UiServices&
             const bool later =
                 type == SignalType::processStep || type == SignalType::interactionFriction;
             if (later)
-                line->addWidget(new Badge(QStringLiteral("Coming later"), UiStyle::gray(), control));
+                line->addWidget(
+                    new Badge(QStringLiteral("Coming later"), UiStyle::gray(), control));
             else if (type == SignalType::inputPattern)
                 line->addWidget(new Badge(QStringLiteral("Sensitive"), UiStyle::orange(), control));
             else if (type.needsClassifier())
-                line->addWidget(new Badge(QStringLiteral("On-device AI"), UiStyle::purple(), control));
-            auto* toggle = makeSwitch(
-                [name](DeploymentConfig& c, bool on) { c.enabledSignals[name] = on; });
+                line->addWidget(
+                    new Badge(QStringLiteral("On-device AI"), UiStyle::purple(), control));
+            auto* toggle =
+                makeSwitch([name](DeploymentConfig& c, bool on) { c.enabledSignals[name] = on; });
             toggle->setAccessibleName(name);
             toggle->setAccessibleDescription(type.summary());
             toggle->setEnabled(!later);
@@ -68,7 +70,9 @@ QString SettingsSignalsPane::countText() const {
            QStringLiteral(" signals switched on");
 }
 
-void SettingsSignalsPane::updateCount() { count_->setText(countText()); }
+void SettingsSignalsPane::updateCount() {
+    count_->setText(countText());
+}
 
 void SettingsSignalsPane::load() {
     const auto& enabled = model_.draft().enabledSignals;

@@ -10,14 +10,14 @@ class QLabel;
 
 class SettingsSignalsPane : public SettingsPane {
     Q_OBJECT
-public:
+  public:
     SettingsSignalsPane(SettingsModel& model, const UiServices& services,
                         QWidget* parent = nullptr);
     void load() override;
     // "N of 15 signals switched on"
     QString countText() const;
 
-private:
+  private:
     void updateCount();
 
     QLabel* count_;

@@ -17,8 +17,10 @@
 #include "ui/settings_overview_pane.h"
 #include "ui/settings_privacy_pane.h"
 #include "ui/settings_signals_pane.h"
+#include "ui/status_pill.h"
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
+#include "ui/window_definitions.h"
 
 SettingsView::PaneInfo SettingsView::info(Pane pane) {
     switch (pane) {
@@ -65,18 +67,27 @@ SettingsView::SettingsView(const UiServices& services, QWidget* parent)
     sidebar_->setIconSize(QSize(18, 18));
     sidebar_->setFrameShape(QFrame::NoFrame);
     sidebar_->setSpacing(2);
-    sidebar_->setStyleSheet(QStringLiteral(
-        "QListWidget { background: palette(window); padding: 10px 6px; }"
-        "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
-        "QListWidget::item:selected { background: palette(highlight);"
-        " color: palette(highlighted-text); }"));
+    sidebar_->setStyleSheet(
+        QStringLiteral("QListWidget { background: palette(window); padding: 10px 6px; }"
+                       "QListWidget::item { padding: 6px 6px; border-radius: 6px; }"
+                       "QListWidget::item:selected { background: palette(highlight);"
+                       " color: palette(highlighted-text); }"));
     for (int i = 0; i < paneCount; ++i) {
         const PaneInfo pane = info(Pane(i));
         auto* item = new QListWidgetItem(Symbols::icon(pane.symbol, brandTeal().darker(125)),
                                          pane.title, sidebar_);
         item->setData(Qt::AccessibleDescriptionRole, pane.subtitle);
     }
-    layout->addWidget(sidebar_);
+    // The sidebar ends with the agent's state, as in the tray menu.
+    auto* side = new QWidget(this);
+    side->setFixedWidth(190);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 14);
+    sideLayout->addWidget(sidebar_, 1);
+    pill_ = new StatusPill(side);
+    sideLayout->addWidget(pill_, 0, Qt::AlignHCenter);
+    if (services_.status) bindStatusPill(pill_, *services_.status);
+    layout->addWidget(side);
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Plain);
@@ -155,10 +166,21 @@ void SettingsView::showPane(Pane pane) {
     if (sidebar_->currentRow() != int(pane)) sidebar_->setCurrentRow(int(pane));
 }
 
-void SettingsView::save() { model_.save(); }
-void SettingsView::revert() { model_.revert(); }
+void SettingsView::closeEvent(QCloseEvent* event) {
+    model_.revert();
+    QWidget::closeEvent(event);
+}
 
-QString SettingsView::footerText() const { return footerText_->text(); }
+void SettingsView::save() {
+    model_.save();
+}
+void SettingsView::revert() {
+    model_.revert();
+}
+
+QString SettingsView::footerText() const {
+    return footerText_->text();
+}
 
 void SettingsView::updateFooter() {
     const bool dirty = model_.dirty();
@@ -168,9 +190,9 @@ void SettingsView::updateFooter() {
     pal.setColor(QPalette::WindowText, dirty ? UiStyle::orange() : UiStyle::secondaryText(pal));
     footerText_->setPalette(pal);
     footerIcon_->setPixmap(
-        Symbols::icon(dirty ? QStringLiteral("pencil.circle.fill")
-                            : QStringLiteral("checkmark.circle.fill"),
-                      dirty ? UiStyle::orange() : UiStyle::secondaryText(palette()))
+        Symbols::icon(
+            dirty ? QStringLiteral("pencil.circle.fill") : QStringLiteral("checkmark.circle.fill"),
+            dirty ? UiStyle::orange() : UiStyle::secondaryText(palette()))
             .pixmap(16, 16));
     revert_->setEnabled(dirty);
     save_->setEnabled(dirty);

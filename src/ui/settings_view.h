@@ -1,7 +1,7 @@
 // The Settings window: a sidebar of seven panes, the pane's title and subtitle, the pane, and a
 // footer that says whether everything is saved, with Revert and Save (Ctrl+S). All panes edit
-// one working copy (SettingsModel); closing the window with unsaved changes keeps them until
-// it is opened again, as the same window.
+// one working copy (SettingsModel). Closing the window discards unsaved changes; it reopens
+// on the same pane, size and place.
 #pragma once
 
 #include <QWidget>
@@ -15,10 +15,11 @@ class QListWidget;
 class QPushButton;
 class QStackedWidget;
 class SettingsPane;
+class StatusPill;
 
 class SettingsView : public QWidget {
     Q_OBJECT
-public:
+  public:
     // In sidebar order. (`signalTypes` is the Signals pane: `signals` is a Qt keyword.)
     enum class Pane { overview, signalTypes, privacy, categories, delivery, identity, general };
     static constexpr int paneCount = 7;
@@ -44,13 +45,17 @@ public:
     QPushButton* saveButton() const { return save_; }
     QPushButton* revertButton() const { return revert_; }
 
-private:
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
     void updateFooter();
 
     UiServices services_;
     SettingsModel model_;
     Pane section_ = Pane::overview;
     QListWidget* sidebar_;
+    StatusPill* pill_;
     QLabel* title_;
     QLabel* subtitle_;
     QStackedWidget* stack_;

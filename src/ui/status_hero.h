@@ -10,11 +10,11 @@ class QLabel;
 
 class StatusHero : public QWidget {
     Q_OBJECT
-public:
+  public:
     StatusHero(AppStatus& status, Outbox& outbox, QWidget* parent = nullptr);
     void refresh();
 
-private:
+  private:
     AppStatus& status_;
     QLabel* title_;
     QLabel* description_;

@@ -7,7 +7,7 @@
 
 class StatusPill : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit StatusPill(QWidget* parent = nullptr);
 
     void setState(const QString& title, const QColor& color);
@@ -17,11 +17,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     QString title_;
     QColor color_;
 };

@@ -144,8 +144,12 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
         p.drawRoundedRect(QRectF(s * 0.08, s * 0.36, s * 0.46, s * 0.28), s * 0.14, s * 0.14);
         p.drawRoundedRect(QRectF(s * 0.46, s * 0.36, s * 0.46, s * 0.28), s * 0.14, s * 0.14);
     } else if (n == "cursorarrow") {
-        QPolygonF a({{s * 0.3, s * 0.12}, {s * 0.3, s * 0.8}, {s * 0.46, s * 0.64},
-                     {s * 0.58, s * 0.88}, {s * 0.68, s * 0.83}, {s * 0.56, s * 0.6},
+        QPolygonF a({{s * 0.3, s * 0.12},
+                     {s * 0.3, s * 0.8},
+                     {s * 0.46, s * 0.64},
+                     {s * 0.58, s * 0.88},
+                     {s * 0.68, s * 0.83},
+                     {s * 0.56, s * 0.6},
                      {s * 0.76, s * 0.6}});
         p.drawPolygon(a);
     } else if (n == "book") {
@@ -156,7 +160,9 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
         p.drawLine(QPointF(s / 2, s * 0.58), QPointF(s * 0.7, s * 0.36));
     } else if (n == "chart.xyaxis.line") {
         p.drawPolyline(QPolygonF({{s * 0.12, s * 0.1}, {s * 0.12, s * 0.88}, {s * 0.9, s * 0.88}}));
-        p.drawPolyline(QPolygonF({{s * 0.24, s * 0.7}, {s * 0.44, s * 0.46}, {s * 0.6, s * 0.58},
+        p.drawPolyline(QPolygonF({{s * 0.24, s * 0.7},
+                                  {s * 0.44, s * 0.46},
+                                  {s * 0.6, s * 0.58},
                                   {s * 0.86, s * 0.24}}));
     } else if (n == "list.bullet.rectangle") {
         p.drawRoundedRect(QRectF(s * 0.08, s * 0.14, s * 0.84, s * 0.72), s * 0.1, s * 0.1);
@@ -178,19 +184,22 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
         p.setBrush(c);
         p.drawRoundedRect(QRectF(s * 0.26, s * 0.36, s * 0.5, s * 0.52), s * 0.18, s * 0.18);
         for (int f = 0; f < 4; ++f)
-            p.drawRoundedRect(QRectF(s * (0.27 + f * 0.12), s * 0.14, s * 0.09, s * 0.4),
-                              s * 0.045, s * 0.045);
+            p.drawRoundedRect(QRectF(s * (0.27 + f * 0.12), s * 0.14, s * 0.09, s * 0.4), s * 0.045,
+                              s * 0.045);
     } else if (n == "tag.fill") {
-        QPolygonF t({{s * 0.12, s * 0.12}, {s * 0.5, s * 0.12}, {s * 0.9, s * 0.52},
-                     {s * 0.52, s * 0.9}, {s * 0.12, s * 0.5}});
+        QPolygonF t({{s * 0.12, s * 0.12},
+                     {s * 0.5, s * 0.12},
+                     {s * 0.9, s * 0.52},
+                     {s * 0.52, s * 0.9},
+                     {s * 0.12, s * 0.5}});
         p.setBrush(c);
         p.drawPolygon(t);
         p.setBrush(knock);
         p.setPen(Qt::NoPen);
         p.drawEllipse(QPointF(s * 0.3, s * 0.3), s * 0.07, s * 0.07);
     } else if (n == "paperplane.fill") {
-        QPolygonF t({{s * 0.08, s * 0.45}, {s * 0.9, s * 0.12}, {s * 0.6, s * 0.9},
-                     {s * 0.45, s * 0.56}});
+        QPolygonF t(
+            {{s * 0.08, s * 0.45}, {s * 0.9, s * 0.12}, {s * 0.6, s * 0.9}, {s * 0.45, s * 0.56}});
         p.setBrush(c);
         p.drawPolygon(t);
     } else if (n.startsWith("person")) {
@@ -269,14 +278,21 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
         p.drawLine(QPointF(s * 0.3, s * 0.42), QPointF(s * 0.7, s * 0.42));
         p.drawLine(QPointF(s * 0.3, s * 0.58), QPointF(s * 0.6, s * 0.58));
     } else if (n.startsWith("doc")) {
-        QPolygonF d({{s * 0.2, s * 0.08}, {s * 0.6, s * 0.08}, {s * 0.8, s * 0.28},
-                     {s * 0.8, s * 0.92}, {s * 0.2, s * 0.92}});
+        QPolygonF d({{s * 0.2, s * 0.08},
+                     {s * 0.6, s * 0.08},
+                     {s * 0.8, s * 0.28},
+                     {s * 0.8, s * 0.92},
+                     {s * 0.2, s * 0.92}});
         p.drawPolygon(d);
         p.drawLine(QPointF(s * 0.32, s * 0.5), QPointF(s * 0.68, s * 0.5));
         p.drawLine(QPointF(s * 0.32, s * 0.66), QPointF(s * 0.68, s * 0.66));
     } else if (n == "folder") {
-        QPolygonF f({{s * 0.08, s * 0.2}, {s * 0.38, s * 0.2}, {s * 0.46, s * 0.3},
-                     {s * 0.92, s * 0.3}, {s * 0.92, s * 0.82}, {s * 0.08, s * 0.82}});
+        QPolygonF f({{s * 0.08, s * 0.2},
+                     {s * 0.38, s * 0.2},
+                     {s * 0.46, s * 0.3},
+                     {s * 0.92, s * 0.3},
+                     {s * 0.92, s * 0.82},
+                     {s * 0.08, s * 0.82}});
         p.drawPolygon(f);
     } else if (n == "power") {
         p.drawArc(QRectF(s * 0.16, s * 0.18, s * 0.68, s * 0.68), 120 * 16, 300 * 16);
@@ -298,7 +314,9 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
 
 }  // namespace
 
-QString themeName(const QString& symbol) { return themeNames().value(symbol); }
+QString themeName(const QString& symbol) {
+    return themeNames().value(symbol);
+}
 
 QPixmap drawn(const QString& symbol, int size, const QColor& tint, qreal dpr) {
     QPixmap pm(QSize(size, size) * dpr);
@@ -317,7 +335,12 @@ QIcon icon(const QString& symbol, const QColor& tint) {
         if (!name.isEmpty() && QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
     }
     QIcon result;
-    for (int size : {16, 20, 24, 32, 48}) result.addPixmap(drawn(symbol, size, tint, 2.0));
+    // On a selected row the tint would vanish into the selection colour.
+    const QColor selected = QApplication::palette().color(QPalette::HighlightedText);
+    for (int size : {16, 20, 24, 32, 48}) {
+        result.addPixmap(drawn(symbol, size, tint, 2.0));
+        result.addPixmap(drawn(symbol, size, selected, 2.0), QIcon::Selected);
+    }
     return result;
 }
 

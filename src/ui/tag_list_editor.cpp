@@ -85,17 +85,17 @@ void TagListEditor::rebuildTags() {
     for (const QString& item : items_) {
         auto* tag = new QFrame(tags_);
         tag->setObjectName(QStringLiteral("tag"));
-        tag->setStyleSheet(QStringLiteral(
-            "QFrame#tag { background: palette(alternate-base); border: 1px solid "
-            "palette(midlight); border-radius: 11px; }"));
+        tag->setStyleSheet(
+            QStringLiteral("QFrame#tag { background: palette(alternate-base); border: 1px solid "
+                           "palette(midlight); border-radius: 11px; }"));
         auto* row = new QHBoxLayout(tag);
         row->setContentsMargins(9, 2, 3, 2);
         row->setSpacing(2);
         auto* text = new QLabel(item, tag);
         if (monospaced_) text->setFont(UiStyle::monospaceFont(0.95));
         auto* remove = new QToolButton(tag);
-        remove->setIcon(Symbols::icon(QStringLiteral("xmark.circle.fill"),
-                                      UiStyle::secondaryText(palette())));
+        remove->setIcon(
+            Symbols::icon(QStringLiteral("xmark.circle.fill"), UiStyle::secondaryText(palette())));
         remove->setAutoRaise(true);
         remove->setAccessibleName(QStringLiteral("Remove ") + item);
         remove->setToolTip(QStringLiteral("Remove ") + item);

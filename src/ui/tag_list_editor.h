@@ -10,7 +10,7 @@ class QPushButton;
 
 class TagListEditor : public QWidget {
     Q_OBJECT
-public:
+  public:
     TagListEditor(const QString& placeholder, bool monospaced, const QString& accessibleName,
                   QWidget* parent = nullptr);
 
@@ -26,10 +26,10 @@ public:
     // Adds `text` as if typed; true when it was added.
     bool add(const QString& text);
 
-signals:
+  signals:
     void itemsChanged(const QStringList& items);
 
-private:
+  private:
     void rebuildTags();
 
     QStringList items_;

@@ -48,13 +48,27 @@ QFont monospaceFont(qreal factor) {
     return scaledFont(f, factor);
 }
 
-QColor green() { return QColor(52, 178, 84); }
-QColor orange() { return QColor(240, 140, 20); }
-QColor yellow() { return QColor(222, 180, 0); }
-QColor red() { return QColor(226, 62, 56); }
-QColor blue() { return QColor(30, 122, 236); }
-QColor gray() { return QColor(142, 142, 147); }
-QColor purple() { return QColor(168, 82, 222); }
+QColor green() {
+    return QColor(52, 178, 84);
+}
+QColor orange() {
+    return QColor(240, 140, 20);
+}
+QColor yellow() {
+    return QColor(222, 180, 0);
+}
+QColor red() {
+    return QColor(226, 62, 56);
+}
+QColor blue() {
+    return QColor(30, 122, 236);
+}
+QColor gray() {
+    return QColor(142, 142, 147);
+}
+QColor purple() {
+    return QColor(168, 82, 222);
+}
 
 QString trimSpacesAndTabs(const QString& text) {
     auto horizontal = [](QChar c) { return c == u' ' || c == u'\t'; };

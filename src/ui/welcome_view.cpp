@@ -20,7 +20,7 @@
 
 // The 34-point circle of a step: its number in teal on pale teal, or a green check when done.
 class StepMark : public QWidget {
-public:
+  public:
     StepMark(int number, QWidget* parent) : QWidget(parent), number_(number) {
         setFixedSize(34, 34);
     }
@@ -29,7 +29,7 @@ public:
         update();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
@@ -40,8 +40,8 @@ protected:
         p.setBrush(fill);
         p.drawEllipse(rect());
         if (done_) {
-            p.drawPixmap(7, 7, Symbols::drawn(QStringLiteral("checkmark"), 20, color,
-                                              devicePixelRatioF()));
+            p.drawPixmap(
+                7, 7, Symbols::drawn(QStringLiteral("checkmark"), 20, color, devicePixelRatioF()));
             return;
         }
         QFont f = font();
@@ -52,7 +52,7 @@ protected:
         p.drawText(rect(), Qt::AlignCenter, QString::number(number_));
     }
 
-private:
+  private:
     int number_;
     bool done_ = false;
 };
@@ -84,7 +84,8 @@ WelcomeView::WelcomeView(const UiServices& services, QWidget* parent)
     headText->setSpacing(2);
     auto* name = new QLabel(QStringLiteral("Tarnwhistle"), content);
     name->setFont(UiStyle::scaledFont(font(), 1.8, QFont::Bold));
-    auto* tagline = new QLabel(QStringLiteral("Useful signals. Without the sensitive data."), content);
+    auto* tagline =
+        new QLabel(QStringLiteral("Useful signals. Without the sensitive data."), content);
     tagline->setFont(UiStyle::scaledFont(font(), 1.1, QFont::DemiBold));
     QPalette teal = tagline->palette();
     teal.setColor(QPalette::WindowText, brandTeal().darker(135));
@@ -138,7 +139,8 @@ WelcomeView::WelcomeView(const UiServices& services, QWidget* parent)
     destinationButtons_ = new QWidget(where);
     auto* destLine = new QHBoxLayout(destinationButtons_);
     destLine->setContentsMargins(0, 0, 0, 0);
-    auto* dashboard = new QPushButton(QStringLiteral("Open the free dashboard"), destinationButtons_);
+    auto* dashboard =
+        new QPushButton(QStringLiteral("Open the free dashboard"), destinationButtons_);
     auto* own = new QPushButton(QStringLiteral("Use my own webhook"), destinationButtons_);
     destLine->addWidget(dashboard);
     destLine->addWidget(own);
@@ -166,11 +168,13 @@ WelcomeView::WelcomeView(const UiServices& services, QWidget* parent)
 
     auto* footer = new QFrame(this);
     footer->setObjectName(QStringLiteral("footer"));
-    footer->setStyleSheet(QStringLiteral("QFrame#footer { border-top: 1px solid palette(midlight); }"));
+    footer->setStyleSheet(
+        QStringLiteral("QFrame#footer { border-top: 1px solid palette(midlight); }"));
     auto* bar = new QHBoxLayout(footer);
     bar->setContentsMargins(30, 10, 30, 12);
-    auto* how = new QPushButton(Symbols::icon(QStringLiteral("book"), palette().color(QPalette::Link)),
-                                QStringLiteral("How it works"), footer);
+    auto* how =
+        new QPushButton(Symbols::icon(QStringLiteral("book"), palette().color(QPalette::Link)),
+                        QStringLiteral("How it works"), footer);
     how->setFlat(true);
     how->setCursor(Qt::PointingHandCursor);
     how->setStyleSheet(QStringLiteral("QPushButton { color: palette(link); border: none; }"));
@@ -197,7 +201,8 @@ WelcomeView::WelcomeView(const UiServices& services, QWidget* parent)
         connect(services_.status, &AppStatus::countsChanged, this, &WelcomeView::refreshSteps);
     }
     if (services_.configStore)
-        connect(services_.configStore, &ConfigStore::configChanged, this, &WelcomeView::refreshSteps);
+        connect(services_.configStore, &ConfigStore::configChanged, this,
+                &WelcomeView::refreshSteps);
     refreshSteps();
 }
 
@@ -217,8 +222,9 @@ QWidget* WelcomeView::buildStep(int number, const QString& title, const QString&
     heading->setFont(UiStyle::scaledFont(font(), 1.08, QFont::DemiBold));
     auto* tag = new QLabel(QStringLiteral("Done"), step);
     tag->setFont(UiStyle::scaledFont(font(), 0.82, QFont::DemiBold));
-    tag->setStyleSheet(QStringLiteral("QLabel { color: #2a8a45; background: rgba(52,178,84,46);"
-                                      " border-radius: 8px; padding: 1px 7px; }"));
+    tag->setStyleSheet(
+        QStringLiteral("QLabel { color: #2a8a45; background: rgba(52,178,84,46);"
+                       " border-radius: 8px; padding: 1px 7px; }"));
     tags_[number - 1] = tag;
     titleLine->addWidget(heading);
     titleLine->addWidget(tag);
@@ -259,7 +265,8 @@ QWidget* WelcomeView::buildNeverSent() {
 
 void WelcomeView::refreshSteps() {
     const bool trusted = services_.status && services_.status->trusted();
-    const QString url = services_.configStore ? services_.configStore->config().webhookURL : QString();
+    const QString url =
+        services_.configStore ? services_.configStore->config().webhookURL : QString();
     const qint64 today = services_.status ? services_.status->signalsToday() : 0;
     done_ = {accessibilityDone(trusted), destinationDone(url), usageDone(today)};
     for (int i = 0; i < 3; ++i) {
@@ -267,13 +274,15 @@ void WelcomeView::refreshSteps() {
         tags_[i]->setVisible(done_[i]);
     }
     const auto host = services_.status ? services_.status->destinationHost() : std::nullopt;
-    sendingTo_->setText(QStringLiteral("Sending to ") + host.value_or(UiStyle::trimSpacesAndTabs(url)));
+    sendingTo_->setText(QStringLiteral("Sending to ") +
+                        host.value_or(UiStyle::trimSpacesAndTabs(url)));
     sendingTo_->setVisible(done_[1]);
     destinationButtons_->setVisible(!done_[1]);
 }
 
 void WelcomeView::done() {
-    if (services_.store) services_.store->setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed"));
+    if (services_.store)
+        services_.store->setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed"));
     // Closed through the registry when it holds this window; a free-standing view closes itself.
     if (Windows::shared().window(Windows::welcome) == window())
         Windows::shared().close(Windows::welcome);

@@ -15,7 +15,7 @@ class StepMark;
 
 class WelcomeView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit WelcomeView(const UiServices& services, QWidget* parent = nullptr);
 
     static constexpr int refreshIntervalMs = 1500;
@@ -32,11 +32,11 @@ public:
     QWidget* destinationButtons() const { return destinationButtons_; }
     QLabel* sendingTo() const { return sendingTo_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     QWidget* buildStep(int number, const QString& title, const QString& text, QWidget* extra);
     QWidget* buildNeverSent();
     void refreshSteps();

@@ -65,7 +65,9 @@ void Windows::close(const QString& key) {
     if (QWidget* w = window(key)) w->close();
 }
 
-QWidget* Windows::window(const QString& key) const { return windows_.value(key).data(); }
+QWidget* Windows::window(const QString& key) const {
+    return windows_.value(key).data();
+}
 
 bool Windows::isVisible(const QString& key) const {
     const QWidget* w = window(key);

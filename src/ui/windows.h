@@ -14,7 +14,7 @@ class QWidget;
 
 class Windows : public QObject {
     Q_OBJECT
-public:
+  public:
     using Builder = std::function<QWidget*()>;
     struct Definition {
         QString title;
@@ -47,14 +47,14 @@ public:
     QWidget* window(const QString& key) const;
     bool isVisible(const QString& key) const;
 
-signals:
+  signals:
     // A window was made for the first time (the menu bar can react, tests can wait).
     void created(const QString& key);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void bringForward(QWidget* window);
 
     QHash<QString, Definition> definitions_;

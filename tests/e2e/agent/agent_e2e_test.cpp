@@ -16,7 +16,8 @@ const QColor kBlue(0, 122, 255), kGrey(142, 142, 147);
 
 bool near(const QColor& a, const QColor& b) {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
-               std::abs(a.blue() - b.blue()) <= 24;
+               std::abs(a.blue() - b.blue()) <=
+           24;
 }
 
 QString words(const std::vector<Word>& all) {
@@ -27,14 +28,14 @@ QString words(const std::vector<Word>& all) {
 
 // The receiver script, answering after `delay` seconds.
 class Receiver {
-public:
+  public:
     Receiver(const QString& folder, double delay) {
         process_.setProcessChannelMode(QProcess::SeparateChannels);
         QStringList args = {QStringLiteral(RECEIVER_SCRIPT), QStringLiteral("--port"),
                             QStringLiteral("0"), QStringLiteral("--out"), folder};
         if (delay > 0)
-            args << QStringLiteral("--action") << QStringLiteral("delay") << QStringLiteral("--delay")
-                 << QString::number(delay);
+            args << QStringLiteral("--action") << QStringLiteral("delay")
+                 << QStringLiteral("--delay") << QString::number(delay);
         process_.start(QStringLiteral("python3"), args);
         waitUntil([&] {
             const QByteArray line = process_.readLine();
@@ -49,7 +50,7 @@ public:
     QString url() const { return QStringLiteral("http://127.0.0.1:%1/hook").arg(port_); }
     int port() const { return port_; }
 
-private:
+  private:
     QProcess process_;
     int port_ = 0;
 };
@@ -67,7 +68,8 @@ TEST_F(AgentTest, TrayMenuPausesResumesAndQuits) {
     auto seen = read(screenshot("menu"), menu);
     for (const char* item : {"Tarnwhistle", "Kept", "Connect", "Pause", "Send", "Settings",
                              "Activity", "Dashboard", "Documentation", "About", "Quit"})
-        EXPECT_TRUE(find(seen, QString::fromLatin1(item))) << item << " in: " << words(seen).toStdString();
+        EXPECT_TRUE(find(seen, QString::fromLatin1(item)))
+            << item << " in: " << words(seen).toStdString();
     auto pause = find(seen, QStringLiteral("Pause"));
     ASSERT_TRUE(pause);
     click(pause->box.center());
@@ -158,8 +160,12 @@ cp ca.pem "certs/$(openssl x509 -hash -noout -in ca.pem).0"
     }
     // Runs the agent with the copy mounted over /etc/ssl/certs.
     QStringList wrapper() const {
-        return {QStringLiteral("unshare"), QStringLiteral("-m"), QStringLiteral("--propagation"),
-                QStringLiteral("private"), QStringLiteral("sh"), QStringLiteral("-c"),
+        return {QStringLiteral("unshare"),
+                QStringLiteral("-m"),
+                QStringLiteral("--propagation"),
+                QStringLiteral("private"),
+                QStringLiteral("sh"),
+                QStringLiteral("-c"),
                 QStringLiteral("mount --bind \"$0\" /etc/ssl/certs && exec \"$@\""),
                 dir + QStringLiteral("/certs")};
     }
@@ -176,11 +182,11 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
     ASSERT_TRUE(trust.ok);
     QProcess receiver;
     receiver.start(QStringLiteral("python3"),
-                   {QStringLiteral(HTTPS_RECEIVER_SCRIPT), QStringLiteral("--port"), QStringLiteral("0"),
-                    QStringLiteral("--out"), received.path(), QStringLiteral("--secret"),
-                    QStringLiteral("link-secret"), QStringLiteral("--cert"),
-                    trustDir.filePath(QStringLiteral("server.pem")), QStringLiteral("--key"),
-                    trustDir.filePath(QStringLiteral("server.key"))});
+                   {QStringLiteral(HTTPS_RECEIVER_SCRIPT), QStringLiteral("--port"),
+                    QStringLiteral("0"), QStringLiteral("--out"), received.path(),
+                    QStringLiteral("--secret"), QStringLiteral("link-secret"),
+                    QStringLiteral("--cert"), trustDir.filePath(QStringLiteral("server.pem")),
+                    QStringLiteral("--key"), trustDir.filePath(QStringLiteral("server.key"))});
     int port = 0;
     ASSERT_TRUE(waitUntil([&] {
         const QByteArray line = receiver.readLine();
@@ -198,18 +204,22 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
     desktop.close();
     QProcess mime;
     mime.setProcessEnvironment(environment());
-    mime.start(QStringLiteral("xdg-mime"), {QStringLiteral("default"), QStringLiteral("tarnwhistle.desktop"),
-                                            QStringLiteral("x-scheme-handler/tarnwhistle")});
+    mime.start(QStringLiteral("xdg-mime"),
+               {QStringLiteral("default"), QStringLiteral("tarnwhistle.desktop"),
+                QStringLiteral("x-scheme-handler/tarnwhistle")});
     ASSERT_TRUE(mime.waitForFinished(10000));
 
     ASSERT_TRUE(startAgent({}, trust.wrapper()));
     auto newWindow = [&](const std::vector<quint32>& before) {
         QRect found;
-        waitUntil([&] {
-            for (quint32 w : windows())
-                if (std::find(before.begin(), before.end(), w) == before.end()) found = geometry(w);
-            return !found.isEmpty();
-        }, 20000);
+        waitUntil(
+            [&] {
+                for (quint32 w : windows())
+                    if (std::find(before.begin(), before.end(), w) == before.end())
+                        found = geometry(w);
+                return !found.isEmpty();
+            },
+            20000);
         DesktopDriver::spin(400);
         return found;
     };
@@ -217,8 +227,9 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
     const QString hook = QStringLiteral("https://127.0.0.1:%1/hook").arg(port);
     QProcess open;
     open.setProcessEnvironment(environment());
-    open.start(QStringLiteral("xdg-open"),
-               {QStringLiteral("tarnwhistle://connect?webhook=%1&secret=link-secret&org=acme").arg(hook)});
+    open.start(
+        QStringLiteral("xdg-open"),
+        {QStringLiteral("tarnwhistle://connect?webhook=%1&secret=link-secret&org=acme").arg(hook)});
     ASSERT_TRUE(open.waitForFinished(20000));
     QRect alert = newWindow(before);
     ASSERT_FALSE(alert.isEmpty());
@@ -231,13 +242,12 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
     EXPECT_EQ(savedConfig()->webhookSecret, "link-secret");
 
     // The test batch arrives over https with a valid signature.
-    ASSERT_TRUE(waitUntil([&] { return QFile::exists(received.filePath(QStringLiteral("1.json"))); },
-                          20000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return QFile::exists(received.filePath(QStringLiteral("1.json"))); }, 20000));
     QFile meta(received.filePath(QStringLiteral("1.json")));
     ASSERT_TRUE(meta.open(QIODevice::ReadOnly));
     const QByteArray exchange = meta.readAll();
-    EXPECT_TRUE(exchange.contains("\"signature_valid\": true"))
-        << exchange.toStdString();
+    EXPECT_TRUE(exchange.contains("\"signature_valid\": true")) << exchange.toStdString();
     QFile body(received.filePath(QStringLiteral("1.body")));
     ASSERT_TRUE(body.open(QIODevice::ReadOnly));
     EXPECT_TRUE(body.readAll().contains("test.ping"));

@@ -1,12 +1,12 @@
 #include "agent_fixture.h"
 
+#include <tesseract/baseapi.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QPainter>
 #include <csignal>
-#include <tesseract/baseapi.h>
 
 #include "desktop_driver.h"
 
@@ -34,7 +34,9 @@ void AgentTest::TearDown() {
     if (agent_.state() != QProcess::NotRunning) stopAgent(SIGKILL, 5000);
 }
 
-QString AgentTest::dataDir() const { return home_.filePath(QStringLiteral("data/Tarnwhistle")); }
+QString AgentTest::dataDir() const {
+    return home_.filePath(QStringLiteral("data/Tarnwhistle"));
+}
 
 QString AgentTest::autostartFile() const {
     return home_.filePath(QStringLiteral("config/autostart/tarnwhistle.desktop"));
@@ -79,9 +81,10 @@ bool AgentTest::startAgent(const QStringList& arguments, const QStringList& wrap
     const bool shown = waitUntil(
         [&] {
             tray_ = 0;
-            const QString found = run(QStringLiteral("xdotool"),
-                                      {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                       QStringLiteral("--pid"), QString::number(agent_.processId())});
+            const QString found =
+                run(QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--pid"), QString::number(agent_.processId())});
             for (const QString& id : found.split('\n', Qt::SkipEmptyParts)) {
                 if (geometry(id.toUInt()).width() <= 48) tray_ = id.toUInt();
             }
@@ -120,7 +123,9 @@ QRect AgentTest::geometry(quint32 window) const {
     return r;
 }
 
-QRect AgentTest::trayIcon() const { return geometry(tray_); }
+QRect AgentTest::trayIcon() const {
+    return geometry(tray_);
+}
 
 std::vector<quint32> AgentTest::windows() const {
     std::vector<quint32> out;
@@ -143,7 +148,8 @@ QColor AgentTest::dotColor(const QImage& screen) const {
     // The icon is drawn 22 × 16 centred in a square: the dot's centre is at (17.75, 6.25).
     const QRect icon = trayIcon();
     const qreal scale = icon.width() / 22.0;
-    return screen.pixelColor(icon.left() + qRound(17.75 * scale), icon.top() + qRound(6.25 * scale));
+    return screen.pixelColor(icon.left() + qRound(17.75 * scale),
+                             icon.top() + qRound(6.25 * scale));
 }
 
 std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const {

@@ -2,13 +2,13 @@
 // folders, found in the tray, looked at (screen pictures, text read from them) and clicked.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <optional>
 #include <vector>
 
@@ -20,7 +20,7 @@ struct Word {
 };
 
 class AgentTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -1,9 +1,9 @@
 #include <QDBusArgument>
-#include <csignal>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QImage>
+#include <csignal>
 
 #include "agent_fixture.h"
 #include "desktop_driver.h"
@@ -69,26 +69,30 @@ TEST_F(AgentTest, StatusNotifierItemWhereTheSessionHasAWatcher) {
     const QColor dot = icon.pixelColor(int(17.75 * scale), int(6.25 * scale));
     EXPECT_EQ(dot.rgb(), QColor(0, 122, 255).rgb()) << dot.name().toStdString();
 
-    const QString tooltip = run(QStringLiteral("dbus-send"),
-                                {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                                 QStringLiteral("--dest=") + item, path,
-                                 QStringLiteral("org.freedesktop.DBus.Properties.Get"),
-                                 QStringLiteral("string:org.kde.StatusNotifierItem"),
-                                 QStringLiteral("string:ToolTip")});
-    EXPECT_TRUE(tooltip.contains(QStringLiteral("Tarnwhistle — Not connected"))) << tooltip.toStdString();
+    const QString tooltip = run(
+        QStringLiteral("dbus-send"),
+        {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+         QStringLiteral("--dest=") + item, path,
+         QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+         QStringLiteral("string:org.kde.StatusNotifierItem"), QStringLiteral("string:ToolTip")});
+    EXPECT_TRUE(tooltip.contains(QStringLiteral("Tarnwhistle — Not connected")))
+        << tooltip.toStdString();
 
-    const QString menu = property(item, path, QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+    const QString menu =
+        property(item, path, QStringLiteral("Menu")).value<QDBusObjectPath>().path();
     ASSERT_FALSE(menu.isEmpty());
     auto menuCall = [&](const QStringList& args) {
         return run(QStringLiteral("dbus-send"),
                    QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                               QStringLiteral("--dest=") + item, menu} + args);
+                               QStringLiteral("--dest=") + item, menu} +
+                       args);
     };
     menuCall({QStringLiteral("com.canonical.dbusmenu.AboutToShow"), QStringLiteral("int32:0")});
     QString layout;
     ASSERT_TRUE(waitUntil([&] {
-        layout = menuCall({QStringLiteral("com.canonical.dbusmenu.GetLayout"), QStringLiteral("int32:0"),
-                           QStringLiteral("int32:-1"), QStringLiteral("array:string:")});
+        layout =
+            menuCall({QStringLiteral("com.canonical.dbusmenu.GetLayout"), QStringLiteral("int32:0"),
+                      QStringLiteral("int32:-1"), QStringLiteral("array:string:")});
         return layout.contains(QStringLiteral("Send Now"));
     })) << layout.toStdString();
     for (const char* label : {"Tarnwhistle — Not connected", "Kept on this computer", "0 today",

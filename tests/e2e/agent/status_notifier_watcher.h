@@ -15,7 +15,7 @@ class StatusNotifierWatcher : public QObject, protected QDBusContext {
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 
-public:
+  public:
     // Takes the watcher's name; false when the bus refused it.
     bool claim() {
         QDBusConnection bus = QDBusConnection::sessionBus();
@@ -37,7 +37,7 @@ public:
     // The bus name of the last item that registered.
     QString lastSender() const { return sender_; }
 
-public slots:
+  public slots:
     void RegisterStatusNotifierItem(const QString& service) {
         sender_ = message().service();
         items_ << sender_ + (service.startsWith(QLatin1Char('/')) ? service : QString());
@@ -45,11 +45,11 @@ public slots:
     }
     void RegisterStatusNotifierHost(const QString&) {}
 
-signals:
+  signals:
     void StatusNotifierItemRegistered(const QString& service);
     void StatusNotifierHostRegistered();
 
-private:
+  private:
     QStringList items_;
     QString sender_;
 };

@@ -32,7 +32,8 @@ TEST_F(AgentTest, WelcomeSettingsAndActivityLogOfTheRunningAgent) {
     DesktopDriver::spin(500);
     const QRect welcome = geometry(windows().back());
     EXPECT_EQ(welcome.size(), QSize(640, 700));
-    EXPECT_TRUE(find(read(screenshot(QStringLiteral("ui-welcome")), welcome), QStringLiteral("Never")));
+    EXPECT_TRUE(
+        find(read(screenshot(QStringLiteral("ui-welcome")), welcome), QStringLiteral("Never")));
     EXPECT_TRUE(saveWindow(windows().back(), QStringLiteral("ui-agent-welcome.png")));
 
     for (const auto& [item, file, size] :
@@ -41,8 +42,8 @@ TEST_F(AgentTest, WelcomeSettingsAndActivityLogOfTheRunningAgent) {
         const size_t before = windows().size();
         const QRect menu = openMenu();
         ASSERT_FALSE(menu.isEmpty());
-        const auto entry = find(read(screenshot(QStringLiteral("ui-menu")), menu),
-                                QString::fromLatin1(item));
+        const auto entry =
+            find(read(screenshot(QStringLiteral("ui-menu")), menu), QString::fromLatin1(item));
         ASSERT_TRUE(entry) << item;
         click(entry->box.center());
         ASSERT_TRUE(waitUntil([&] { return windows().size() > before; }, 10000)) << item;

@@ -21,7 +21,7 @@ struct Ref {
 };
 
 class Reader {
-public:
+  public:
     explicit Reader(QDBusConnection bus) : bus_(bus) {}
 
     QDBusMessage call(const Ref& ref, const QString& iface, const QString& method,
@@ -69,7 +69,7 @@ public:
         for (const Ref& child : children(ref)) walk(child, depth + 1, out);
     }
 
-private:
+  private:
     QDBusConnection bus_;
 };
 
@@ -148,18 +148,30 @@ bool isControl(unsigned role) {
 
 QString roleName(unsigned role) {
     switch (role) {
-        case 7: return QStringLiteral("check box");
-        case 11: return QStringLiteral("combo box");
-        case 31: return QStringLiteral("list");
-        case 37: return QStringLiteral("page tab");
-        case 40: return QStringLiteral("password text");
-        case 43: return QStringLiteral("push button");
-        case 44: return QStringLiteral("radio button");
-        case 52: return QStringLiteral("spin button");
-        case 61: return QStringLiteral("text");
-        case 62: return QStringLiteral("toggle button");
-        case 79: return QStringLiteral("entry");
-        default: return QStringLiteral("role %1").arg(role);
+        case 7:
+            return QStringLiteral("check box");
+        case 11:
+            return QStringLiteral("combo box");
+        case 31:
+            return QStringLiteral("list");
+        case 37:
+            return QStringLiteral("page tab");
+        case 40:
+            return QStringLiteral("password text");
+        case 43:
+            return QStringLiteral("push button");
+        case 44:
+            return QStringLiteral("radio button");
+        case 52:
+            return QStringLiteral("spin button");
+        case 61:
+            return QStringLiteral("text");
+        case 62:
+            return QStringLiteral("toggle button");
+        case 79:
+            return QStringLiteral("entry");
+        default:
+            return QStringLiteral("role %1").arg(role);
     }
 }
 

@@ -1,7 +1,7 @@
 // The window tests run on the real (headless) desktop: a QApplication on X11 with its
 // accessibility bridge on, whatever the environment says.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");

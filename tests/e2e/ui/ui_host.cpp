@@ -32,7 +32,9 @@ UiHost::UiHost() {
     defineWindows(Windows::shared(), services);
 }
 
-UiHost::~UiHost() { store.close(); }
+UiHost::~UiHost() {
+    store.close();
+}
 
 void UiHost::fillSampleData() {
     const TimePoint now = Time::now();
@@ -51,13 +53,15 @@ void UiHost::fillSampleData() {
         if (batches.empty()) continue;
         BatchRecord b = batches.front();
         b.status = QString::fromUtf8(statuses[i]);
-        if (b.status == QLatin1String("failed")) b.lastError = QStringLiteral("Server replied 503: busy");
+        if (b.status == QLatin1String("failed"))
+            b.lastError = QStringLiteral("Server replied 503: busy");
         if (b.status == QLatin1String("local"))
             b.lastError = QStringLiteral("No webhook address set; kept on this computer only.");
         store.updateBatch(b);
     }
     add(QStringLiteral("activity.presence"), {{"state", "active"}}, 30);
-    add(QStringLiteral("app.switch"), {{"from", "org.gnome.TextEditor"}, {"to", "org.mozilla.firefox"}}, 20);
+    add(QStringLiteral("app.switch"),
+        {{"from", "org.gnome.TextEditor"}, {"to", "org.mozilla.firefox"}}, 20);
     eventLog.log(EventKind::appActivated, QStringLiteral("Text Editor"));
     eventLog.log(EventKind::typingStarted, QStringLiteral("Text Editor"));
     eventLog.log(EventKind::copyDetected, QStringLiteral("text"));

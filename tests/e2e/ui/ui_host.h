@@ -14,7 +14,7 @@
 #include "ui/ui_services.h"
 
 class UiHost {
-public:
+  public:
     UiHost();
     ~UiHost();
 

@@ -1,13 +1,13 @@
 // The agent's windows on the headless desktop: every window and every Settings pane as a
 // picture under build/e2e/, a keyboard-only walk through Settings ending in Ctrl+S, and the
 // Settings window's accessibility tree read back over the accessibility bus.
+#include <gtest/gtest.h>
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "atspi_tree.h"
 #include "desktop_driver.h"
@@ -46,12 +46,14 @@ QString accessibleName(QWidget* w) {
     return iface ? iface->text(QAccessible::Name) : QString();
 }
 
-bool key(const QString& keys) { return DesktopDriver::xdotool({QStringLiteral("key"), keys}); }
+bool key(const QString& keys) {
+    return DesktopDriver::xdotool({QStringLiteral("key"), keys});
+}
 
 }  // namespace
 
 class WindowsE2E : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         host = new UiHost;
         host->fillSampleData();
@@ -84,7 +86,7 @@ TEST_F(WindowsE2E, EveryWindowAndSettingsPaneAsAPicture) {
 
     auto* settings = static_cast<SettingsView*>(openWindow(Windows::settings));
     ASSERT_NE(settings, nullptr);
-    const char* names[] = {"overview", "signals", "privacy", "categories",
+    const char* names[] = {"overview", "signals",  "privacy", "categories",
                            "delivery", "identity", "general"};
     for (int i = 0; i < SettingsView::paneCount; ++i) {
         settings->showPane(SettingsView::Pane(i));
@@ -92,8 +94,10 @@ TEST_F(WindowsE2E, EveryWindowAndSettingsPaneAsAPicture) {
     }
     settings->model().choose(SettingsModel::Destination::custom);
     settings->showPane(SettingsView::Pane::delivery);
-    auto* delivery = static_cast<SettingsDeliveryPane*>(settings->pane(SettingsView::Pane::delivery));
-    QTest::keyClicks(delivery->addressField(), QStringLiteral("https://hooks.example.org/tarnwhistle"));
+    auto* delivery =
+        static_cast<SettingsDeliveryPane*>(settings->pane(SettingsView::Pane::delivery));
+    QTest::keyClicks(delivery->addressField(),
+                     QStringLiteral("https://hooks.example.org/tarnwhistle"));
     EXPECT_TRUE(capture(settings, QStringLiteral("ui-settings-delivery-webhook.png")));
     settings->revert();
     settings->showPane(SettingsView::Pane::overview);
@@ -140,9 +144,9 @@ TEST_F(WindowsE2E, KeyboardOnlyThroughSettingsThenCtrlSSaves) {
     ASSERT_TRUE(DesktopDriver::waitUntil([&] {
         return qobject_cast<QLineEdit*>(QApplication::focusWidget()) &&
                accessibleName(QApplication::focusWidget()) == QLatin1String("Organisation id");
-    })) << "focus: " << (QApplication::focusWidget()
-                             ? QApplication::focusWidget()->metaObject()->className()
-                             : "none")
+    })) << "focus: "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                        : "none")
         << " " << accessibleName(QApplication::focusWidget()).toStdString();
     ASSERT_TRUE(key(QStringLiteral("ctrl+a")));
     ASSERT_TRUE(DesktopDriver::xdotool({QStringLiteral("type"), QStringLiteral("acme-keys")}));
@@ -159,8 +163,8 @@ TEST_F(WindowsE2E, SettingsTreeOverTheAccessibilityBusNamesEveryControl) {
     QWidget* settings = openWindow(Windows::settings);
     ASSERT_NE(settings, nullptr);
     QStringList seen;
-    const QList<AtspiTree::Node> nodes = AtspiTree::read(QCoreApplication::applicationName(),
-                                                         QStringLiteral("Tarnwhistle"), 30000, &seen);
+    const QList<AtspiTree::Node> nodes = AtspiTree::read(
+        QCoreApplication::applicationName(), QStringLiteral("Tarnwhistle"), 30000, &seen);
     ASSERT_FALSE(nodes.isEmpty()) << "the Settings window is not on the accessibility bus; seen: "
                                   << seen.join(u'|').toStdString();
     int controls = 0;

@@ -1,11 +1,11 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "../capture/fake_desktop.h"
 #include "app/app_delegate.h"
@@ -24,7 +24,7 @@ namespace {
 
 // A receiver on loopback that takes requests and answers only when told to.
 class HeldReceiver : public QTcpServer {
-public:
+  public:
     HeldReceiver() {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
@@ -43,15 +43,15 @@ public:
 };
 
 class AppDelegateTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         engine.configProvider = [this] { return config.config(); };
         engine.sink = [this](const Signal& s) { store.insert(s); };
         engine.events = &events;
         outbox.watchNetwork = false;
         outbox.userPrincipal = [] { return QStringLiteral("alex"); };
-        desktop.front = RunningApplication{42, QStringLiteral("org.example.Editor"),
-                                           QStringLiteral("Editor")};
+        desktop.front =
+            RunningApplication{42, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")};
     }
     void TearDown() override { SystemLog::setObserver({}); }
 
@@ -65,11 +65,13 @@ protected:
     }
     void insertSignals(int n) {
         for (int i = 0; i < n; ++i)
-            store.insert(Signal{ULID::make(Time::now()), QStringLiteral("app.focus"), 1, JSONObject{}});
+            store.insert(
+                Signal{ULID::make(Time::now()), QStringLiteral("app.focus"), 1, JSONObject{}});
     }
     qint64 count(const char* status) {
         qint64 n = 0;
-        for (const BatchRecord& b : store.recentBatches(100)) n += b.status == QLatin1String(status);
+        for (const BatchRecord& b : store.recentBatches(100))
+            n += b.status == QLatin1String(status);
         return n;
     }
 
@@ -84,7 +86,8 @@ protected:
     Outbox outbox{store, config};
     bool trusted = true;
     AppStatus status{config, store, outbox, [this] { return trusted; }};
-    LoginItem loginItem{dir.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/tarnwhistle")};
+    LoginItem loginItem{dir.filePath(QStringLiteral("autostart")),
+                        QStringLiteral("/usr/bin/tarnwhistle")};
     QStringList calls;
     bool deleteAnswer = false;
     AppDelegate delegate{
@@ -93,7 +96,11 @@ protected:
             .setupMenuBar = [this] { calls << QStringLiteral("menu"); },
             .trusted = [this] { return trusted; },
             .showWelcome = [this] { calls << QStringLiteral("welcome"); },
-            .confirmDelete = [this] { calls << QStringLiteral("confirm"); return deleteAnswer; },
+            .confirmDelete =
+                [this] {
+                    calls << QStringLiteral("confirm");
+                    return deleteAnswer;
+                },
             .handleLink = [this](const QString& l) { calls << l; },
             .terminate = [this] { calls << QStringLiteral("terminate"); },
         }};
@@ -121,6 +128,17 @@ TEST_F(AppDelegateTest, PausedLaunchStartsDeliveryButNotCapture) {
     EXPECT_FALSE(capture.running());
     EXPECT_TRUE(config.config().paused);
     EXPECT_EQ(status.state(), AppStatus::State::paused);
+}
+
+// Pausing when the settings cannot be saved leaves capture running, as the settings say.
+TEST_F(AppDelegateTest, PauseThatCannotBeSavedKeepsCapturing) {
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(QFile::remove(config.filePath()));
+    ASSERT_TRUE(QDir().mkpath(config.filePath()));  // a folder where the file must go
+    delegate.setPaused(true);
+    EXPECT_TRUE(config.lastError().has_value());
+    EXPECT_TRUE(capture.running());
+    EXPECT_NE(status.state(), AppStatus::State::paused);
 }
 
 // The welcome is skipped only when the user was welcomed and windows can still be read.
@@ -216,7 +234,7 @@ TEST_F(AppDelegateTest, LoginItemFollowsTheSetting) {
     auto inode = [&] {
         struct stat st = {};
         return ::stat(QFile::encodeName(loginItem.filePath()).constData(), &st) == 0 ? st.st_ino
-                                                                                      : ino_t(0);
+                                                                                     : ino_t(0);
     };
     auto setStartAtLogin = [&](bool on) {
         DeploymentConfig c = config.config();

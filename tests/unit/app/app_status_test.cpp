@@ -1,6 +1,6 @@
+#include <gtest/gtest.h>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "app/app_status.h"
 #include "config/config_store.h"
@@ -19,18 +19,24 @@ TEST(AppStatusRules, FirstRuleThatHoldsWins) {
         AppStatus::Inputs in;
         State want;
     } cases[] = {
-        {"paused wins over missing permission", {true, false, hook, 3, std::nullopt, 5}, State::paused},
+        {"paused wins over missing permission",
+         {true, false, hook, 3, std::nullopt, 5},
+         State::paused},
         {"not trusted", {false, false, hook, 0, 10, std::nullopt}, State::needsPermission},
         {"no webhook", {false, true, QString(), 0, std::nullopt, std::nullopt}, State::localOnly},
-        {"spaces and tabs only", {false, true, QStringLiteral(" \t  "), 0, std::nullopt, std::nullopt},
+        {"spaces and tabs only",
+         {false, true, QStringLiteral(" \t  "), 0, std::nullopt, std::nullopt},
          State::localOnly},
         {"success newer than failure", {false, true, hook, 2, 20, 10}, State::connected},
         {"failure newer than success", {false, true, hook, 2, 10, 20}, State::problem},
-        {"failure, no success, batches waiting", {false, true, hook, 1, std::nullopt, 20},
+        {"failure, no success, batches waiting",
+         {false, true, hook, 1, std::nullopt, 20},
          State::problem},
-        {"failure, no success, nothing waiting", {false, true, hook, 0, std::nullopt, 20},
+        {"failure, no success, nothing waiting",
+         {false, true, hook, 0, std::nullopt, 20},
          State::connecting},
-        {"nothing delivered yet", {false, true, hook, 0, std::nullopt, std::nullopt},
+        {"nothing delivered yet",
+         {false, true, hook, 0, std::nullopt, std::nullopt},
          State::connecting},
         {"delivered", {false, true, hook, 0, 10, std::nullopt}, State::connected},
     };
@@ -43,9 +49,10 @@ TEST(AppStatusTexts, RelativeAndShorten) {
         double ago;
         const char* want;
     } relative[] = {
-        {-30, "just now"},      {44.9, "just now"},   {45, "1 min ago"},    {59, "1 min ago"},
-        {120, "2 min ago"},     {3599, "59 min ago"}, {3600, "1 h ago"},    {86399, "23 h ago"},
-        {86400, "1 day ago"},   {3 * 86400, "3 days ago"}, {15 * 86400, "2 weeks ago"},
+        {-30, "just now"},         {44.9, "just now"},          {45, "1 min ago"},
+        {59, "1 min ago"},         {120, "2 min ago"},          {3599, "59 min ago"},
+        {3600, "1 h ago"},         {86399, "23 h ago"},         {86400, "1 day ago"},
+        {3 * 86400, "3 days ago"}, {15 * 86400, "2 weeks ago"},
     };
     for (const auto& c : relative)
         EXPECT_EQ(AppStatus::relative(now - c.ago, now), QString::fromUtf8(c.want)) << c.ago;
@@ -57,7 +64,7 @@ TEST(AppStatusTexts, RelativeAndShorten) {
 }
 
 class AppStatusTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         store.open(dir.filePath(QStringLiteral("store.sqlite")));
         config.load();
@@ -86,7 +93,8 @@ TEST_F(AppStatusTest, DestinationLabels) {
         {"   ", std::nullopt, std::nullopt},
         {" https://Dashboard.Tarnwhistle.app/hook ", QStringLiteral("dashboard.tarnwhistle.app"),
          QStringLiteral("Tarnwhistle dashboard")},
-        {"https://abcdefghij0123456789ABCDEFGHIJ/x", QStringLiteral("abcdefghij0123456789abcdefghij"),
+        {"https://abcdefghij0123456789ABCDEFGHIJ/x",
+         QStringLiteral("abcdefghij0123456789abcdefghij"),
          QStringLiteral("Custom webhook · abcdefghij…abcdefghij")},
         {"not an address", QStringLiteral("not an address"),
          QStringLiteral("Custom webhook · not an address")},

@@ -1,6 +1,6 @@
+#include <gtest/gtest.h>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/connection_link.h"
 #include "config/config_store.h"
@@ -22,7 +22,8 @@ TEST(ConnectionLinkParse, AcceptsOnlyHttpsConnectLinks) {
         // empty values keep what is stored; a key without a value is empty
         {"tarnwhistle://connect?webhook=https://hooks.example.org/in&secret=&org", L{hook, {}, {}}},
         // the first of repeated keys wins; unknown keys are ignored
-        {"tarnwhistle://connect?webhook=https://hooks.example.org/in&webhook=https://other.example/x"
+        {"tarnwhistle://connect?webhook=https://hooks.example.org/in&webhook=https://other.example/"
+         "x"
          "&secret=a&secret=b&colour=red",
          L{hook, QStringLiteral("a"), {}}},
         {"tarnwhistle://connect?webhook=http://hooks.example.org/in", std::nullopt},
@@ -39,7 +40,7 @@ TEST(ConnectionLinkParse, AcceptsOnlyHttpsConnectLinks) {
 }
 
 class ConnectionLinksTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         store.open(dir.filePath(QStringLiteral("store.sqlite")));
         config.load();
@@ -93,7 +94,8 @@ TEST_F(ConnectionLinksTest, CancelChangesNothingAndIgnoredLinksAskNothing) {
 // the previous destination, and reports the test batch's failure without undoing anything.
 TEST_F(ConnectionLinksTest, ConnectSavesAndReportsTheTest) {
     answers = {true};
-    links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://127.0.0.1:1/in&secret=&org=acme"));
+    links.handle(
+        QStringLiteral("tarnwhistle://connect?webhook=https://127.0.0.1:1/in&secret=&org=acme"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !informed.isEmpty(); }, 15000));
     const DeploymentConfig c = config.config();
     EXPECT_EQ(c.webhookURL, "https://127.0.0.1:1/in");
@@ -112,7 +114,8 @@ TEST_F(ConnectionLinksTest, LinksArrivingDuringAConfirmationQueue) {
     };
     answers = {false, false};
     links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://first.example.org/in"));
-    EXPECT_EQ(asked, (QStringList{"https://first.example.org/in", "https://second.example.org/in"}));
+    EXPECT_EQ(asked,
+              (QStringList{"https://first.example.org/in", "https://second.example.org/in"}));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "app/menu_bar.h"
 #include "app/menu_header_view.h"
@@ -32,7 +32,7 @@ TEST(StatusIconDrawing, DotAndBarsPerState) {
 }
 
 class MenuBarTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         store.open(dir.filePath(QStringLiteral("store.sqlite")));
         config.load();
@@ -47,11 +47,14 @@ protected:
         bar.menuNeedsUpdate();
         QStringList out;
         for (QAction* a : bar.menu()->actions()) {
-            if (a->isSeparator()) out << QStringLiteral("-");
-            else if (a->text().isEmpty()) out << QStringLiteral("[header]");
-            else out << a->text() + (a->shortcut().isEmpty() ? QString()
-                                                             : QStringLiteral(" ") +
-                                                                   a->shortcut().toString());
+            if (a->isSeparator())
+                out << QStringLiteral("-");
+            else if (a->text().isEmpty())
+                out << QStringLiteral("[header]");
+            else
+                out << a->text() + (a->shortcut().isEmpty()
+                                        ? QString()
+                                        : QStringLiteral(" ") + a->shortcut().toString());
         }
         return out;
     }
@@ -73,8 +76,16 @@ protected:
 };
 
 TEST_F(MenuBarTest, ItemsFollowTheState) {
-    const QStringList common = {"Send Now", "-", "Settings… Ctrl+,", "Activity Log… Ctrl+L", "-",
-                                "Open Dashboard", "Documentation", "About", "-", "Quit Ctrl+Q"};
+    const QStringList common = {"Send Now",
+                                "-",
+                                "Settings… Ctrl+,",
+                                "Activity Log… Ctrl+L",
+                                "-",
+                                "Open Dashboard",
+                                "Documentation",
+                                "About",
+                                "-",
+                                "Quit Ctrl+Q"};
     // No webhook: "Connect…" leads.
     EXPECT_EQ(titles(), QStringList({"[header]", "-", "Connect…", "-", "Pause Ctrl+P"}) + common);
 
@@ -108,7 +119,8 @@ TEST_F(MenuBarTest, HeaderLinesAndChips) {
               (QStringList{"Tarnwhistle — Not connected", "Kept on this computer",
                            "2 today · 2 waiting"}));
 
-    configure([](DeploymentConfig& c) { c.webhookURL = QStringLiteral("https://tarnwhistle.app/in"); });
+    configure(
+        [](DeploymentConfig& c) { c.webhookURL = QStringLiteral("https://tarnwhistle.app/in"); });
     BatchRecord pending;
     pending.batchId = ULID::make(Time::now());
     pending.seq = 1;

@@ -14,7 +14,7 @@ TEST(ActivityBadges, EveryStatusHasItsLabelAndColour) {
         const char* label;
         QColor color;
     } cases[] = {
-        {"sent", "Sent", UiStyle::green()},       {"failed", "Retrying", UiStyle::orange()},
+        {"sent", "Sent", UiStyle::green()},        {"failed", "Retrying", UiStyle::orange()},
         {"pending", "Sending", UiStyle::yellow()}, {"dropped", "Dropped", UiStyle::red()},
         {"local", "Local", UiStyle::blue()},       {"surprise", "Local", UiStyle::blue()},
     };
@@ -47,7 +47,8 @@ TEST_F(ActivityViewTest, RealBatchIsIndentedSortedWithSlashesAsTheyAre) {
     EXPECT_FALSE(pretty.contains(QStringLiteral("\\/")));
     EXPECT_TRUE(pretty.contains(QStringLiteral("\n    \"")));  // indented
     // Same content, keys in order.
-    EXPECT_EQ(QJsonDocument::fromJson(pretty.toUtf8()), QJsonDocument::fromJson(batch.body.toUtf8()));
+    EXPECT_EQ(QJsonDocument::fromJson(pretty.toUtf8()),
+              QJsonDocument::fromJson(batch.body.toUtf8()));
     const QStringList keys = QJsonDocument::fromJson(pretty.toUtf8()).object().keys();
     qsizetype last = -1;
     for (const QString& key : keys) {

@@ -17,7 +17,7 @@
 #include "ui_fixture.h"
 
 class SettingsControlsTest : public UiFixture {
-protected:
+  protected:
     void SetUp() override {
         UiFixture::SetUp();
         services.configStore = &configStore;
@@ -38,7 +38,7 @@ TEST(TagListEditorRules, TrimsSpacesAndTabsAndSkipsEmptyAndDuplicates) {
     EXPECT_FALSE(TagListEditor::addItem(items, " \t "));
     EXPECT_FALSE(TagListEditor::addItem(items, ""));
     EXPECT_TRUE(TagListEditor::addItem(items, "Com.Example.Notes"));  // exact match only
-    EXPECT_TRUE(TagListEditor::addItem(items, "two\nlines"));          // only spaces and tabs go
+    EXPECT_TRUE(TagListEditor::addItem(items, "two\nlines"));         // only spaces and tabs go
     EXPECT_EQ(items, (QStringList{"com.example.mail", "com.example.notes", "Com.Example.Notes",
                                   "two\nlines"}));
 
@@ -57,13 +57,14 @@ TEST(TagListEditorRules, TrimsSpacesAndTabsAndSkipsEmptyAndDuplicates) {
 
 TEST(OpenApps, OnlyOthersWithAnIdOnceEachSortedByNameIgnoringCase) {
     const QList<RunningApplication> running = {
-        {10, "org.example.zeta", "zeta"},  {11, "", "No Id"},
-        {12, "org.example.alpha", "Alpha"}, {13, "org.example.own", "Tarnwhistle"},
-        {14, "org.example.beta", "beta"},   {15, "org.example.alpha", "Alpha"},
+        {10, "org.example.zeta", "zeta"},     {11, "", "No Id"},
+        {12, "org.example.alpha", "Alpha"},   {13, "org.example.own", "Tarnwhistle"},
+        {14, "org.example.beta", "beta"},     {15, "org.example.alpha", "Alpha"},
         {16, "org.example.eclair", "Éclair"},
     };
     QStringList order;
-    for (const auto& app : SettingsPrivacyPane::openApps(running, 13, QLocale("en_GB"))) order << app.bundleId;
+    for (const auto& app : SettingsPrivacyPane::openApps(running, 13, QLocale("en_GB")))
+        order << app.bundleId;
     EXPECT_EQ(order, (QStringList{"org.example.alpha", "org.example.beta", "org.example.eclair",
                                   "org.example.zeta"}));
 }
@@ -83,8 +84,7 @@ TEST_F(SettingsControlsTest, SteppersAndPickerStayInTheirRanges) {
     QComboBox* picker = delivery->intervalPicker();
     QStringList labels;
     for (int i = 0; i < picker->count(); ++i) labels << picker->itemText(i);
-    EXPECT_EQ(labels,
-              (QStringList{"30 seconds", "1 minute", "5 minutes", "15 minutes", "1 hour"}));
+    EXPECT_EQ(labels, (QStringList{"30 seconds", "1 minute", "5 minutes", "15 minutes", "1 hour"}));
     picker->activated(4);
     EXPECT_EQ(view.model().draft().flushIntervalSeconds, 3600);
     // A value from the file that the picker does not offer is shown, not replaced.
@@ -101,7 +101,8 @@ TEST_F(SettingsControlsTest, FooterFollowsDirtyAndCtrlSSaves) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     EXPECT_EQ(view.footerText(), "All changes saved");
     EXPECT_FALSE(view.saveButton()->isEnabled());
-    auto* signalsPane = static_cast<SettingsSignalsPane*>(view.pane(SettingsView::Pane::signalTypes));
+    auto* signalsPane =
+        static_cast<SettingsSignalsPane*>(view.pane(SettingsView::Pane::signalTypes));
     EXPECT_EQ(signalsPane->countText(), "12 of 15 signals switched on");
     view.model().edit([](DeploymentConfig& c) { c.enabledSignals["input.pattern"] = true; });
     EXPECT_EQ(signalsPane->countText(), "13 of 15 signals switched on");
@@ -110,11 +111,17 @@ TEST_F(SettingsControlsTest, FooterFollowsDirtyAndCtrlSSaves) {
     QTest::keySequence(&view, QKeySequence::Save);
     EXPECT_TRUE(configStore.config().enabledSignals.at("input.pattern"));
     EXPECT_EQ(view.footerText(), "All changes saved");
+
+    // Closing discards what was not saved.
+    view.model().edit([](DeploymentConfig& c) { c.orgId = "never-saved"; });
+    view.close();
+    EXPECT_FALSE(view.model().dirty());
+    EXPECT_EQ(view.model().draft().orgId, configStore.config().orgId);
 }
 
 // Answers every request with 200 and counts them.
 class TinyReceiver : public QTcpServer {
-public:
+  public:
     TinyReceiver() {
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* s = nextPendingConnection()) {

@@ -32,7 +32,10 @@ TEST_F(SettingsModelTest, EveryOneOfTheFieldsMakesItDirtyAndEditingBackClearsIt)
         {"idleThresholdSeconds", [](C& c) { c.idleThresholdSeconds += 60; }},
         {"episodeGapSeconds", [](C& c) { c.episodeGapSeconds += 60; }},
         {"workCategories", [](C& c) { c.workCategories[0].description += "x"; }},
-        {"taskLabels", [](C& c) { c.taskLabels.push_back({"new_label", ""}); }},
+        {"taskLabels",
+         [](C& c) {
+             c.taskLabels.push_back({"new_label", ""});
+         }},
         {"appCategories", [](C& c) { c.appCategories["org.example"] = "design"; }},
         {"useAppleIntelligence", [](C& c) { c.useAppleIntelligence ^= true; }},
         {"screenshotReader", [](C& c) { c.screenshotReader ^= true; }},

@@ -2,8 +2,8 @@
 // outbox (not started, no network watching) and event log.
 #pragma once
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include "config/config_store.h"
 #include "delivery/outbox.h"
@@ -12,7 +12,7 @@
 #include "storage/store.h"
 
 class UiFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         store.now = [this] { return clock; };
@@ -46,4 +46,6 @@ protected:
     EventLog eventLog;
 };
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}

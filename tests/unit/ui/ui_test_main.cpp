@@ -1,6 +1,6 @@
 // Widget tests run inside a QApplication (offscreen unless the environment says otherwise).
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     // Also when test discovery runs them outside CTest's environment.

@@ -7,7 +7,7 @@
 #include "ui_fixture.h"
 
 class WelcomeViewTest : public UiFixture {
-protected:
+  protected:
     void SetUp() override {
         UiFixture::SetUp();
         services.configStore = &configStore;
@@ -54,9 +54,8 @@ TEST_F(WelcomeViewTest, StepsFollowTheStatusWhileShown) {
 }
 
 TEST_F(WelcomeViewTest, DoneStoresWelcomedAndClosesTheWindow) {
-    Windows::shared().define(Windows::welcome,
-                             {"Welcome to Tarnwhistle", QSize(640, 700),
-                              [this] { return new WelcomeView(services); }});
+    Windows::shared().define(Windows::welcome, {"Welcome to Tarnwhistle", QSize(640, 700),
+                                                [this] { return new WelcomeView(services); }});
     ASSERT_TRUE(Windows::shared().open(Windows::welcome));
     auto* view = static_cast<WelcomeView*>(Windows::shared().window(Windows::welcome));
     view->done();

@@ -1,7 +1,7 @@
 #include "ui/windows.h"
 
-#include <QLabel>
 #include <gtest/gtest.h>
+#include <QLabel>
 
 #include "ui/status_pill.h"
 
@@ -27,8 +27,8 @@ TEST(Windows, OneWindowPerKeyReopenedAsItWas) {
     EXPECT_EQ(windows.window(QStringLiteral("settings")), first);
 
     // Showing again gives the same window, unchanged, even when asked with other values.
-    QWidget* again = windows.show(QStringLiteral("settings"), QStringLiteral("Other"),
-                                  QSize(100, 100), build);
+    QWidget* again =
+        windows.show(QStringLiteral("settings"), QStringLiteral("Other"), QSize(100, 100), build);
     EXPECT_EQ(again, first);
     EXPECT_EQ(built, 1);
     EXPECT_TRUE(again->isVisible());
