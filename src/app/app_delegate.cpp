@@ -14,8 +14,10 @@
 AppDelegate::AppDelegate(Parts parts, Hooks hooks, QObject* parent)
     : QObject(parent), parts_(parts), hooks_(std::move(hooks)) {
     purgeTimer_.setTimerType(Qt::VeryCoarseTimer);
+    // Through the outbox, which holds the purge back after a clock jump until waiting batches
+    // have had a delivery attempt.
     connect(&purgeTimer_, &QTimer::timeout, this,
-            [this] { parts_.store.purge(parts_.config.config().retentionDays); });
+            [this] { parts_.outbox.purge(parts_.config.config().retentionDays); });
 }
 
 AppDelegate::~AppDelegate() {
