@@ -9,12 +9,12 @@
 #include "app/app_delegate.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
+#include "app/ui_wiring.h"
 #include "app/window_opener.h"
 #include "ui/windows.h"
 
 int runAgent(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Tarnwhistle"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tarnwhistle"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwhistle"));
     // Windows come and go; only the quit sequence ends the agent.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -27,6 +27,7 @@ int runAgent(QApplication& app) {
         return 1;
     }
 
+    defineWindows();
     AppDelegate& delegate = AppDelegate::shared();
     TerminationSignals termination;
     termination.install();

@@ -22,8 +22,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
 
 TerminationSignals::~TerminationSignals() {
     if (!notifier_) return;
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGINT, SIG_DFL);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::signal(signal, SIG_DFL);
 }
 
 bool TerminationSignals::install() {
@@ -36,7 +35,10 @@ bool TerminationSignals::install() {
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+    bool installed = true;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        installed = ::sigaction(signal, &action, nullptr) == 0 && installed;
+    return installed;
 }
 
 void TerminationSignals::readSignal() {

@@ -1,4 +1,5 @@
-// SIGTERM and SIGINT end the agent the orderly way. The handler only writes a byte to a socket
+// SIGTERM, SIGINT and SIGHUP (the session's terminal or login going away) end the agent the
+// orderly way. The handler only writes a byte to a socket
 // pair; the main loop reads it and runs the quit sequence, so nothing unsafe runs inside the
 // handler.
 #pragma once

@@ -49,6 +49,8 @@ public:
 
     // The application whose window is in front, if any.
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
+    // Applications with a window and an application id, once each (for picking exclusions).
+    virtual QList<RunningApplication> runningApplications() = 0;
     // Whether window contents may be read (the accessibility interface answers and is on).
     virtual bool isAccessibilityTrusted() = 0;
 

@@ -81,12 +81,25 @@ void App::send(const QString& line) {
 
 qint64 App::pid() const { return process_->processId(); }
 
+quint32 App::window() const {
+    if (!window_ || run(QStringLiteral("xdotool"), {QStringLiteral("getwindowpid"),
+                                                     QString::number(window_)}) ==
+                        QString::number(pid()))
+        return window_;
+    const QStringList visible = run(QStringLiteral("xdotool"),
+                                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                     QStringLiteral("--pid"), QString::number(pid())})
+                                    .split('\n', Qt::SkipEmptyParts);
+    if (!visible.isEmpty()) window_ = visible.last().toUInt();
+    return window_;
+}
+
 bool App::activate() {
     if (!window_) return false;
-    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), windowArg()});
+    const QString id = windowArg();
+    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
     // The window manager's word first, then the keyboard focus, which may follow later:
     // keys typed before it would go to the previous window.
-    const QString id = QString::number(window_);
     return waitUntil([&] {
         return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) == id &&
                run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == id;

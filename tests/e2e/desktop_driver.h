@@ -27,8 +27,10 @@ public:
     ~App();
     bool started() const { return window_ != 0; }
     qint64 pid() const;
-    quint32 window() const { return window_; }
-    QString windowArg() const { return QString::number(window_); }
+    // The process's visible window now: some applications replace their first window a moment
+    // after start, so a window id found at start can be gone when it is used.
+    quint32 window() const;
+    QString windowArg() const { return QString::number(window()); }
     // Writes one line to its standard input.
     void send(const QString& line);
     // Makes it the active window and waits until the window manager says so.
@@ -36,7 +38,7 @@ public:
 
 private:
     std::unique_ptr<QProcess> process_;
-    quint32 window_ = 0;
+    mutable quint32 window_ = 0;
 };
 
 // Saves a picture of the whole virtual screen as PNG.

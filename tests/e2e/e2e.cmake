@@ -7,6 +7,8 @@ endif()
 
 add_executable(e2e_qt_window ${CMAKE_CURRENT_LIST_DIR}/helpers/qt_window.cpp)
 target_link_libraries(e2e_qt_window PRIVATE Qt6::Widgets)
+add_executable(e2e_scripted_accessible_app ${CMAKE_CURRENT_LIST_DIR}/helpers/scripted_accessible_app.cpp)
+target_link_libraries(e2e_scripted_accessible_app PRIVATE Qt6::DBus)
 
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
     ${CMAKE_CURRENT_LIST_DIR}/*.h)
@@ -18,8 +20,9 @@ target_link_libraries(e2e_capture PRIVATE tarnwhistle_platform_linux tarnwhistle
                                           PkgConfig::TARNWHISTLE_LINUX_DEPS)
 target_compile_definitions(e2e_capture PRIVATE
     E2E_QT_WINDOW="$<TARGET_FILE:e2e_qt_window>"
+    E2E_ACCESSIBLE_APP="$<TARGET_FILE:e2e_scripted_accessible_app>"
     E2E_OUTPUT_DIR="${PROJECT_BINARY_DIR}/e2e")
-add_dependencies(e2e_capture e2e_qt_window)
+add_dependencies(e2e_capture e2e_qt_window e2e_scripted_accessible_app)
 
 include(${CMAKE_CURRENT_LIST_DIR}/agent/agent.cmake)
 
@@ -27,6 +30,7 @@ add_test(NAME e2e_capture
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_capture>)
 set_tests_properties(e2e_capture PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
                      ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+include(${CMAKE_CURRENT_LIST_DIR}/canary/canary.cmake)
 
 # What capture costs: one window poll, one text sample, and the loop's CPU and memory over
 # scripted use (TARNWHISTLE_SOAK_SECONDS, default 60). Run by hand inside scripts/desktop:

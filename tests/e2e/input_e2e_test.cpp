@@ -34,7 +34,9 @@ TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys == 13; }))
         << engine_->bKeys;
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bClicks == 1; }))
-        << engine_->bClicks << " clicks, front " << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString();
+        << engine_->bClicks << " clicks, front " << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString()
+        << " excluded " << engine_->excludedAppInFront << engine_->contextExcluded << " presence "
+        << int(engine_->presence) << " scrolls " << engine_->bScrolls << " keys " << engine_->bKeys;
     EXPECT_EQ(engine_->bScrolls, 1);  // one gesture
     EXPECT_TRUE(logged(EventKind::pasteDetected));
     EXPECT_EQ(engine_->burstBackspaces, 1);

@@ -1,146 +1,174 @@
-#include <atspi/atspi.h>
-// libatspi before Qt: Qt's `signals` keyword clashes with GLib's headers.
 #include "platform/linux/atspi_element.h"
 
-#include <QString>
+#include "platform/linux/atspi_roles.h"
 
 namespace {
-QString take(gchar* text) {
-    const QString s = text ? QString::fromUtf8(text) : QString();
-    g_free(text);
-    return s;
+const QString accessibleInterface = QStringLiteral("org.a11y.atspi.Accessible");
+const QString textInterface = QStringLiteral("org.a11y.atspi.Text");
+const QString documentInterface = QStringLiteral("org.a11y.atspi.Document");
+
+bool blank(const std::optional<QString>& text) { return !text || text->trimmed().isEmpty(); }
+
+QString textOf(const QDBusPendingCall& call) {
+    const auto value = AtspiBus::value(call);
+    return value ? value->toString() : QString();
 }
 
-bool isTextRole(int role) {
-    switch (role) {
-        case ATSPI_ROLE_LABEL:
-        case ATSPI_ROLE_STATIC:
-        case ATSPI_ROLE_PARAGRAPH:
-        case ATSPI_ROLE_TEXT:
-        case ATSPI_ROLE_ENTRY:
-        case ATSPI_ROLE_HEADING:
-        case ATSPI_ROLE_LINK:
-        case ATSPI_ROLE_TABLE_CELL:
-        case ATSPI_ROLE_PUSH_BUTTON_MENU:
-        case ATSPI_ROLE_PAGE_TAB:
-        case ATSPI_ROLE_TABLE_ROW:
-            return true;
-        default:
-            return false;
+// The texts of text elements, read together: the text content, else the name, else the
+// description. Each stage is one batch of questions and one wait.
+// `hasText` says which elements offer the text interface.
+std::vector<std::optional<QString>> readTexts(AtspiWalk& walk, const std::vector<AtspiRef>& refs,
+                                              const std::vector<bool>& hasText) {
+    std::vector<std::optional<QString>> texts(refs.size());
+    QList<QDBusPendingCall> counts;
+    std::vector<size_t> asked;
+    for (size_t i = 0; i < refs.size(); ++i) {
+        if (!hasText[i]) continue;
+        counts << walk.bus.askProperty(refs[i], textInterface, QStringLiteral("CharacterCount"),
+                                       walk.deadline);
+        asked.push_back(i);
     }
-}
+    AtspiBus::await(counts, walk.deadline);
+    std::vector<int> count(refs.size(), 0);
+    for (size_t k = 0; k < asked.size(); ++k)
+        count[asked[k]] = AtspiBus::value(counts[qsizetype(k)]).value_or(0).toInt();
 
-bool isDocumentRole(int role) {
-    switch (role) {
-        case ATSPI_ROLE_DOCUMENT_FRAME:
-        case ATSPI_ROLE_DOCUMENT_SPREADSHEET:
-        case ATSPI_ROLE_DOCUMENT_PRESENTATION:
-        case ATSPI_ROLE_DOCUMENT_TEXT:
-        case ATSPI_ROLE_DOCUMENT_WEB:
-        case ATSPI_ROLE_DOCUMENT_EMAIL:
-            return true;
-        default:
-            return false;
+    QList<QDBusPendingCall> contents;
+    asked.clear();
+    for (size_t i = 0; i < refs.size(); ++i) {
+        if (count[i] <= 0) continue;
+        contents << walk.bus.ask(refs[i], textInterface, QStringLiteral("GetText"),
+                                 {0, std::min(count[i], AtspiElement::maxTextRead)},
+                                 walk.deadline);
+        asked.push_back(i);
     }
+    AtspiBus::await(contents, walk.deadline);
+    for (size_t k = 0; k < asked.size(); ++k) texts[asked[k]] = textOf(contents[qsizetype(k)]);
+
+    for (const char* property : {"Name", "Description"}) {
+        QList<QDBusPendingCall> calls;
+        asked.clear();
+        for (size_t i = 0; i < refs.size(); ++i) {
+            if (!blank(texts[i])) continue;
+            calls << walk.bus.askProperty(refs[i], accessibleInterface,
+                                          QString::fromLatin1(property), walk.deadline);
+            asked.push_back(i);
+        }
+        if (calls.isEmpty()) break;
+        AtspiBus::await(calls, walk.deadline);
+        for (size_t k = 0; k < asked.size(); ++k) texts[asked[k]] = textOf(calls[qsizetype(k)]);
+    }
+    for (auto& text : texts)
+        if (!text) text = QString();
+    return texts;
 }
 }  // namespace
 
-AtspiElement::AtspiElement(AtspiAccessible* object, std::shared_ptr<AtspiWalkState> state)
-    : object_(object), state_(std::move(state)) {}
+AtspiElement::AtspiElement(AtspiRef ref, std::shared_ptr<AtspiWalk> walk,
+                           std::optional<uint32_t> role, std::optional<QString> text)
+    : ref_(std::move(ref)), walk_(std::move(walk)), role_(role), text_(std::move(text)) {}
 
-AtspiElement::~AtspiElement() {
-    if (object_) g_object_unref(object_);
-}
-
-template <typename F>
-auto AtspiElement::timed(F&& call) {
-    QElapsedTimer timer;
-    timer.start();
-    auto result = call();
-    if (timer.elapsed() >= AtspiWalkState::slowCallMs) state_->unresponsive = true;
-    return result;
+uint32_t AtspiElement::role() {
+    if (!role_) {
+        QList<QDBusPendingCall> call{walk_->bus.ask(ref_, accessibleInterface,
+                                                    QStringLiteral("GetRole"), {},
+                                                    walk_->deadline)};
+        AtspiBus::await(call, walk_->deadline);
+        role_ = AtspiBus::value(call.first()).value_or(QVariant(0u)).toUInt();
+    }
+    return *role_;
 }
 
 AccessibleElement::Kind AtspiElement::kind() {
-    if (!role_) {
-        if (state_->unresponsive) return Kind::other;
-        GError* error = nullptr;
-        const int role = timed([&] { return int(atspi_accessible_get_role(object_, &error)); });
-        if (error) g_error_free(error);
-        role_ = error ? int(ATSPI_ROLE_INVALID) : role;
-    }
-    if (*role_ == ATSPI_ROLE_PASSWORD_TEXT) return Kind::secure;
-    if (*role_ == ATSPI_ROLE_DOCUMENT_WEB) return Kind::webArea;
-    if (state_->anyDocument && isDocumentRole(*role_)) return Kind::webArea;
-    if (isTextRole(*role_)) return Kind::text;
+    const uint32_t r = role();
+    if (r == AtspiRoles::passwordText) return Kind::secure;
+    if (r == AtspiRoles::documentWeb) return Kind::webArea;
+    if (walk_->anyDocument && AtspiRoles::isDocumentRole(r)) return Kind::webArea;
+    if (AtspiRoles::isTextRole(r)) return Kind::text;
     return Kind::other;
 }
 
 QString AtspiElement::text() {
-    if (state_->unresponsive || kind() == Kind::secure) return {};
-    // The text content plays the part of a value; then the name, then the description.
-    if (AtspiText* text = timed([&] { return atspi_accessible_get_text_iface(object_); })) {
-        GError* error = nullptr;
-        const int count = timed([&] { return atspi_text_get_character_count(text, &error); });
-        QString content;
-        if (!error && count > 0 && !state_->unresponsive) {
-            content = take(timed([&] {
-                return atspi_text_get_text(text, 0, std::min(count, maxTextRead), &error);
-            }));
-        }
-        if (error) g_error_free(error);
-        g_object_unref(text);
-        if (!content.trimmed().isEmpty()) return content;
+    if (kind() == Kind::secure) return {};
+    if (!text_) {
+        QList<QDBusPendingCall> call{walk_->bus.ask(ref_, accessibleInterface,
+                                                    QStringLiteral("GetInterfaces"), {},
+                                                    walk_->deadline)};
+        AtspiBus::await(call, walk_->deadline);
+        const bool offersText =
+            AtspiBus::value(call.first()).value_or(QVariant()).toStringList().contains(textInterface);
+        text_ = readTexts(*walk_, {ref_}, {offersText}).front();
     }
-    for (auto read : {atspi_accessible_get_name, atspi_accessible_get_description}) {
-        if (state_->unresponsive) return {};
-        GError* error = nullptr;
-        const QString value = take(timed([&] { return read(object_, &error); }));
-        if (error) g_error_free(error);
-        if (!value.trimmed().isEmpty()) return value;
-    }
-    return {};
+    return *text_;
 }
 
 std::optional<QString> AtspiElement::address() {
-    if (state_->unresponsive) return std::nullopt;
-    AtspiDocument* document = timed([&] { return atspi_accessible_get_document_iface(object_); });
-    if (!document) return std::nullopt;
-    std::optional<QString> result;
-    for (const char* key : {"URI", "DocURL"}) {
-        if (state_->unresponsive) break;
-        GError* error = nullptr;
-        const QString value = take(timed([&] {
-            return atspi_document_get_document_attribute_value(document, const_cast<gchar*>(key),
-                                                               &error);
-        }));
-        if (error) g_error_free(error);
-        if (!value.isEmpty()) {
-            result = value;
-            break;
-        }
+    QList<QDBusPendingCall> calls;
+    for (const char* key : {"URI", "DocURL"})
+        calls << walk_->bus.ask(ref_, documentInterface, QStringLiteral("GetAttributeValue"),
+                                {QString::fromLatin1(key)}, walk_->deadline);
+    AtspiBus::await(calls, walk_->deadline);
+    for (const QDBusPendingCall& call : calls) {
+        const QString value = textOf(call);
+        if (!value.isEmpty()) return value;
     }
-    g_object_unref(document);
-    return result;
+    return std::nullopt;
 }
 
 std::vector<std::unique_ptr<AccessibleElement>> AtspiElement::children(int limit) {
     std::vector<std::unique_ptr<AccessibleElement>> result;
-    if (state_->expired() || limit <= 0) return result;
-    GError* error = nullptr;
-    const int count = timed([&] { return atspi_accessible_get_child_count(object_, &error); });
-    if (error) {
-        g_error_free(error);
+    if (walk_->deadline.expired() || limit <= 0 || role() == AtspiRoles::passwordText)
         return result;
+    QList<QDBusPendingCall> listing{walk_->bus.ask(ref_, accessibleInterface,
+                                                   QStringLiteral("GetChildren"), {},
+                                                   walk_->deadline)};
+    AtspiBus::await(listing, walk_->deadline);
+    std::vector<AtspiRef> refs;
+    for (const AtspiRef& ref : AtspiBus::refs(listing.first())) {
+        if (int(refs.size()) >= limit) break;
+        if (!ref.isNull()) refs.push_back(ref);
     }
-    for (int i = 0; i < std::min(count, limit) && !state_->expired(); ++i) {
-        AtspiAccessible* child =
-            timed([&] { return atspi_accessible_get_child_at_index(object_, i, &error); });
-        if (error) {
-            g_clear_error(&error);
-            continue;
+    if (refs.empty()) return result;
+
+    // Role and interfaces of every child in one batch; a text walk asks only elements that
+    // offer the text interface for their text (toolkits complain loudly otherwise).
+    QList<QDBusPendingCall> calls;
+    for (const AtspiRef& ref : refs) {
+        calls << walk_->bus.ask(ref, accessibleInterface, QStringLiteral("GetRole"), {},
+                                walk_->deadline);
+        if (walk_->readsText)
+            calls << walk_->bus.ask(ref, accessibleInterface, QStringLiteral("GetInterfaces"), {},
+                                    walk_->deadline);
+    }
+    AtspiBus::await(calls, walk_->deadline);
+    const qsizetype stride = walk_->readsText ? 2 : 1;
+    std::vector<uint32_t> roles;
+    std::vector<bool> hasText;
+    for (qsizetype i = 0; i < calls.size(); i += stride) {
+        roles.push_back(AtspiBus::value(calls[i]).value_or(QVariant(0u)).toUInt());
+        hasText.push_back(stride == 2 && AtspiBus::value(calls[i + 1])
+                                             .value_or(QVariant())
+                                             .toStringList()
+                                             .contains(textInterface));
+    }
+
+    std::vector<std::optional<QString>> texts(refs.size());
+    if (walk_->readsText) {
+        std::vector<AtspiRef> readable;
+        std::vector<bool> readableHasText;
+        std::vector<size_t> at;
+        for (size_t i = 0; i < refs.size(); ++i) {
+            if (!AtspiRoles::isTextRole(roles[i])) continue;  // never a password field
+            readable.push_back(refs[i]);
+            readableHasText.push_back(hasText[i]);
+            at.push_back(i);
         }
-        if (child) result.push_back(std::make_unique<AtspiElement>(child, state_));
+        if (!readable.empty()) {
+            const auto read = readTexts(*walk_, readable, readableHasText);
+            for (size_t k = 0; k < at.size(); ++k) texts[at[k]] = read[k];
+        }
     }
+    for (size_t i = 0; i < refs.size(); ++i)
+        result.push_back(std::make_unique<AtspiElement>(refs[i], walk_, roles[i], texts[i]));
     return result;
 }

@@ -1,7 +1,7 @@
-# The Linux X11 desktop backend: xcb (XInput2, XFixes, MIT-SCREEN-SAVER, Composite), AT-SPI,
-# QtDBus and Tesseract.
+# The Linux X11 desktop backend: xcb (XInput2, XFixes, MIT-SCREEN-SAVER, Composite), the
+# accessibility bus and D-Bus watchers over QtDBus, and Tesseract.
 pkg_check_modules(TARNWHISTLE_LINUX_DEPS REQUIRED IMPORTED_TARGET GLOBAL
-    xcb xcb-xinput xcb-xfixes xcb-screensaver xcb-composite atspi-2 gobject-2.0 glib-2.0 tesseract)
+    xcb xcb-xinput xcb-xfixes xcb-screensaver xcb-composite tesseract)
 file(GLOB PLATFORM_LINUX_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
     ${CMAKE_CURRENT_LIST_DIR}/*.h)
 add_library(tarnwhistle_platform_linux STATIC ${PLATFORM_LINUX_SOURCES})

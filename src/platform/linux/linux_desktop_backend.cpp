@@ -50,6 +50,10 @@ std::optional<RunningApplication> LinuxDesktopBackend::frontmostApplication() {
     return windows_->frontmost();
 }
 
+QList<RunningApplication> LinuxDesktopBackend::runningApplications() {
+    return windows_->clients();
+}
+
 bool LinuxDesktopBackend::isAccessibilityTrusted() { return accessibility_.trusted(); }
 
 bool LinuxDesktopBackend::installInputMonitor() {

@@ -28,6 +28,7 @@ public:
     bool ok() const;
 
     std::optional<RunningApplication> frontmostApplication() override;
+    QList<RunningApplication> runningApplications() override;
     bool isAccessibilityTrusted() override;
     bool installInputMonitor() override;
     void removeInputMonitor() override;
@@ -47,8 +48,8 @@ private:
     std::unique_ptr<DBusLockWatcher> locks_;
     AccessibilityStatus accessibility_;
 
-    // Made on first use by the worker that uses them. libatspi is process-global and not
-    // thread-safe, so the lock keeps a stray caller from overlapping the poll worker.
+    // Made on first use by the worker that uses it: its bus connection belongs to that thread.
+    // The lock keeps a stray caller from overlapping the poll worker.
     QMutex atspiLock_;
     std::unique_ptr<AtspiReader> atspi_;
     // The accessibility part of the last snapshot, reused while the same window keeps the same

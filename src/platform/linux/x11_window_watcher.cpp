@@ -1,6 +1,8 @@
 #include "platform/linux/x11_window_watcher.h"
 
+#include <QCoreApplication>
 #include <QMutexLocker>
+#include <QSet>
 
 #include "capture/application_id.h"
 
@@ -95,6 +97,20 @@ std::optional<RunningApplication> X11WindowWatcher::frontmost() const {
     QMutexLocker lock(&mutex_);
     if (!active_) return std::nullopt;
     return active_->app;
+}
+
+QList<RunningApplication> X11WindowWatcher::clients() {
+    QList<RunningApplication> apps;
+    if (!x_.ok()) return apps;
+    QSet<QString> seen;
+    const qint64 ownPid = QCoreApplication::applicationPid();
+    for (xcb_window_t window : x_.windowList(x_.root(), "_NET_CLIENT_LIST")) {
+        const RunningApplication app = describe(window);
+        if (app.bundleId.isEmpty() || seen.contains(app.bundleId) || app.pid == ownPid) continue;
+        seen.insert(app.bundleId);
+        apps.append(app);
+    }
+    return apps;
 }
 
 std::optional<X11WindowWatcher::ActiveWindow> X11WindowWatcher::activeWindow() const {

@@ -32,6 +32,9 @@ public:
     bool handle(xcb_generic_event_t* event);
 
     std::optional<RunningApplication> frontmost() const;
+    // The applications of the window manager's client windows that have an application id,
+    // once each, in the order of their first window; never this process's own.
+    QList<RunningApplication> clients();
     // Thread-safe copy of what is known about the active window.
     std::optional<ActiveWindow> activeWindow() const;
 

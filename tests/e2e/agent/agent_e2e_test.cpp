@@ -132,8 +132,62 @@ TEST_F(AgentTest, StartAtLoginAddsAndRemovesTheAutostartEntry) {
     EXPECT_FALSE(QFile::exists(autostartFile()));
 }
 
-// A link opened the desktop's way reaches the running agent, which asks, saves and tries it.
-TEST_F(AgentTest, OpenedLinkReachesTheRunningAgent) {
+// A private certificate authority, a server certificate for 127.0.0.1 signed by it, and a
+// copy of the system's hashed certificate folder that also trusts it. The agent sees that copy
+// in place of /etc/ssl/certs in a mount namespace of its own: nothing on the machine changes.
+struct PrivateTrust {
+    explicit PrivateTrust(const QString& folder) : dir(folder) {
+        const char* script = R"SH(
+set -e
+cd "$1"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 \
+  -subj "/CN=Tarnwhistle Test CA" -addext basicConstraints=critical,CA:TRUE \
+  -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr -subj "/CN=127.0.0.1" 2>/dev/null
+printf 'subjectAltName=IP:127.0.0.1\nextendedKeyUsage=serverAuth\n' > ext.cnf
+openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem \
+  -days 2 -extfile ext.cnf 2>/dev/null
+mkdir certs
+cp -a /etc/ssl/certs/. certs/
+cp ca.pem "certs/$(openssl x509 -hash -noout -in ca.pem).0"
+)SH";
+        QProcess make;
+        make.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromLatin1(script),
+                                            QStringLiteral("make"), folder});
+        ok = make.waitForFinished(60000) && make.exitCode() == 0;
+    }
+    // Runs the agent with the copy mounted over /etc/ssl/certs.
+    QStringList wrapper() const {
+        return {QStringLiteral("unshare"), QStringLiteral("-m"), QStringLiteral("--propagation"),
+                QStringLiteral("private"), QStringLiteral("sh"), QStringLiteral("-c"),
+                QStringLiteral("mount --bind \"$0\" /etc/ssl/certs && exec \"$@\""),
+                dir + QStringLiteral("/certs")};
+    }
+    QString dir;
+    bool ok = false;
+};
+
+// A link opened the desktop's way reaches the running agent, which asks, saves, and sends a
+// test batch over https that the receiver gets; the agent then says "Connected". Starting the
+// agent again without a link opens Settings in the running one.
+TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
+    QTemporaryDir trustDir, received;
+    PrivateTrust trust(trustDir.path());
+    ASSERT_TRUE(trust.ok);
+    QProcess receiver;
+    receiver.start(QStringLiteral("python3"),
+                   {QStringLiteral(HTTPS_RECEIVER_SCRIPT), QStringLiteral("--port"), QStringLiteral("0"),
+                    QStringLiteral("--out"), received.path(), QStringLiteral("--secret"),
+                    QStringLiteral("link-secret"), QStringLiteral("--cert"),
+                    trustDir.filePath(QStringLiteral("server.pem")), QStringLiteral("--key"),
+                    trustDir.filePath(QStringLiteral("server.key"))});
+    int port = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        const QByteArray line = receiver.readLine();
+        if (line.startsWith("listening on ")) port = line.mid(13).trimmed().toInt();
+        return port != 0;
+    }));
+
     // The desktop file that names the agent as the handler of tarnwhistle: links.
     const QString apps = home_.filePath(QStringLiteral("data/applications"));
     QDir().mkpath(apps);
@@ -148,28 +202,64 @@ TEST_F(AgentTest, OpenedLinkReachesTheRunningAgent) {
                                             QStringLiteral("x-scheme-handler/tarnwhistle")});
     ASSERT_TRUE(mime.waitForFinished(10000));
 
-    ASSERT_TRUE(startAgent());
-    const auto before = windows();
+    ASSERT_TRUE(startAgent({}, trust.wrapper()));
+    auto newWindow = [&](const std::vector<quint32>& before) {
+        QRect found;
+        waitUntil([&] {
+            for (quint32 w : windows())
+                if (std::find(before.begin(), before.end(), w) == before.end()) found = geometry(w);
+            return !found.isEmpty();
+        }, 20000);
+        DesktopDriver::spin(400);
+        return found;
+    };
+    auto before = windows();
+    const QString hook = QStringLiteral("https://127.0.0.1:%1/hook").arg(port);
     QProcess open;
     open.setProcessEnvironment(environment());
     open.start(QStringLiteral("xdg-open"),
-               {QStringLiteral("tarnwhistle://connect?webhook=https://127.0.0.1:9/hook&org=acme")});
+               {QStringLiteral("tarnwhistle://connect?webhook=%1&secret=link-secret&org=acme").arg(hook)});
     ASSERT_TRUE(open.waitForFinished(20000));
-    // The confirmation: a new window of the running agent.
-    QRect alert;
-    ASSERT_TRUE(waitUntil([&] {
-        for (quint32 w : windows())
-            if (std::find(before.begin(), before.end(), w) == before.end()) alert = geometry(w);
-        return !alert.isEmpty();
-    }, 20000));
-    DesktopDriver::spin(300);
+    QRect alert = newWindow(before);
+    ASSERT_FALSE(alert.isEmpty());
     const auto asked = read(screenshot("link-confirmation"), alert);
     EXPECT_TRUE(find(asked, QStringLiteral("Connect"))) << words(asked).toStdString();
+    before = windows();
     key(QStringLiteral("Return"));  // "Connect" is the default
-    ASSERT_TRUE(waitUntil([&] {
-        return savedConfig() && savedConfig()->webhookURL == QLatin1String("https://127.0.0.1:9/hook");
-    }));
+    ASSERT_TRUE(waitUntil([&] { return savedConfig() && savedConfig()->webhookURL == hook; }));
     EXPECT_EQ(savedConfig()->orgId, "acme");
+    EXPECT_EQ(savedConfig()->webhookSecret, "link-secret");
+
+    // The test batch arrives over https with a valid signature.
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(received.filePath(QStringLiteral("1.json"))); },
+                          20000));
+    QFile meta(received.filePath(QStringLiteral("1.json")));
+    ASSERT_TRUE(meta.open(QIODevice::ReadOnly));
+    const QByteArray exchange = meta.readAll();
+    EXPECT_TRUE(exchange.contains("\"signature_valid\": true"))
+        << exchange.toStdString();
+    QFile body(received.filePath(QStringLiteral("1.body")));
+    ASSERT_TRUE(body.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(body.readAll().contains("test.ping"));
+
+    alert = newWindow(before);
+    const auto result = read(screenshot("link-connected"), alert);
+    EXPECT_TRUE(find(result, QStringLiteral("Connected"))) << words(result).toStdString();
+    key(QStringLiteral("Return"));
+
+    // Started again without a link: Settings opens in the running agent.
+    before = windows();
+    QProcess again;
+    again.setProcessEnvironment(environment());
+    again.start(QStringLiteral(AGENT_EXECUTABLE), {});
+    ASSERT_TRUE(again.waitForFinished(15000));
+    EXPECT_EQ(again.exitCode(), 0);
+    const QRect settings = newWindow(before);
+    ASSERT_FALSE(settings.isEmpty());
+    EXPECT_GE(settings.width(), 800);
+    screenshot("settings-on-second-start");
+    receiver.kill();
+    receiver.waitForFinished();
 }
 
 }  // namespace

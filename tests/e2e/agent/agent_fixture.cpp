@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
+#include <QPainter>
 #include <csignal>
 #include <tesseract/baseapi.h>
 
@@ -62,12 +63,17 @@ std::optional<DeploymentConfig> AgentTest::savedConfig() const {
     return DeploymentConfig::decodeMerging(file.readAll());
 }
 
-bool AgentTest::startAgent(const QStringList& arguments) {
+bool AgentTest::startAgent(const QStringList& arguments, const QStringList& wrapper) {
     agent_.setProcessEnvironment(environment());
     agent_.setProcessChannelMode(QProcess::ForwardedChannels);
     QElapsedTimer timer;
     timer.start();
-    agent_.start(QStringLiteral(AGENT_EXECUTABLE), arguments);
+    if (wrapper.isEmpty()) {
+        agent_.start(QStringLiteral(AGENT_EXECUTABLE), arguments);
+    } else {
+        agent_.start(wrapper.first(),
+                     wrapper.mid(1) + QStringList{QStringLiteral(AGENT_EXECUTABLE)} + arguments);
+    }
     if (!agent_.waitForStarted(10000)) return false;
     // The tray icon is the agent's small window that the tray host maps.
     const bool shown = waitUntil(
@@ -99,16 +105,17 @@ qint64 AgentTest::waitForExit(int timeoutMs) {
 }
 
 QRect AgentTest::geometry(quint32 window) const {
-    const QString shell = run(QStringLiteral("xdotool"),
-                              {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"),
-                               QString::number(window)});
+    // xwininfo gives the absolute position of a window inside a window manager's frame.
+    const QString info =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
     QRect r;
-    for (const QString& line : shell.split('\n')) {
-        const QString key = line.section('=', 0, 0), value = line.section('=', 1);
-        if (key == QLatin1String("X")) r.moveLeft(value.toInt());
-        if (key == QLatin1String("Y")) r.moveTop(value.toInt());
-        if (key == QLatin1String("WIDTH")) r.setWidth(value.toInt());
-        if (key == QLatin1String("HEIGHT")) r.setHeight(value.toInt());
+    for (const QString& raw : info.split('\n')) {
+        const QString line = raw.trimmed();
+        const int value = line.section(':', 1).trimmed().toInt();
+        if (line.startsWith(QLatin1String("Absolute upper-left X:"))) r.moveLeft(value);
+        if (line.startsWith(QLatin1String("Absolute upper-left Y:"))) r.moveTop(value);
+        if (line.startsWith(QLatin1String("Width:"))) r.setWidth(value);
+        if (line.startsWith(QLatin1String("Height:"))) r.setHeight(value);
     }
     return r;
 }
@@ -140,28 +147,33 @@ QColor AgentTest::dotColor(const QImage& screen) const {
 }
 
 std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const {
-    // Larger and grey reads far better.
-    const int scale = 3;
-    const QImage grey = screen.copy(area)
-                            .scaled(area.size() * scale, Qt::IgnoreAspectRatio,
-                                    Qt::SmoothTransformation)
-                            .convertToFormat(QImage::Format_Grayscale8);
-    tesseract::TessBaseAPI api;
     std::vector<Word> out;
+    tesseract::TessBaseAPI api;
     if (api.Init(nullptr, "eng") != 0) return out;
     api.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
-    api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    if (api.Recognize(nullptr) != 0) return out;
-    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-    if (!it) return out;
-    do {
-        std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
-        int x1, y1, x2, y2;
-        if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x1, &y1, &x2, &y2)) continue;
-        out.push_back({QString::fromUtf8(text.get()).trimmed(),
-                       QRect(area.left() + x1 / scale, area.top() + y1 / scale,
-                             (x2 - x1) / scale, (y2 - y1) / scale)});
-    } while (it->Next(tesseract::RIL_WORD));
+    // Small interface text reads far better larger, grey and with a margin; two scales catch
+    // what one misses.
+    for (const int scale : {3, 4}) {
+        QImage grey(area.size() * scale + QSize(40, 40), QImage::Format_Grayscale8);
+        grey.fill(Qt::white);
+        {
+            QPainter p(&grey);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(QRect(QPoint(20, 20), area.size() * scale), screen.copy(area));
+        }
+        api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
+        if (api.Recognize(nullptr) != 0) continue;
+        std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+        if (!it) continue;
+        do {
+            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            int x1, y1, x2, y2;
+            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x1, &y1, &x2, &y2)) continue;
+            out.push_back({QString::fromUtf8(text.get()).trimmed(),
+                           QRect(area.left() + (x1 - 20) / scale, area.top() + (y1 - 20) / scale,
+                                 (x2 - x1) / scale, (y2 - y1) / scale)});
+        } while (it->Next(tesseract::RIL_WORD));
+    }
     api.End();
     return out;
 }

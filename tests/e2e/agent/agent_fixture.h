@@ -35,7 +35,8 @@ protected:
 
     // Starts the agent; false when it did not show its tray icon within 20 s. `startMs` is the
     // time from starting the process to the icon being on screen.
-    bool startAgent(const QStringList& arguments = {});
+    // `wrapper` is a command line the agent runs under (it must exec the agent in its place).
+    bool startAgent(const QStringList& arguments = {}, const QStringList& wrapper = {});
     // Sends a signal and waits for the end; the time it took (ms), or -1 when it did not end
     // within `timeoutMs`.
     qint64 stopAgent(int signal, int timeoutMs = 15000);

@@ -11,6 +11,7 @@
 class FakeDesktop : public DesktopBackend {
 public:
     std::optional<RunningApplication> front;
+    QList<RunningApplication> running;
     bool trusted = true;
     bool monitorAvailable = true;
     bool monitorInstalled = false;
@@ -24,6 +25,7 @@ public:
     qint64 lastSamplePid = 0;
 
     std::optional<RunningApplication> frontmostApplication() override { return front; }
+    QList<RunningApplication> runningApplications() override { return running; }
     bool isAccessibilityTrusted() override { return trusted; }
     bool installInputMonitor() override { return monitorInstalled = monitorAvailable; }
     void removeInputMonitor() override { monitorInstalled = false; }

@@ -123,7 +123,8 @@ void AgentSession(benchmark::State& state) {
         agent.setProcessChannelMode(QProcess::ForwardedChannels);
         QElapsedTimer started;
         started.start();
-        agent.start(QStringLiteral(AGENT_EXECUTABLE), {});
+        // TARNWHISTLE_AGENT runs another build of the agent (a copy that a rebuild cannot touch).
+        agent.start(qEnvironmentVariable("TARNWHISTLE_AGENT", QStringLiteral(AGENT_EXECUTABLE)), {});
         agent.waitForStarted();
         const QString pid = QString::number(agent.processId());
         // The tray icon: the agent's small mapped window.

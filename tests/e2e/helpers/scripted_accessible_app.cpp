@@ -1,0 +1,155 @@
+// An application that offers a small, fixed accessibility tree on the accessibility bus and
+// misbehaves on purpose, for the reader's end-to-end tests:
+//   e2e_scripted_accessible_app slow      one panel answers "GetChildren" 3 s late; the rest
+//                                         answers at once
+//   e2e_scripted_accessible_app quit N    ends the process abruptly on the N-th question (a
+//                                         text sample asks 23, a snapshot 15)
+// It prints "ready" once the registry lists it. No window: it speaks only the few accessibility
+// methods the reader uses.
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QTimer>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+struct Ref {
+    QString service;
+    QDBusObjectPath path;
+};
+
+QDBusArgument& operator<<(QDBusArgument& arg, const Ref& ref) {
+    arg.beginStructure();
+    arg << ref.service << ref.path;
+    arg.endStructure();
+    return arg;
+}
+const QDBusArgument& operator>>(const QDBusArgument& arg, Ref& ref) {
+    arg.beginStructure();
+    arg >> ref.service >> ref.path;
+    arg.endStructure();
+    return arg;
+}
+}  // namespace
+Q_DECLARE_METATYPE(Ref)
+
+namespace {
+const QString base = QStringLiteral("/org/a11y/atspi/accessible/");
+
+struct Node {
+    uint role;
+    QString name;
+    QString text;
+    QList<int> children;
+    bool slowChildren = false;
+};
+
+// 0 application, 1 active frame, 2 slow panel, 3 panel, 4..6 labels.
+const QList<Node> tree{
+    {75, QStringLiteral("scripted"), {}, {1}},
+    {23, QStringLiteral("Scripted window"), {}, {2, 3}},
+    {39, {}, {}, {4}, true},
+    {39, {}, {}, {5, 6}},
+    {29, {}, QStringLiteral("Behind the slow call"), {}},
+    {29, {}, QStringLiteral("First answer"), {}},
+    {29, {}, QStringLiteral("Second answer"), {}},
+};
+
+class ScriptedTree : public QDBusVirtualObject {
+public:
+    ScriptedTree(bool slow, int quitAt) : slow_(slow), quitAt_(quitAt) {}
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        // The registry's own property writes at start are not questions of a reader.
+        if (message.member() != QLatin1String("Set") && quitAt_ > 0 && ++questions_ >= quitAt_)
+            ::_exit(0);
+        const QString id = message.path().mid(base.size());
+        const int index = id == QLatin1String("root") ? 0 : id.toInt();
+        if (index < 0 || index >= tree.size()) return false;
+        const Node& node = tree[index];
+        const QString member = message.member();
+        QDBusMessage reply;
+        if (member == QLatin1String("GetChildren")) {
+            QList<Ref> refs;
+            for (int child : node.children)
+                refs << Ref{connection.baseService(), QDBusObjectPath(base + QString::number(child))};
+            reply = message.createReply(QVariant::fromValue(refs));
+            if (slow_ && node.slowChildren) {
+                QTimer::singleShot(3000, [connection, reply] { QDBusConnection(connection).send(reply); });
+                return true;
+            }
+        } else if (member == QLatin1String("GetRole")) {
+            reply = message.createReply(node.role);
+        } else if (member == QLatin1String("GetState")) {
+            const QList<uint> states{index == 1 ? (1u << 1) | (1u << 25) : 0u, 0u};
+            reply = message.createReply(QVariant::fromValue(states));
+        } else if (member == QLatin1String("GetInterfaces")) {
+            QStringList interfaces{QStringLiteral("org.a11y.atspi.Accessible")};
+            if (!node.text.isEmpty()) interfaces << QStringLiteral("org.a11y.atspi.Text");
+            reply = message.createReply(interfaces);
+        } else if (member == QLatin1String("GetText")) {
+            reply = message.createReply(node.text);
+        } else if (member == QLatin1String("Get")) {
+            const QString property = message.arguments().value(1).toString();
+            QVariant value;
+            if (property == QLatin1String("Name")) value = node.name;
+            else if (property == QLatin1String("Description")) value = QString();
+            else if (property == QLatin1String("CharacterCount")) value = int(node.text.size());
+            else if (property == QLatin1String("ChildCount")) value = int(node.children.size());
+            else return false;
+            reply = message.createReply(QVariant::fromValue(QDBusVariant(value)));
+        } else {
+            return false;
+        }
+        QDBusConnection(connection).send(reply);
+        return true;
+    }
+
+private:
+    bool slow_;
+    int quitAt_;
+    int questions_ = 0;
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    qDBusRegisterMetaType<Ref>();
+    qDBusRegisterMetaType<QList<Ref>>();
+    qDBusRegisterMetaType<QList<uint>>();
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const int quitAt = mode == QLatin1String("quit") && argc > 2 ? atoi(argv[2]) : 0;
+
+    const QDBusMessage address = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")));
+    if (address.arguments().isEmpty()) return 2;
+    QDBusConnection bus = QDBusConnection::connectToBus(address.arguments().first().toString(),
+                                                        QStringLiteral("a11y"));
+    if (!bus.isConnected()) return 2;
+    ScriptedTree tree(mode == QLatin1String("slow"), quitAt);
+    bus.registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible"), &tree,
+                              QDBusConnection::SubPath);
+
+    // Tell the registry about the application's root, as toolkits do at start.
+    QDBusMessage embed = QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/accessible/root"),
+        QStringLiteral("org.a11y.atspi.Socket"), QStringLiteral("Embed"));
+    embed << QVariant::fromValue(Ref{bus.baseService(), QDBusObjectPath(base + QStringLiteral("root"))});
+    const QDBusMessage embedded = bus.call(embed, QDBus::Block, 5000);
+    if (embedded.type() != QDBusMessage::ReplyMessage) {
+        std::fprintf(stderr, "embed failed: %s\n", qPrintable(embedded.errorMessage()));
+        return 2;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return app.exec();
+}
