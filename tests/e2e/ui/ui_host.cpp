@@ -1,5 +1,7 @@
 #include "ui_host.h"
 
+#include <algorithm>
+
 #include "signals/ulid.h"
 #include "ui/window_definitions.h"
 #include "ui/windows.h"
@@ -49,10 +51,14 @@ void UiHost::fillSampleData() {
             {{"title_hash", "th_3f2a9c0d11aa22bb"}, {"url", "https://example.org/a/b"}},
             590 - i * 100);
         outbox->flush();
-        std::vector<BatchRecord> batches = store.recentBatches(1);
+        // The batch just built: the one with the highest sequence number.
+        std::vector<BatchRecord> batches = store.recentBatches(10);
         if (batches.empty()) continue;
-        BatchRecord b = batches.front();
+        BatchRecord b = *std::max_element(
+            batches.begin(), batches.end(),
+            [](const BatchRecord& x, const BatchRecord& y) { return x.seq < y.seq; });
         b.status = QString::fromUtf8(statuses[i]);
+        b.lastError.reset();
         if (b.status == QLatin1String("failed"))
             b.lastError = QStringLiteral("Server replied 503: busy");
         if (b.status == QLatin1String("local"))

@@ -104,6 +104,45 @@ TEST_F(WindowsE2E, EveryWindowAndSettingsPaneAsAPicture) {
     Windows::shared().close(Windows::settings);
 }
 
+// With a dark desktop palette the windows take their colours from it.
+TEST_F(WindowsE2E, DarkThemePictures) {
+    const QPalette light = QApplication::palette();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(40, 42, 46));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(28, 30, 33));
+    dark.setColor(QPalette::AlternateBase, QColor(50, 52, 56));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(55, 57, 62));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Midlight, QColor(70, 72, 78));
+    dark.setColor(QPalette::Mid, QColor(60, 62, 66));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Link, QColor(110, 170, 255));
+    dark.setColor(QPalette::PlaceholderText, QColor(140, 140, 140));
+    QApplication::setPalette(dark);
+    {
+        SettingsView settings(host->services);
+        settings.resize(900, 660);
+        settings.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&settings));
+        for (SettingsView::Pane pane :
+             {SettingsView::Pane::overview, SettingsView::Pane::delivery}) {
+            settings.showPane(pane);
+            EXPECT_TRUE(capture(&settings, QStringLiteral("ui-dark-settings-%1.png")
+                                               .arg(SettingsView::info(pane).title.toLower())));
+        }
+        ActivityView activity(host->store, *host->outbox, host->eventLog);
+        activity.resize(960, 640);
+        activity.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&activity));
+        activity.select(activity.batches().at(0).batchId);
+        EXPECT_TRUE(capture(&activity, QStringLiteral("ui-dark-activity.png")));
+    }
+    QApplication::setPalette(light);
+}
+
 TEST_F(WindowsE2E, KeyboardOnlyThroughSettingsThenCtrlSSaves) {
     auto* settings = static_cast<SettingsView*>(openWindow(Windows::settings));
     ASSERT_NE(settings, nullptr);
