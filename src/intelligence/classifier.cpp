@@ -9,9 +9,9 @@
 #include "intelligence/word_vector_data.h"
 #include "intelligence/word_vector_embedding.h"
 
-const QString Classifier::indicatorLanguageModel = QStringLiteral("Apple Intelligence (on this Mac)");
+const QString Classifier::indicatorLanguageModel = QStringLiteral("The local language model (on this computer)");
 const QString Classifier::indicatorEmbeddings =
-    QStringLiteral("Apple language embeddings (built into macOS)");
+    QStringLiteral("Word-vector embeddings (shipped with Tarnwhistle)");
 const QString Classifier::indicatorRulesOnly =
     QStringLiteral("Rules only (no language model available)");
 

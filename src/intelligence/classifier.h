@@ -44,14 +44,14 @@ public:
     void foundationModelLabel(const QString& text, const CategoryList& labels,
                               LabelCompletion completion);
 
-    // The "Running on this Mac" row of the Settings window, from the last known availability
+    // The "Running on this computer" row of the Settings window, from the last known availability
     // of the language model (never blocks). `refreshEngineIndicator` checks again and answers
     // asynchronously; `engineIndicatorChanged` fires when the text changes.
     QString engineIndicator() const;
     void refreshEngineIndicator(std::function<void(QString)> completion = {});
 
-    static const QString indicatorLanguageModel;  // "Apple Intelligence (on this Mac)"
-    static const QString indicatorEmbeddings;     // "Apple language embeddings (built into macOS)"
+    static const QString indicatorLanguageModel;  // "The local language model (on this computer)"
+    static const QString indicatorEmbeddings;     // "Word-vector embeddings (shipped with Tarnwhistle)"
     static const QString indicatorRulesOnly;      // "Rules only (no language model available)"
 
     EmbeddingClassifier& embeddingClassifier() { return *embedding_; }

@@ -37,7 +37,7 @@ constexpr Entry kCatalogue[] = {
     {"interaction.friction", G::style, false,
      "Signs of struggle, like undoing many times. Coming later."},
     {"work.category", G::understanding, true,
-     "The kind of work, such as communication or analysis, worked out on this Mac."},
+     "The kind of work, such as communication or analysis, worked out on this computer."},
     {"task.label", G::understanding, true,
      "A name for each task, picked from your own list of task names."},
     {"document.ref", G::understanding, true,

@@ -44,7 +44,7 @@ TEST(Classifier, FallsBackToTheRuleWhenTheTextOrTheEmbeddingSaysNothing) {
     EXPECT_EQ(run(c, " \n ", twoLabels, QString("development")), rule) << "even if not a label";
     EXPECT_EQ(run(c, " \n ", twoLabels, std::nullopt), std::nullopt);
     EXPECT_EQ(run(c, "alpha", {}, QString("development")), rule) << "empty vocabulary";
-    EXPECT_EQ(c.engineIndicator(), "Apple language embeddings (built into macOS)");
+    EXPECT_EQ(c.engineIndicator(), "Word-vector embeddings (shipped with Tarnwhistle)");
 
     Classifier without(embeddings(false), nullptr);
     EXPECT_EQ(run(without, "alpha", twoLabels, QString("development")), rule);
@@ -78,7 +78,7 @@ TEST(Classifier, LanguageModelAnswersWhenAllowedAndAvailableElseEmbeddings) {
               Classification::fromLanguageModel("design"));
     EXPECT_TRUE(server.requests.back().body["messages"][1]["content"].toString().contains(
         "Work context:\nalpha\n\nLabel name:"));
-    EXPECT_EQ(c.engineIndicator(), "Apple Intelligence (on this Mac)");
+    EXPECT_EQ(c.engineIndicator(), "The local language model (on this computer)");
 
     server.chatReply = "Sorry, none of these fit.";
     EXPECT_EQ(run(c, "alpha", twoLabels, std::nullopt, true), embeddingAnswer);
@@ -89,5 +89,5 @@ TEST(Classifier, LanguageModelAnswersWhenAllowedAndAvailableElseEmbeddings) {
     QString indicator;
     noServer.refreshEngineIndicator([&](QString t) { indicator = t; });
     ASSERT_TRUE(waitFor([&] { return !indicator.isEmpty(); }));
-    EXPECT_EQ(indicator, "Apple language embeddings (built into macOS)");
+    EXPECT_EQ(indicator, "Word-vector embeddings (shipped with Tarnwhistle)");
 }
