@@ -7,6 +7,7 @@
 #include "app/app_status.h"
 #include "app/links.h"
 #include "app/window_opener.h"
+#include "capture/platform_backend.h"
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 #include "intelligence/classifier.h"
@@ -40,5 +41,6 @@ UiServices windowServices() {
     s.docsUrl = Links::docs();
     s.deliveryDocsUrl = Links::docs().resolved(QUrl(QStringLiteral("delivery-format")));
     s.loginName = SignalEngine::shared().userPrincipal;
+    s.runningApplications = [] { return PlatformBackend::shared().runningApplications(); };
     return s;
 }

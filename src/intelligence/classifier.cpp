@@ -9,9 +9,10 @@
 #include "intelligence/word_vector_data.h"
 #include "intelligence/word_vector_embedding.h"
 
-const QString Classifier::indicatorLanguageModel = QStringLiteral("The local language model (on this computer)");
+const QString Classifier::indicatorLanguageModel =
+    QStringLiteral("The local language model (on this computer)");
 const QString Classifier::indicatorEmbeddings =
-    QStringLiteral("Word-vector embeddings (shipped with Tarnwhistle)");
+    QStringLiteral("Language embeddings (built into Tarnwhistle)");
 const QString Classifier::indicatorRulesOnly =
     QStringLiteral("Rules only (no language model available)");
 

@@ -51,7 +51,7 @@ public:
     void refreshEngineIndicator(std::function<void(QString)> completion = {});
 
     static const QString indicatorLanguageModel;  // "The local language model (on this computer)"
-    static const QString indicatorEmbeddings;     // "Word-vector embeddings (shipped with Tarnwhistle)"
+    static const QString indicatorEmbeddings;     // "Language embeddings (built into Tarnwhistle)"
     static const QString indicatorRulesOnly;      // "Rules only (no language model available)"
 
     EmbeddingClassifier& embeddingClassifier() { return *embedding_; }

@@ -10,11 +10,11 @@
 #include "ui/ui_style.h"
 
 QString SettingsCategoriesPane::engineText(const QString& indicator) {
-    if (indicator == Classifier::indicatorLanguageModel)
-        return QStringLiteral("The local language model (on this computer)");
-    if (indicator == Classifier::indicatorEmbeddings)
-        return QStringLiteral("Language embeddings (built into Tarnwhistle)");
-    return QStringLiteral("Rules only (no language model available)");
+    // The classifier's indicators are already the texts shown; anything else reads as rules.
+    if (indicator == Classifier::indicatorLanguageModel ||
+        indicator == Classifier::indicatorEmbeddings)
+        return indicator;
+    return Classifier::indicatorRulesOnly;
 }
 
 SettingsCategoriesPane::SettingsCategoriesPane(SettingsModel& model, const UiServices& services,

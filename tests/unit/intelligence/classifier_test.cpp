@@ -44,7 +44,7 @@ TEST(Classifier, FallsBackToTheRuleWhenTheTextOrTheEmbeddingSaysNothing) {
     EXPECT_EQ(run(c, " \n ", twoLabels, QString("development")), rule) << "even if not a label";
     EXPECT_EQ(run(c, " \n ", twoLabels, std::nullopt), std::nullopt);
     EXPECT_EQ(run(c, "alpha", {}, QString("development")), rule) << "empty vocabulary";
-    EXPECT_EQ(c.engineIndicator(), "Word-vector embeddings (shipped with Tarnwhistle)");
+    EXPECT_EQ(c.engineIndicator(), "Language embeddings (built into Tarnwhistle)");
 
     Classifier without(embeddings(false), nullptr);
     EXPECT_EQ(run(without, "alpha", twoLabels, QString("development")), rule);
@@ -89,5 +89,5 @@ TEST(Classifier, LanguageModelAnswersWhenAllowedAndAvailableElseEmbeddings) {
     QString indicator;
     noServer.refreshEngineIndicator([&](QString t) { indicator = t; });
     ASSERT_TRUE(waitFor([&] { return !indicator.isEmpty(); }));
-    EXPECT_EQ(indicator, "Word-vector embeddings (shipped with Tarnwhistle)");
+    EXPECT_EQ(indicator, "Language embeddings (built into Tarnwhistle)");
 }
