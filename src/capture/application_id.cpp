@@ -28,7 +28,8 @@ const QHash<QString, QString>& table() {
             "com.microsoft.VSCode");
         add({"slack", "com.slack.slack"}, "com.tinyspeck.slackmacgap");
         add({"teams", "teams-for-linux", "com.github.ismaelmartinez.teams_for_linux",
-             "microsoft teams - preview"}, "com.microsoft.teams");
+             "microsoft teams - preview"},
+            "com.microsoft.teams");
         add({"zoom", "us.zoom.zoom"}, "us.zoom.xos");
         add({"discord", "com.discordapp.discord"}, "com.hnc.Discord");
         add({"telegramdesktop", "telegram-desktop", "org.telegram.desktop"},

@@ -80,8 +80,7 @@ const QSet<QString>& EmbeddingClassifier::keywordsFor(const CategoryDef& entry) 
 
 std::optional<EmbeddingClassifier::Result> EmbeddingClassifier::classify(
     const QString& text, const CategoryList& labels, const std::optional<QString>& prior) {
-    const QString focus =
-        HintText::withoutApplicationName(text.trimmed().left(maxEmbeddedChars));
+    const QString focus = HintText::withoutApplicationName(text.trimmed().left(maxEmbeddedChars));
     const auto textVector = vector(focus);
     if (!textVector || labels.empty()) return std::nullopt;
     const QSet<QString> textWords = words(focus);
