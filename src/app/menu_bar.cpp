@@ -37,7 +37,7 @@ void MenuBar::setup() {
     item_->setContextMenu(menu_.get());
     // A left click opens the same menu, as a status item does.
     connect(item_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::Trigger && !plainHeader_) menu_->popup(QCursor::pos());
+        if (r == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
     });
     refresh();
     menuNeedsUpdate();  // a host that reads the menu before it opens finds it complete

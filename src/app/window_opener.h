@@ -5,8 +5,7 @@
 #include <QString>
 
 namespace WindowOpener {
-// Shows the window for `key`; a key the registry has no view for yet gets a plain window
-// that says so.
+// Shows the window for `key`, defining the three windows over the shared objects on first use.
 void open(const QString& key);
 // Whether any of the agent's windows is on screen.
 bool anyVisible();

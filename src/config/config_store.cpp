@@ -9,6 +9,12 @@
 
 #include "config/private_file.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 const QString kFileName = QStringLiteral("deployment-config.json");
 }
@@ -32,40 +38,98 @@ QString ConfigStore::supportDirectory() {
 
 QString ConfigStore::filePath() const { return directory_ + u'/' + kFileName; }
 
-std::optional<QByteArray> ConfigStore::readFile(QString* error) const {
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    if (file.size() > maxFileSize) {
+ConfigStore::ReadResult ConfigStore::readFile(QByteArray* bytes, QString* error) const {
+    auto failed = [&](int code) {
+        *error = QString::fromLocal8Bit(std::strerror(code));
+        return ReadResult::failed;
+    };
+    // Only "no such file" is a first start; every other error must leave the file alone.
+    const int fd = ::open(QFile::encodeName(filePath()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT ? ReadResult::missing : failed(errno);
+    struct stat info {};
+    int code = 0;
+    if (::fstat(fd, &info) != 0) code = errno;
+    else if (S_ISDIR(info.st_mode)) code = EISDIR;
+    else if (!S_ISREG(info.st_mode)) code = EINVAL;  // a pipe or device is no settings file
+    if (code == 0 && info.st_size > maxFileSize) {
+        ::close(fd);
         *error = QStringLiteral("the file is larger than %1 MB").arg(maxFileSize / (1024 * 1024));
-        return QByteArray();
+        return ReadResult::read;  // read, but not a settings record
     }
-    return file.read(maxFileSize + 1);
+    while (code == 0 && bytes->size() <= maxFileSize) {
+        char chunk[65536];
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) code = errno;
+        if (n <= 0) break;
+        bytes->append(chunk, n);
+    }
+    ::close(fd);
+    return code ? failed(code) : ReadResult::read;
+}
+
+QString ConfigStore::besidePath(const QString& tag) const {
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = filePath() + u'.' + tag + u'-' + stamp;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = filePath() + QStringLiteral(".%1-%2-%3").arg(tag, stamp).arg(n);
+    return target;
+}
+
+void ConfigStore::adopt(const DeploymentConfig& config) {
+    const bool changed = !(config_ == config);
+    config_ = config;
+    if (changed) emit configChanged();
 }
 
 void ConfigStore::load() {
     makePrivateDirectory(directory_);
+    QByteArray bytes;
     QString problem;
-    const auto bytes = readFile(&problem);
-    if (bytes) {
-        QString decodeError = problem;
+    const ReadResult result = readFile(&bytes, &problem);
+    if (result == ReadResult::failed) {
+        // The user's webhook, secrets and identity are in there: never overwrite them because
+        // of a permission or disk problem. Run on defaults in memory only.
+        adopt(DeploymentConfig());
+        setLastError(QStringLiteral("Could not read the settings file: ") + problem +
+                     QStringLiteral(". Using defaults."));
+        keepBeforeSaving_ = true;
+        return;
+    }
+    if (result == ReadResult::read) {
+        QStringList notes;
         std::optional<DeploymentConfig> decoded;
-        if (problem.isEmpty()) decoded = DeploymentConfig::decodeMerging(*bytes, &decodeError);
+        if (problem.isEmpty()) decoded = DeploymentConfig::decodeMerging(bytes, &problem, &notes);
         if (decoded) {
+            if (decoded->schemaVersion > DeploymentConfig::currentSchemaVersion) {
+                // A downgrade must not lose what a newer build wrote: keep its file as it was.
+                const QString copy = besidePath(QStringLiteral("newer"));
+                if (!writePrivateFileAtomically(copy, bytes)) {
+                    adopt(*decoded);
+                    setLastError(QStringLiteral("The settings file is from a newer version and "
+                                                "could not be kept; it was left unchanged."));
+                    return;
+                }
+                decoded->schemaVersion = DeploymentConfig::currentSchemaVersion;
+                notes << QStringLiteral("The settings file is from a newer version; a copy was "
+                                        "kept as %1.")
+                             .arg(QFileInfo(copy).fileName());
+            }
             decoded->rememberCurrentDestination();
-            const bool changed = !(config_ == *decoded);
-            config_ = *decoded;
-            setLastError(std::nullopt);
-            if (changed) emit configChanged();
+            adopt(*decoded);
+            setLastError(notes.isEmpty() ? std::nullopt : std::optional(notes.join(u' ')));
             writePrivateFileAtomically(filePath(), config_.encoded());
             return;
         }
-        setLastError(QStringLiteral("Could not read the settings file: ") + decodeError +
+        setLastError(QStringLiteral("Could not read the settings file: ") + problem +
                      QStringLiteral(". Using defaults."));
-        preserveUnreadableFile();
+        // A hand-edited file with a typo must never be lost: keep its bytes beside it.
+        QFile::rename(filePath(), besidePath(QStringLiteral("unreadable")));
     }
-    // First start, or an unreadable file: fresh defaults become the configuration. The read
-    // problem (if any) outlives the save's own successful re-read.
-    const std::optional<QString> readProblem = bytes ? lastError_ : std::nullopt;
+    // First start, or a file that is no settings record: fresh defaults become the
+    // configuration and are saved. The read problem (if any) outlives the save's re-read.
+    const std::optional<QString> readProblem =
+        result == ReadResult::read ? lastError_ : std::nullopt;
     config_ = DeploymentConfig();
     emit configChanged();
     save(config_);
@@ -77,6 +141,14 @@ void ConfigStore::save(const DeploymentConfig& config) {
     copy.rememberCurrentDestination();
     QString error;
     makePrivateDirectory(directory_);
+    // Saving over a file that could not be read (the user saves new settings) keeps it.
+    if (keepBeforeSaving_ && QFileInfo::exists(filePath()) &&
+        !QFile::rename(filePath(), besidePath(QStringLiteral("unreadable")))) {
+        setLastError(QStringLiteral("Could not save settings: the unreadable settings file "
+                                    "could not be kept"));
+        return;
+    }
+    keepBeforeSaving_ = false;
     if (!writePrivateFileAtomically(filePath(), copy.encoded(), &error)) {
         setLastError(QStringLiteral("Could not save settings: ") + error);
         return;
@@ -84,21 +156,16 @@ void ConfigStore::save(const DeploymentConfig& config) {
     load();
 }
 
-void ConfigStore::preserveUnreadableFile() {
-    // A hand-edited file with a typo must never be lost: keep its bytes beside it.
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = filePath() + QStringLiteral(".unreadable-") + stamp;
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = filePath() + QStringLiteral(".unreadable-%1-%2").arg(stamp).arg(n);
-    QFile::rename(filePath(), target);
-}
-
 QString ConfigStore::configHash() const { return configHash(config_); }
 
 QString ConfigStore::configHash(const DeploymentConfig& config) {
     DeploymentConfig copy = config;
+    // Every batch carries the hash: a holder of stored bodies must not be able to test
+    // guesses of any secret against it.
     copy.salt.clear();
     copy.webhookSecret.clear();
+    copy.savedDashboardSecret.clear();
+    copy.savedCustomSecret.clear();
     const QByteArray digest = QCryptographicHash::hash(copy.encoded(), QCryptographicHash::Sha256);
     return QStringLiteral("sha256:") + QString::fromLatin1(digest.toHex().left(16));
 }
@@ -113,10 +180,12 @@ bool ConfigStore::importFrom(const QString& path, QString* error) {
         if (error) *error = QStringLiteral("The file is too large to be a settings file.");
         return false;
     }
-    auto imported = DeploymentConfig::decodeMerging(file.read(maxFileSize + 1), error);
+    QStringList notes;
+    auto imported = DeploymentConfig::decodeMerging(file.read(maxFileSize + 1), error, &notes);
     if (!imported) return false;
     imported->deviceId = config_.deviceId;  // this machine keeps its identity
     save(*imported);
+    if (!notes.isEmpty() && !lastError_) setLastError(notes.join(u' '));
     return true;
 }
 

@@ -26,13 +26,17 @@ public:
     const DeploymentConfig& config() const { return config_; }
     const std::optional<QString>& lastError() const { return lastError_; }
 
-    // Reads the file into config(); falls back to fresh defaults (saved) when it is missing or
-    // unreadable. An unreadable file is kept beside it before defaults replace it.
+    // Reads the file into config(). A missing file is a first start: fresh defaults, saved.
+    // A file that cannot be opened or read (permissions, I/O, a folder in its place) is left
+    // untouched: the agent runs on unsaved in-memory defaults and says so in lastError(). A
+    // file that is not a valid settings record is kept beside it before defaults replace it,
+    // as is one written by a newer build before it is rewritten in this build's format.
     void load();
-    // Writes `config` (with its destination remembered) and re-reads it.
+    // Writes `config` (with its destination remembered) and re-reads it. After a load that
+    // could not read the file, the file is first kept beside under another name.
     void save(const DeploymentConfig& config);
 
-    // "sha256:" + 16 hex digits of the encoded config without salt and webhook secret.
+    // "sha256:" + 16 hex digits of the encoded config without the salt and the secrets.
     QString configHash() const;
     static QString configHash(const DeploymentConfig& config);
 
@@ -51,10 +55,13 @@ signals:
 
 private:
     void setLastError(const std::optional<QString>& error);
-    void preserveUnreadableFile();
-    std::optional<QByteArray> readFile(QString* error) const;
+    enum class ReadResult { read, missing, failed };
+    ReadResult readFile(QByteArray* bytes, QString* error) const;
+    QString besidePath(const QString& tag) const;
+    void adopt(const DeploymentConfig& config);
 
     QString directory_;
     DeploymentConfig config_;
     std::optional<QString> lastError_;
+    bool keepBeforeSaving_ = false;  // the file on disk could not be read
 };

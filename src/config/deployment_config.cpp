@@ -5,6 +5,7 @@
 #include <QJsonParseError>
 #include <QRandomGenerator>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 #include "signals/signal_type.h"
@@ -300,8 +301,27 @@ std::optional<DeploymentConfig> DeploymentConfig::decodeStrict(const QJsonObject
     return c;
 }
 
+QStringList DeploymentConfig::normalise() {
+    QStringList notes;
+    flushIntervalSeconds = std::clamp(flushIntervalSeconds, minFlushInterval, maxFlushInterval);
+    maxBatch = std::clamp(maxBatch, minMaxBatch, maxMaxBatch);
+    retentionDays = std::clamp(retentionDays, minRetentionDays, maxRetentionDays);
+    idleThresholdSeconds = std::clamp(idleThresholdSeconds, minIdleThreshold, maxIdleThreshold);
+    episodeGapSeconds = std::clamp(episodeGapSeconds, minEpisodeGap, maxEpisodeGap);
+    // An empty or short salt would make every coded identifier a hash anyone can reverse by
+    // trying likely values.
+    if (salt.size() < minSaltLength) {
+        salt = randomHex(16);
+        notes << QStringLiteral(
+            "The salt in the settings was too short, so a new one was made; coded identifiers "
+            "change from now on.");
+    }
+    return notes;
+}
+
 std::optional<DeploymentConfig> DeploymentConfig::decodeMerging(const QByteArray& data,
-                                                                QString* error) {
+                                                                QString* error,
+                                                                QStringList* notes) {
     QJsonObject base = DeploymentConfig().toJsonObject();
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(data, &parseError);
@@ -328,7 +348,12 @@ std::optional<DeploymentConfig> DeploymentConfig::decodeMerging(const QByteArray
         for (auto it = overlay.begin(); it != overlay.end(); ++it) merged.insert(it.key(), it.value());
         base.insert(QLatin1String("enabledSignals"), merged);
     }
-    return decodeStrict(base, error);
+    auto decoded = decodeStrict(base, error);
+    if (decoded) {
+        const QStringList changes = decoded->normalise();
+        if (notes) *notes = changes;
+    }
+    return decoded;
 }
 
 const std::set<QString>& DeploymentConfig::dashboardHosts() {

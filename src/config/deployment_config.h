@@ -62,11 +62,29 @@ struct DeploymentConfig {
     QJsonObject toJsonObject() const;
 
     // The tolerant reader for the settings file and imports: defaults overlaid with the
-    // file's members (enabledSignals merged name by name), then decoded strictly.
+    // file's members (enabledSignals merged name by name), then decoded strictly and
+    // normalised (below), with what normalising changed that the user must know in `notes`.
     // nullopt with a description in `error` when the text is not JSON, not an object, or a
     // value has the wrong type.
     static std::optional<DeploymentConfig> decodeMerging(const QByteArray& data,
-                                                         QString* error = nullptr);
+                                                         QString* error = nullptr,
+                                                         QStringList* notes = nullptr);
+
+    // The format version this build writes; a file with a larger one came from a newer build.
+    static constexpr qint64 currentSchemaVersion = 1;
+    // The ranges the Settings window offers; every value read is clamped into them here, once,
+    // so no consumer has to. maxBatch, which the window does not offer, is kept sensible.
+    static constexpr qint64 minFlushInterval = 30, maxFlushInterval = 3600;
+    static constexpr qint64 minMaxBatch = 1, maxMaxBatch = 10000;
+    static constexpr qint64 minRetentionDays = 1, maxRetentionDays = 365;
+    static constexpr qint64 minIdleThreshold = 60, maxIdleThreshold = 1800;
+    static constexpr qint64 minEpisodeGap = 60, maxEpisodeGap = 3600;
+    // A salt shorter than this keys the coded identifiers too weakly to stop a dictionary.
+    static constexpr qsizetype minSaltLength = 16;
+
+    // Clamps the numbers into their ranges and replaces a short salt with a fresh one.
+    // Returns a sentence for the user for each change they must know about (a new salt).
+    QStringList normalise();
     // Strict decoding: all 27 keys must be present with the right types.
     static std::optional<DeploymentConfig> decodeStrict(const QJsonObject& object,
                                                         QString* error = nullptr);

@@ -3,9 +3,12 @@
 #include <QLocale>
 #include <QNetworkInformation>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "config/config_store.h"
+#include "delivery/network_transport.h"
 #include "delivery/webhook_address.h"
 #include "storage/store.h"
 
@@ -18,21 +21,41 @@ double uniformJitter() {
     return 0.8 + 0.4 * double(QRandomGenerator::global()->bounded(400'001)) / 400'000.0;
 }
 
-QVariant optionalValue(const auto& value) { return value ? QVariant(*value) : QVariant(); }
+double uniformIn(double lo, double hi) {
+    return lo + (hi - lo) * QRandomGenerator::global()->generateDouble();
+}
+
+// QTimer counts in int milliseconds; longer flush periods are counted down in steps of this.
+constexpr qint64 kLongestTimerStepMs = 24LL * 3600 * 1000;
+// A gap this long between two looks at the clock is a jump (or a long sleep).
+constexpr double kClockJump = 3600;
+// Purging waits at most this long for the delivery attempt after a jump (offline for good).
+constexpr double kLongestPurgeHold = 86400;
+
+QVariant optionalValue(const auto& value) {
+    return value ? QVariant(*value) : QVariant();
+}
 
 }  // namespace
 
 Outbox::Outbox(Store& store, ConfigStore& configStore, QObject* parent)
-    : QObject(parent), store_(store), configStore_(configStore) {
+    : QObject(parent),
+      store_(store),
+      configStore_(configStore),
+      transport_(std::make_unique<NetworkTransport>()) {
     jitter = uniformJitter;
-    // A redirect is an answer like any other, never followed; cookies and caching are switched
-    // off per request (see request()).
-    network_.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    network_.setStrictTransportSecurityEnabled(false);
+    uniform = uniformIn;
     flushTimer_.setTimerType(Qt::CoarseTimer);
-    connect(&flushTimer_, &QTimer::timeout, this, &Outbox::flush);
-    retryTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&retryTimer_, &QTimer::timeout, this, &Outbox::retryDue);
+    flushTimer_.setSingleShot(true);
+    connect(&flushTimer_, &QTimer::timeout, this, &Outbox::flushTimerFired);
+    retryTimer_.setSingleShot(true);
+    connect(&retryTimer_, &QTimer::timeout, this, &Outbox::retryTimerFired);
+    backOnlineTimer_.setSingleShot(true);
+    connect(&backOnlineTimer_, &QTimer::timeout, this, &Outbox::retryDue);
+}
+
+void Outbox::setTransport(std::unique_ptr<Transport> transport) {
+    transport_ = std::move(transport);
 }
 
 QString Outbox::appVersion() {
@@ -60,7 +83,17 @@ void Outbox::start() {
     connect(&configStore_, &ConfigStore::configChanged, this, &Outbox::configurationChanged,
             Qt::UniqueConnection);
     configurationChanged();  // the subscription starts with the current configuration
-    retryTimer_.start(retryIntervalSeconds * 1000);
+    armRetryTimer();
+}
+
+void Outbox::armRetryTimer() {
+    // ±20 % around the period, so that agents started together drift apart.
+    retryTimer_.start(int(std::lround(uniform(0.8, 1.2) * retryIntervalSeconds * 1000)));
+}
+
+void Outbox::retryTimerFired() {
+    retryDue();
+    armRetryTimer();
 }
 
 void Outbox::watchNetworkPath() {
@@ -71,17 +104,28 @@ void Outbox::watchNetworkPath() {
     auto satisfied = [](QNetworkInformation::Reachability r) {
         return r != QNetworkInformation::Reachability::Disconnected;
     };
-    connect(info, &QNetworkInformation::reachabilityChanged, this,
-            [this, satisfied](QNetworkInformation::Reachability r) { pathUpdated(satisfied(r)); },
-            Qt::QueuedConnection);
+    connect(
+        info, &QNetworkInformation::reachabilityChanged, this,
+        [this, satisfied](QNetworkInformation::Reachability r) { pathUpdated(satisfied(r)); },
+        Qt::QueuedConnection);
     pathUpdated(satisfied(info->reachability()));
 }
 
 void Outbox::scheduleFlush() {
     flushTimer_.stop();
     currentInterval_ = configStore_.config().flushIntervalSeconds;
-    const qint64 seconds = std::max<qint64>(currentInterval_, 10);
-    flushTimer_.start(int(std::min<qint64>(seconds, 24 * 3600) * 1000));
+    const qint64 seconds = std::clamp<qint64>(currentInterval_, 10, INT64_MAX / 1000);
+    flushPeriodMs_ = flushRemainingMs_ = seconds * 1000;
+    flushTimer_.start(int(std::min(flushRemainingMs_, kLongestTimerStepMs)));
+}
+
+void Outbox::flushTimerFired() {
+    flushRemainingMs_ -= flushTimer_.interval();
+    if (flushRemainingMs_ <= 0) {
+        flush();
+        flushRemainingMs_ = flushPeriodMs_;
+    }
+    flushTimer_.start(int(std::min(flushRemainingMs_, kLongestTimerStepMs)));
 }
 
 void Outbox::configurationChanged() {
@@ -89,24 +133,71 @@ void Outbox::configurationChanged() {
     if (currentInterval_ != config.flushIntervalSeconds) scheduleFlush();
     const QString address = WebhookAddress::trimmed(config.webhookURL);
     if (address.isEmpty()) return;
-    store_.releaseLocalBatches(address);
+    store_.releaseLocalBatches(WebhookAddress::withoutCredentials(address));
     retryDue();
 }
 
 void Outbox::pathUpdated(bool satisfied) {
+    const bool cameBack = satisfied && !online_;
     if (online_ != satisfied) {
         online_ = satisfied;
         emit changed();
     }
-    if (satisfied) retryDue();
+    if (!satisfied) return;
+    // Failures while the network was gone say nothing about the receiver.
+    if (cameBack) destination_.endWait();
+    if (!backOnlineTimer_.isActive())
+        backOnlineTimer_.start(int(std::lround(uniform(0, backOnlineSpreadSeconds) * 1000)));
 }
 
 void Outbox::retryDue() {
+    noteClock(now());  // every retry tick, so that a pause or an outage is not taken for a jump
     if (!online_) return;
     if (configStore_.config().paused) return;
-    for (const BatchRecord& batch : store_.dueBatches(now())) {
-        if (!sending_.contains(batch.batchId)) send(batch);
+    pump(true);
+}
+
+void Outbox::pump(bool withClockSteps) {
+    const DeploymentConfig config = configStore_.config();
+    destination_.track(WebhookAddress::trimmed(config.webhookURL));
+    const bool usable = WebhookAddress::usable(config.webhookURL).has_value();
+    const TimePoint t = now();
+    if (usable && !destination_.mayStart(t)) return;  // most retry ticks of an outage
+    for (const BatchRecord& batch : dueNow(t, withClockSteps)) {
+        if (sending_.contains(batch.batchId)) continue;
+        // An unusable address costs the receiver nothing: every due batch records it.
+        if (usable && !destination_.mayStart(t)) break;
+        send(batch);
     }
+}
+
+std::vector<BatchRecord> Outbox::dueNow(TimePoint t, bool withClockSteps) {
+    std::vector<BatchRecord> due = store_.dueBatches(t);
+    const bool nothingToStart = std::all_of(due.begin(), due.end(), [this](const auto& b) {
+        return sending_.contains(b.batchId);
+    });
+    if (!withClockSteps && !nothingToStart) return due;
+    // No backoff puts a next attempt this far ahead: the wall clock went back.
+    for (BatchRecord& b : store_.dueBatches(std::numeric_limits<double>::max())) {
+        if (b.nextAttempt > t + clockStepLimit) due.push_back(std::move(b));
+    }
+    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.seq < b.seq; });
+    return due;
+}
+
+void Outbox::noteClock(TimePoint t) {
+    if (lastSeen_ && t - *lastSeen_ > kClockJump && !purgeHeldSince_) purgeHeldSince_ = t;
+    lastSeen_ = t;
+}
+
+bool Outbox::purge(qint64 retentionDays) {
+    const TimePoint t = now();
+    noteClock(t);
+    if (purgeHeldSince_ && t >= *purgeHeldSince_ && t - *purgeHeldSince_ < kLongestPurgeHold)
+        return false;
+    purgeHeldSince_.reset();
+    store_.purge(retentionDays);
+    return true;
 }
 
 void Outbox::markSuccess() {
@@ -123,6 +214,12 @@ void Outbox::markFailure(const QString& text) {
     emit changed();
 }
 
-QVariant Outbox::lastSuccessValue() const { return optionalValue(lastSuccess_); }
-QVariant Outbox::lastFailureValue() const { return optionalValue(lastFailure_); }
-QVariant Outbox::lastErrorValue() const { return optionalValue(lastError_); }
+QVariant Outbox::lastSuccessValue() const {
+    return optionalValue(lastSuccess_);
+}
+QVariant Outbox::lastFailureValue() const {
+    return optionalValue(lastFailure_);
+}
+QVariant Outbox::lastErrorValue() const {
+    return optionalValue(lastError_);
+}

@@ -11,7 +11,7 @@
 
 namespace {
 
-const QString kNoAddress = QStringLiteral("No webhook address set; kept on this Mac only.");
+const QString kNoAddress = QStringLiteral("No webhook address set; kept on this computer only.");
 
 QString joinedTypes(const std::vector<Signal>& batchSignals) {
     std::set<QString> types;
@@ -40,7 +40,7 @@ void Outbox::flush() {
         if (!hasAddress) batch.lastError = kNoAddress;
         batch.signalCount = qint64(batchSignals.size());
         batch.types = joinedTypes(batchSignals);
-        batch.destination = config.webhookURL;
+        batch.destination = WebhookAddress::withoutCredentials(config.webhookURL);
 
         QStringList ids;
         for (const auto& s : batchSignals) ids.append(s.id);
@@ -48,14 +48,15 @@ void Outbox::flush() {
         // pass, so stop here and try again at the next flush.
         if (store_.saveBatch(batch, ids) == 0) break;
 
-        if (hasAddress) {
-            send(batch);
-        } else {
+        if (!hasAddress) {
             lastResult_ = QStringLiteral("Built a batch of %1 signals (no webhook set)")
                               .arg(batch.signalCount);
         }
         if (batch.signalCount < config.maxBatch) break;
     }
+    // New batches go out with the backlog, oldest first, as far as the destination takes them
+    // now, whatever the network state.
+    if (hasAddress) pump(true);
     ++revision_;
     emit changed();
 }

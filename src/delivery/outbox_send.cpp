@@ -1,7 +1,6 @@
 // Delivery: the signed POST, its outcome on the batch row, backoff, and test batches.
 #include <QDateTime>
 #include <QLocale>
-#include <QNetworkReply>
 #include <cmath>
 
 #include "config/config_store.h"
@@ -18,20 +17,6 @@ const QString kUnusableAddress = QStringLiteral("The webhook address is not a va
 constexpr double kUnusableAddressDelay = 3600;
 constexpr qsizetype kBatchReplyLimit = 300;
 constexpr qsizetype kTestReplyLimit = 200;
-
-// 30 s doubling per attempt, capped at one hour: 30, 60, 120, ... 1920, 3600, 3600, ...
-double backoffDelay(qint64 attempts) {
-    const qint64 exponent = std::clamp<qint64>(attempts - 1, 0, 7);
-    return std::min(30.0 * std::ldexp(1.0, int(exponent)), 3600.0);
-}
-
-QString failureText(const HttpOutcome& outcome) {
-    if (outcome.transportError) return *outcome.transportError;
-    QString text = QStringLiteral("Server replied ") +
-                   (outcome.code ? QString::number(*outcome.code) : QStringLiteral("nothing"));
-    if (outcome.reply) text += QStringLiteral(": ") + *outcome.reply;
-    return text;
-}
 
 }  // namespace
 
@@ -56,10 +41,11 @@ QNetworkRequest Outbox::request(const QUrl& url, const QByteArray& body, const Q
     return request;
 }
 
-QNetworkReply* Outbox::post(const QUrl& url, const QByteArray& body, const QString& secret) {
+void Outbox::post(const QUrl& url, const QByteArray& body, const QString& secret,
+                  qsizetype replyLimit, std::function<void(const HttpOutcome&)> done) {
     QNetworkRequest r = request(url, body, secret, now());
     r.setTransferTimeout(requestTimeoutMs);
-    return network_.post(r, body);
+    transport_->post(r, body, replyLimit, requestTimeoutMs, std::move(done));
 }
 
 void Outbox::send(const BatchRecord& batch) {
@@ -71,44 +57,62 @@ void Outbox::send(const BatchRecord& batch) {
         failed.lastError = kUnusableAddress;
         failed.nextAttempt = now() + kUnusableAddressDelay;
         store_.updateBatch(failed);
+        purgeHeldSince_.reset();  // no attempt can ever be made to such an address
         ++revision_;
         lastResult_ = kUnusableAddress;
         emit changed();
         return;
     }
+    const QString address = WebhookAddress::trimmed(config.webhookURL);
+    destination_.track(address);
+    destination_.started();
     sending_.insert(batch.batchId);
-    QNetworkReply* reply = post(*url, batch.body.toUtf8(), config.webhookSecret);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, batch] {
-        const HttpOutcome outcome = HttpOutcome::from(reply, kBatchReplyLimit);
-        reply->deleteLater();
-        finish(batch, outcome);
-    });
+    post(*url, batch.body.toUtf8(), config.webhookSecret, kBatchReplyLimit,
+         [this, batch, address](const HttpOutcome& outcome) { finish(batch, outcome, address); });
 }
 
-void Outbox::finish(BatchRecord batch, const HttpOutcome& outcome) {
+void Outbox::finish(BatchRecord batch, const HttpOutcome& outcome, const QString& address) {
     sending_.remove(batch.batchId);
     batch.attempts += 1;
     batch.httpStatus = outcome.code;
     const TimePoint t = now();
-    if (outcome.delivered()) {
+    const bool delivered = outcome.delivered();
+    const QString error = delivered ? QString() : outcome.failureText();
+    // An answer from an address that has since been replaced says nothing about the new one.
+    const bool current = address == destination_.address();
+    if (current) destination_.ended();
+    if (delivered) {
         batch.status = QStringLiteral("sent");
         batch.sentAt = t;
         batch.lastError.reset();
+        if (current) destination_.succeeded();
+    } else {
+        const double factor = jitter();
+        batch.status = QStringLiteral("failed");
+        batch.lastError = error;
+        batch.nextAttempt = t + DestinationState::backoffDelay(batch.attempts) * factor;
+        if (current)
+            destination_.failed(t, factor,
+                                outcome.retryAfterSeconds(t, DestinationState::maxRetryAfter));
+    }
+    store_.updateBatch(batch);
+    ++revision_;
+    // The attempt a clock jump waited for: a failure, or a success that left nothing due.
+    if (purgeHeldSince_ && (!delivered || dueNow(t).empty())) purgeHeldSince_.reset();
+    // The backlog drains as answers come in; started before anything is published, so that
+    // observers never see an empty `sending` in the middle of a drain.
+    if (online_ && !configStore_.config().paused) pump(false);
+
+    if (delivered) {
         markSuccess();
         const QTime clock = QDateTime::fromMSecsSinceEpoch(qint64(t * 1000)).toLocalTime().time();
         lastResult_ = QStringLiteral("Sent %1 signals at %2")
                           .arg(batch.signalCount)
                           .arg(QLocale::system().toString(clock, QLocale::ShortFormat));
     } else {
-        const QString error = failureText(outcome);
-        batch.status = QStringLiteral("failed");
-        batch.lastError = error;
-        batch.nextAttempt = t + backoffDelay(batch.attempts) * jitter();
         lastResult_ = QStringLiteral("Send failed: ") + error;
         markFailure(error);
     }
-    store_.updateBatch(batch);
-    ++revision_;
     emit changed();
     if (sending_.isEmpty() && onIdle) {
         auto callback = std::move(onIdle);
@@ -129,21 +133,26 @@ void Outbox::sendTest(std::function<void(bool, const QString&)> completion) {
                 JSONObject{{QStringLiteral("ts"), Time::iso(t)},
                            {QStringLiteral("note"), "Test batch from Tarnwhistle settings"}}};
     const QByteArray body = envelope({ping}, ULID::make(t), 0);
-    QNetworkReply* reply = post(*url, body, config.webhookSecret);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, completion] {
-        const HttpOutcome outcome = HttpOutcome::from(reply, kTestReplyLimit);
-        reply->deleteLater();
-        const QString code = QString::number(outcome.code.value_or(0));
-        if (outcome.delivered()) {
-            markSuccess();
-            completion(true, QStringLiteral("Delivered (HTTP %1).").arg(code));
-        } else if (outcome.transportError) {
-            markFailure(*outcome.transportError);
-            completion(false, *outcome.transportError);
-        } else {
-            markFailure(QStringLiteral("HTTP ") + code);
-            completion(false, QStringLiteral("Server replied HTTP %1. %2")
-                                  .arg(code, outcome.reply.value_or(QString())));
-        }
-    });
+    const QString address = WebhookAddress::trimmed(config.webhookURL);
+    // Sent at once, whatever the backoff: the user is waiting for the answer.
+    post(*url, body, config.webhookSecret, kTestReplyLimit,
+         [this, address, completion](const HttpOutcome& outcome) {
+             const QString code = QString::number(outcome.code.value_or(0));
+             if (outcome.delivered()) {
+                 markSuccess();
+                 // The receiver is back: the backlog need not wait for the next probe.
+                 if (address == destination_.address() && destination_.backingOff()) {
+                     destination_.succeeded();
+                     retryDue();
+                 }
+                 completion(true, QStringLiteral("Delivered (HTTP %1).").arg(code));
+             } else if (!outcome.code && outcome.transportError) {
+                 markFailure(*outcome.transportError);
+                 completion(false, *outcome.transportError);
+             } else {
+                 markFailure(QStringLiteral("HTTP ") + code);
+                 completion(false, QStringLiteral("Server replied HTTP %1. %2")
+                                       .arg(code, outcome.reply.value_or(QString())));
+             }
+         });
 }

@@ -8,7 +8,14 @@
 namespace WebhookAddress {
 // `text` without white space at either end: spaces of any kind and tabs, but not line breaks.
 QString trimmed(const QString& text);
-// The trimmed address as a URL when it parses and its scheme, as written, begins with "http"
-// (so "http" and "https" pass, "HTTPS" and "ftp" do not); nullopt otherwise.
+// The trimmed address as a URL when batches may go there: "https://" with a host, or
+// "http://" to a loopback host (local receivers). The scheme is checked as written, so
+// "HTTPS://" is refused. nullopt otherwise.
 std::optional<QUrl> usable(const QString& webhookURL);
+// `text` with any user info ("user:password@") and everything from the first "?" or "#"
+// removed: the form in which an address may be shown, stored or logged.
+QString withoutCredentials(const QString& text);
+// `message` (an error text from the network library, say) with every spelling of `url` in
+// it replaced by its credential-free form.
+QString scrubbed(QString message, const QUrl& url);
 }  // namespace WebhookAddress

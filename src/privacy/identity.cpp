@@ -33,9 +33,33 @@ bool containsAny(const QString& text, const QStringList& patterns) {
     return false;
 }
 
+// File extensions that may name a document's class on the wire. Whatever else follows the
+// last dot is part of the name the user gave the file ("Mr.Jonas ...") and must not leave.
+const std::set<QString>& knownExtensions() {
+    static const std::set<QString> set{
+        // documents, spreadsheets, presentations
+        "doc", "docx", "dot", "dotx", "odt", "ott", "rtf", "txt", "md", "pages", "tex", "pdf",
+        "epub", "xls", "xlsx", "xlsm", "ods", "csv", "tsv", "numbers", "ppt", "pptx", "odp", "key",
+        "odg", "vsdx", "one", "eml", "msg", "ics", "vcf",
+        // images, design, audio, video
+        "png", "jpg", "jpeg", "gif", "bmp", "tif", "tiff", "webp", "heic", "svg", "psd", "ai",
+        "xcf", "kra", "sketch", "fig", "xd", "indd", "blend", "mp3", "wav", "flac", "ogg", "m4a",
+        "mp4", "mov", "mkv", "webm", "avi",
+        // code, data, configuration
+        "c", "h", "cc", "cpp", "cxx", "hpp", "hh", "m", "mm", "swift", "java", "kt", "kts", "scala",
+        "go", "rs", "py", "ipynb", "rb", "php", "pl", "lua", "r", "jl", "js", "mjs", "cjs", "ts",
+        "tsx", "jsx", "vue", "svelte", "cs", "fs", "vb", "dart", "ex", "exs", "erl", "hs", "ml",
+        "clj", "sh", "bash", "zsh", "fish", "ps1", "bat", "sql", "html", "htm", "css", "scss",
+        "less", "xml", "json", "yaml", "yml", "toml", "ini", "cfg", "conf", "cmake", "mk", "gradle",
+        "proto", "graphql", "log", "diff", "patch", "qml", "ui", "drawio", "puml",
+        // archives and images of disks
+        "zip", "tar", "gz", "tgz", "bz2", "xz", "7z", "rar", "iso", "dmg", "deb", "rpm"};
+    return set;
+}
+
 QString extensionClass(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix.isEmpty() ? QStringLiteral("file") : suffix;
+    return knownExtensions().count(suffix) ? suffix : QStringLiteral("file");
 }
 
 }  // namespace

@@ -14,11 +14,17 @@ public:
     // Reads lines "g Name" (given) and "f Name" (family); other lines are ignored.
     static NameGazetteer fromText(QStringView text);
 
-    bool isGivenName(QStringView word) const { return given_.contains(word.toString()); }
-    bool isFamilyName(QStringView word) const { return family_.contains(word.toString()); }
+    // Lookups also match without accents, either way round: lists often write names bare
+    // ("Αθανασια", "Jose") that texts write with accents, and the other way round.
+    bool isGivenName(QStringView word) const { return contains(given_, word); }
+    bool isFamilyName(QStringView word) const { return contains(family_, word); }
+    // `word` without combining marks (decomposed first).
+    static QString folded(QStringView word);
     bool isEmpty() const { return given_.isEmpty() && family_.isEmpty(); }
 
 private:
+    static bool contains(const QSet<QString>& set, QStringView word);
+
     QSet<QString> given_;
     QSet<QString> family_;
 };

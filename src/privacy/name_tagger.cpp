@@ -3,6 +3,8 @@
 #include <QSet>
 #include <optional>
 
+#include "privacy/cjk_names.h"
+
 namespace NameTagger {
 namespace {
 
@@ -69,9 +71,18 @@ bool isCapitalised(QStringView word) {
     return false;
 }
 
+// A word of a script without capitals (Arabic, Hebrew, Thai, Georgian, Devanagari ...): its
+// shape says nothing, so only the name list can tell.
+bool isCaseless(QStringView word) {
+    return !word.isEmpty() && word[0].category() == QChar::Letter_Other;
+}
+
 const QSet<QString>& titles() {
     static const QSet<QString> set{"Mr", "Mrs", "Ms", "Miss", "Mx", "Dr", "Prof", "Herr",
-                                   "Frau", "Mme", "Mlle", "Sr", "Sra", "Dott", "Dhr", "Mevr"};
+                                   "Frau", "Mme", "Mlle", "Sr", "Sra", "Dott", "Dhr", "Mevr",
+                                   "Pani", "Sayın", "Shri", "Smt", "Sri", "Sheikh", "Ustaz",
+                                   "Г-н", "Г-жа", "Господин", "Госпожа", "Пан", "Пані", "Κος",
+                                   "Κα", "السيد", "السيدة", "الدكتور", "מר", "גב"};
     return set;
 }
 
@@ -79,7 +90,13 @@ const QSet<QString>& greetings() {
     static const QSet<QString> set{"Hi", "Hello", "Hey", "Dear", "Thanks", "Cheers", "Hallo",
                                    "Liebe", "Lieber", "Bonjour", "Salut", "Hola", "Ciao", "Hoi",
                                    "Beste", "Grazie", "Merci", "Danke", "hi", "hello", "hey",
-                                   "thanks", "cc", "Cc", "CC"};
+                                   "thanks", "cc", "Cc", "CC", "Olá", "Oi", "Hej", "Moin",
+                                   "Servus", "Szia", "Cześć", "Witaj", "Ahoj", "Bok", "Zdravo",
+                                   "Merhaba", "Selam", "Sevgili", "Salam", "Marhaba", "Habari",
+                                   "Sawubona", "Namaste", "Shalom", "Привет", "Здравствуйте",
+                                   "Уважаемый", "Уважаемая", "Дорогой", "Дорогая", "Спасибо",
+                                   "Привіт", "Дякую", "Γεια", "Αγαπητέ", "Αγαπητή", "Ευχαριστώ",
+                                   "مرحبا", "عزيزي", "عزيزتي", "شكرا", "שלום", "תודה"};
     return set;
 }
 
@@ -102,7 +119,20 @@ const QSet<QString>& notNames() {
         "Slides", "Inbox", "Mail", "Message", "Messages", "Calendar", "Invite", "Invitation",
         "Edited", "Shared", "Google", "Microsoft", "Slack", "Zoom", "Teams", "Chrome", "Firefox",
         "Safari", "Edge", "Word", "Excel", "Code", "Studio", "Visual", "Preview", "Finder",
-        "Terminal", "Settings", "Online", "Support", "Store", "Street", "Road", "Avenue"};
+        "Terminal", "Settings", "Online", "Support", "Store", "Street", "Road", "Avenue",
+        "State", "City", "Arena", "Lake", "Valley", "Center", "Centre", "Square", "Tower",
+        "Station", "Airport", "University", "College", "School", "Hospital", "Museum", "Zoo",
+        "Issue", "Edition", "Version", "Release", "Santa", "San", "Saint", "Fort", "Port",
+        "Mount", "New", "North", "South", "East", "West", "Total", "Cost", "Welcome",
+        // words of headings before a colon ("Action Items:", "Next Steps:")
+        "Action", "Actions", "Item", "Items", "Next", "Steps", "Step", "Key", "Points", "Open",
+        "Questions", "Question", "Due", "Date", "Status", "Summary", "Agenda", "Decisions",
+        "Risks", "Issues", "Tasks", "Goals", "Owner", "Owners", "Budget", "Sale", "Subject",
+        "Reminder", "Warning", "Error", "Note", "Important", "Result", "Results", "Answer",
+        "Example", "Reason", "Topic", "Location", "Time", "Amount", "Reference", "Order",
+        "Invoice", "Attendees", "Participants", "Comments", "Feedback", "Details",
+        "Description", "Title", "Name", "Phone", "Email", "Address", "Contact", "Final",
+        "Quick", "Main", "General", "Last", "First", "Current", "Old", "Short"};
     return set;
 }
 
@@ -125,13 +155,39 @@ const QSet<QString>& ambiguousGivenNames() {
         "Sydney", "Dallas", "Lincoln", "Houston", "Carolina", "Santiago", "Israel", "Eugene",
         "Orlando", "Phoenix", "Jordan", "Adelaide", "Madison", "Brooklyn", "Dakota",
         "Cheyenne", "Chad", "Tyler", "Harley", "Dylan", "Scarlett", "Clementine", "Rosemary",
-        "Bob", "Nick", "Kim", "Lee"};
+        "Bob", "Nick", "Kim", "Lee", "Price", "Washington", "Noble", "Winter", "Spring",
+        "Autumn", "Sunday", "Clark", "Cash", "Bishop", "Baker", "Hill", "Long", "Young"};
+    return set;
+}
+
+bool isAmbiguous(QStringView word) {
+    const qsizetype hyphen = word.indexOf(u'-');
+    return ambiguousGivenNames().contains(word.toString()) ||
+           (hyphen > 0 && ambiguousGivenNames().contains(word.left(hyphen).toString()));
+}
+
+// Family names that are also words of places: after an ambiguous given name they name a
+// place ("Lincoln Park", "Jordan Hill").
+const QSet<QString>& placeWords() {
+    static const QSet<QString> set{"Park", "Hill", "Hall", "Green", "Bay", "Wood", "Field",
+                                   "Bridge", "Lane", "Garden", "Gardens", "Heights", "Beach"};
+    return set;
+}
+
+// What chat and collaboration tools write after a person's name.
+const QSet<QString>& eventWords() {
+    static const QSet<QString> set{"joined", "left", "mentioned", "reacted", "replied",
+                                   "shared", "assigned", "accepted", "declined", "commented",
+                                   "uploaded", "invited", "approved", "rejected", "edited",
+                                   "changed", "started", "removed", "added", "posted", "sent",
+                                   "is", "has", "wants", "requested", "created", "updated"};
     return set;
 }
 
 const QSet<QString>& particles() {
     static const QSet<QString> set{"van", "von", "de", "der", "den", "di", "da", "du",
-                                   "le", "la", "del", "della", "ten", "ter", "zu"};
+                                   "le", "la", "del", "della", "ten", "ter", "zu", "bin",
+                                   "bint", "ibn", "al", "el", "dos", "das"};
     return set;
 }
 
@@ -144,6 +200,30 @@ bool isGiven(QStringView word, const NameGazetteer& names) {
 
 bool isNameWord(QStringView word) {
     return isCapitalised(word) && !notNames().contains(word.toString());
+}
+
+bool isKnown(QStringView word, const NameGazetteer& names) {
+    return names.isFamilyName(word) || isGiven(word, names);
+}
+
+// Only blanks, and perhaps a bracketed time ("[09:14]"), between the line's start and `at`.
+bool startsLine(const QString& text, qsizetype at) {
+    qsizetype i = at;
+    while (i > 0 && isBlank(text[i - 1])) --i;
+    if (i > 0 && text[i - 1] == u']') {
+        const qsizetype open = text.lastIndexOf(u'[', i - 1);
+        const qsizetype lineBreak = text.lastIndexOf(u'\n', i - 1);
+        if (open < 0 || open < lineBreak || i - open > 24) return false;
+        i = open;
+        while (i > 0 && isBlank(text[i - 1])) --i;
+    }
+    return i == 0 || text[i - 1] == u'\n' || text[i - 1] == u'\r';
+}
+
+// A colon (ASCII or full-width) right after `at`, then a blank or the end: "Anna Smith: hi".
+bool colonAfter(const QString& text, qsizetype at) {
+    if (at >= text.size() || (text[at] != u':' && text[at] != u'\uFF1A')) return false;
+    return at + 1 == text.size() || isBlank(text[at + 1]) || text[at + 1] == u'\n';
 }
 
 // The next name word after word `k`, across at most two particles ("van der"); 0 when the
@@ -188,15 +268,18 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         if (notNames().contains(first) && !ambiguousGivenNames().contains(first)) return std::nullopt;
         const size_t next = nextNameWord(w, k);
         if (next == 0) return std::nullopt;
-        if (ambiguousGivenNames().contains(w[k].text.toString()) &&
-            !names.isFamilyName(w[next].text))
+        // "Mercedes-Benz" is as ambiguous as "Mercedes"; a place word ("Lincoln Park") is not
+        // the family name that would settle it.
+        if (isAmbiguous(w[k].text) &&
+            (!names.isFamilyName(w[next].text) || placeWords().contains(w[next].text.toString())))
             return std::nullopt;
         return std::make_pair(k, extended(w, next, names));
     };
     auto titledNameAt = [&](size_t k) -> Span {
         // "Prof. Dr. Weber": the name follows the last title.
-        if (k + 1 >= w.size() || !isNameWord(w[k + 1].text) ||
-            titles().contains(w[k + 1].text.toString()))
+        if (k + 1 >= w.size() || titles().contains(w[k + 1].text.toString()) ||
+            !(isNameWord(w[k + 1].text) ||
+              (isCaseless(w[k + 1].text) && !CjkNames::isCjk(text, w[k + 1].start))))
             return std::nullopt;
         const bool title = titles().contains(w[k].text.toString());
         if (!(title && joinedAfterTitle(w[k + 1].gapBefore, false)) &&
@@ -213,11 +296,99 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         return std::make_pair(k + 1, k + 1);
     };
 
+    // Two or three name-shaped words before what chat tools write after a person: "Xu Jing
+    // left the channel", "Nimal Perera accepted". ("is" and "has" only as "is typing" and
+    // "has joined".)
+    auto actorAt = [&](size_t k) -> Span {
+        size_t last = k;
+        if (!isNameWord(w[k].text)) return std::nullopt;
+        while (last + 1 < w.size() && last < k + 2 && joinedBySpace(w[last + 1].gapBefore) &&
+               isNameWord(w[last + 1].text))
+            ++last;
+        if (last == k || last + 1 >= w.size() || !joinedBySpace(w[last + 1].gapBefore))
+            return std::nullopt;
+        const QString verb = w[last + 1].text.toString();
+        if (!eventWords().contains(verb)) return std::nullopt;
+        if (verb == u"is" || verb == u"has") {
+            const QString then = last + 2 < w.size() ? w[last + 2].text.toString() : QString();
+            if (then != u"typing" && then != u"joined" && then != u"left") return std::nullopt;
+        }
+        return std::make_pair(k, last);
+    };
+    // Scripts without capitals: a known name next to another known name ("محمد العلي").
+    auto caselessNameAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !isCaseless(w[k].text) || !isCaseless(w[k + 1].text) ||
+            !joinedBySpace(w[k + 1].gapBefore) || !isKnown(w[k].text, names) ||
+            !isKnown(w[k + 1].text, names) || CjkNames::isCjk(text, w[k].start))
+            return std::nullopt;
+        size_t last = k + 1;
+        while (last + 1 < w.size() && joinedBySpace(w[last + 1].gapBefore) &&
+               isCaseless(w[last + 1].text) && isKnown(w[last + 1].text, names))
+            ++last;
+        return std::make_pair(k, last);
+    };
+    // Family name first ("Nguyễn Minh", "Yılmaz Ayşe"): both known, neither a plain word.
+    auto familyFirstAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !isNameWord(w[k].text) || !names.isFamilyName(w[k].text) ||
+            ambiguousGivenNames().contains(w[k].text.toString()) ||
+            !joinedBySpace(w[k + 1].gapBefore) || !isNameWord(w[k + 1].text) ||
+            !isGiven(w[k + 1].text, names) ||
+            ambiguousGivenNames().contains(w[k + 1].text.toString()))
+            return std::nullopt;
+        return std::make_pair(k, extended(w, k + 1, names));
+    };
+    // The chat form "Given Family: message" at the start of a line: one to three name words
+    // before the colon, at least one of them a known name.
+    auto speakerAt = [&](size_t k) -> Span {
+        if (!startsLine(text, w[k].start)) return std::nullopt;
+        bool known = false;
+        int nameWords = 0;
+        for (size_t last = k; last < w.size() && last < k + 4; ++last) {
+            const QStringView word = w[last].text;
+            if (last > k && !joinedBySpace(w[last].gapBefore)) return std::nullopt;
+            const bool particle = last > k && particles().contains(word.toString());
+            if (!particle &&
+                !(isNameWord(word) || (isCaseless(word) && !CjkNames::isCjk(text, w[last].start))))
+                return std::nullopt;
+            if (!particle) ++nameWords;
+            known = known || (isKnown(word, names) && !isAmbiguous(word));
+            if (!colonAfter(text, w[last].end)) continue;
+            // Two capitalised words before the colon are a speaker even when neither is known
+            // ("Wanjiru Kamau: ..."): headings before a colon are rarely two proper words.
+            const bool pair = nameWords == 2 && isNameWord(w[k].text) && isNameWord(word) &&
+                              !isAmbiguous(w[k].text) && !isAmbiguous(word);
+            if (known ? (nameWords > 1 || isGiven(word, names)) : pair)
+                return std::make_pair(k, last);
+            return std::nullopt;
+        }
+        return std::nullopt;
+    };
+    // Greetings before a name of a script without capitals: "مرحبا أحمد".
+    auto greetedCaselessAt = [&](size_t k) -> Span {
+        if (k + 1 >= w.size() || !greetings().contains(w[k].text.toString()) ||
+            !joinedBySpace(w[k + 1].gapBefore) || !isCaseless(w[k + 1].text) ||
+            !isGiven(w[k + 1].text, names))
+            return std::nullopt;
+        return std::make_pair(k + 1, k + 1);
+    };
+
     std::vector<TextRange> found;
     size_t i = 0;
     while (i < w.size()) {
+        if (CjkNames::isCjk(text, w[i].start)) {
+            // A run of Han, Kana or Hangul holds its own names.
+            const auto inRun = CjkNames::find(text, w[i].start, w[i].end, names);
+            found.insert(found.end(), inRun.begin(), inRun.end());
+            ++i;
+            continue;
+        }
         Span name = titledNameAt(i);
+        if (!name) name = speakerAt(i);
         if (!name) name = givenNameAt(i);
+        if (!name) name = familyFirstAt(i);
+        if (!name) name = actorAt(i);
+        if (!name) name = caselessNameAt(i);
+        if (!name) name = greetedCaselessAt(i);
         // "Hi Anna Smith": the full name is found from the next word on.
         if (!name && !givenNameAt(i + 1)) name = greetedNameAt(i);
         if (name) {

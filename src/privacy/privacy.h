@@ -55,6 +55,8 @@ const std::vector<SiteRule>& siteRules();
 
 const QRegularExpression& emailRx();       // case-insensitive
 const QRegularExpression& ibanRx();
+// IBANs written in lower case or with hyphens; taken only when the checksum holds.
+const QRegularExpression& looseIbanRx();
 const QRegularExpression& cardRx();
 const QRegularExpression& longNumberRx();
 const QRegularExpression& ticketRx();      // "ABC-123"
@@ -134,6 +136,10 @@ QString redact(const QString& text);
 // `prefix` + the first 16 lower-case hex digits of HMAC-SHA256(key: UTF-8 of `salt` as text,
 // message: UTF-8 of `value`).
 QString hash(const QString& value, const QString& salt, QStringView prefix);
+
+// The IBAN checksum (ISO 13616, mod 97) over `text` with separators removed; false for
+// anything that is not two letters, two digits and 11 to 30 letters or digits.
+bool ibanChecksum(QStringView text);
 
 // The Luhn checksum over `text` (any Unicode decimal digits); false when it is empty or holds
 // anything that is not a decimal digit.

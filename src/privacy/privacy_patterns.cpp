@@ -17,9 +17,13 @@ QRegularExpression compiled(const QString& pattern, bool caseInsensitive) {
 
 }  // namespace
 
+// Addresses are international: letters of any script in the local part and the domain
+// ("jürgen.müller@firma.de", "иван@пример.рф"), and a top-level domain may be punycode.
 const QRegularExpression& emailRx() {
     static const QRegularExpression rx =
-        compiled(QStringLiteral(R"([A-Z0-9._%+-]{1,64}@[A-Z0-9.-]{1,253}\.[A-Z]{2,63})"), true);
+        compiled(QStringLiteral(R"([\p{L}\p{M}\p{Nd}._%+-]{1,64}@[\p{L}\p{M}\p{Nd}.-]{1,253})"
+                                R"(\.(?:xn--[A-Z0-9-]{1,59}|[\p{L}\p{M}]{2,63}))"),
+                 true);
     return rx;
 }
 
@@ -29,8 +33,17 @@ const QRegularExpression& ibanRx() {
     return rx;
 }
 
+const QRegularExpression& looseIbanRx() {
+    static const QRegularExpression rx = compiled(
+        QStringLiteral(R"(\b[A-Z]{2}\d{2}(?:[\s-]?[A-Z0-9]{4}){2,7}(?:[\s-]?[A-Z0-9]{1,4})?\b)"),
+        true);
+    return rx;
+}
+
+// Groups of digits may be separated by spaces, hyphens or dots ("4111.1111.1111.1111").
 const QRegularExpression& cardRx() {
-    static const QRegularExpression rx = compiled(QStringLiteral(R"(\b(?:\d[ -]?){13,19}\b)"), false);
+    static const QRegularExpression rx =
+        compiled(QStringLiteral(R"(\b(?:\d[ .-]?){13,19}\b)"), false);
     return rx;
 }
 

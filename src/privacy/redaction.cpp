@@ -26,8 +26,8 @@ QString withoutLoneSurrogates(const QString& text) {
 }
 
 bool isEmailLocalChar(QChar c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-           c == u'.' || c == u'_' || c == u'%' || c == u'+' || c == u'-';
+    return c.isLetter() || c.isMark() || c.isDigit() || c == u'.' || c == u'_' || c == u'%' ||
+           c == u'+' || c == u'-';
 }
 
 void replaceRanges(QString& text, const std::vector<TextRange>& ranges, QStringView token) {
@@ -54,6 +54,19 @@ void redactEmails(QString& text) {
         floor = range.end;
     }
     replaceRanges(text, ranges, emailToken);
+}
+
+// Upper-case IBANs as they are usually written are taken on their shape; lower-case or
+// hyphenated ones only when their checksum holds, since the loose shape also fits words.
+void redactIbans(QString& text) {
+    replaceRanges(text, matches(text, ibanRx()), ibanToken);
+    std::vector<TextRange> loose;
+    for (TextRange range : matches(text, looseIbanRx())) {
+        while (range.end > range.start && !text[range.end - 1].isLetterOrNumber()) --range.end;
+        if (ibanChecksum(QStringView(text).mid(range.start, range.length())))
+            loose.push_back(range);
+    }
+    replaceRanges(text, loose, ibanToken);
 }
 
 void redactCards(QString& text) {
@@ -88,7 +101,7 @@ void redactPhonesAndAddresses(QString& text) {
 QString redact(const QString& input) {
     QString text = withoutLoneSurrogates(input);
     redactEmails(text);
-    replaceRanges(text, matches(text, ibanRx()), ibanToken);
+    redactIbans(text);
     redactCards(text);
     redactPhonesAndAddresses(text);
     replaceRanges(text, matches(text, longNumberRx()), numberToken);

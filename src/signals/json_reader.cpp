@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <string>
 
 #include "signals/json_value.h"
 
@@ -121,45 +123,100 @@ private:
         return true;
     }
 
-    // Whole numbers that fit 64 bits are ints however they are written (3, 3.0, 3e0).
+    // Whole numbers that fit 64 bits are ints however they are written (3, 3.0, 3e0); every
+    // other number is a double, decided on the decimal text itself so that a value beyond 64
+    // bits (or beyond double range) never turns into a wrong integer.
     bool readNumber(JSONValue& out) {
         const char* start = p_;
-        bool integral = true;
-        if (p_ < end_ && *p_ == '-') ++p_;
+        const bool negative = p_ < end_ && *p_ == '-';
+        if (negative) ++p_;
         if (p_ >= end_ || !isDigit(*p_)) return error("illegal value");
+        const char* intBegin = p_;
         if (*p_ == '0') ++p_;
         else while (p_ < end_ && isDigit(*p_)) ++p_;
+        const char* intEnd = p_;
+        const char* fracBegin = p_;
+        const char* fracEnd = p_;
         if (p_ < end_ && *p_ == '.') {
-            integral = false;
             ++p_;
+            fracBegin = p_;
             if (p_ >= end_ || !isDigit(*p_)) return error("illegal number");
             while (p_ < end_ && isDigit(*p_)) ++p_;
+            fracEnd = p_;
         }
+        const char* expBegin = p_;
         if (p_ < end_ && (*p_ == 'e' || *p_ == 'E')) {
-            integral = false;
             ++p_;
+            expBegin = p_;
             if (p_ < end_ && (*p_ == '+' || *p_ == '-')) ++p_;
             if (p_ >= end_ || !isDigit(*p_)) return error("illegal number");
             while (p_ < end_ && isDigit(*p_)) ++p_;
         }
-        if (integral) {
-            qint64 i = 0;
-            const auto [end, ec] = std::from_chars(start, p_, i);
-            if (ec == std::errc() && end == p_) {
-                out = JSONValue(i);
-                return true;
-            }
+        if (auto whole = wholeNumber(negative, intBegin, intEnd, fracBegin, fracEnd, expBegin)) {
+            out = JSONValue(*whole);
+            return true;
         }
+        // strtod-like: a value past double range reads as the infinity of its sign, a value too
+        // small for it as zero; both stay doubles.
         double d = 0;
         const auto [end, ec] = std::from_chars(start, p_, d);
-        if (end != p_ || (ec != std::errc() && ec != std::errc::result_out_of_range))
-            return error("illegal number");
-        if (!std::isfinite(d)) return error("number out of range");
-        if (d == std::trunc(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0)
-            out = JSONValue(qint64(d));
-        else
-            out = JSONValue(d);
+        if (end != p_) return error("illegal number");
+        if (ec == std::errc::result_out_of_range) d = tinyOrHuge(intBegin, intEnd, fracBegin, fracEnd, expBegin, negative);
+        else if (ec != std::errc()) return error("illegal number");
+        out = JSONValue(d);
         return true;
+    }
+
+    // The signed exponent after "e" (saturating), 0 without one.
+    long long exponent(const char* expBegin) const {
+        if (expBegin >= p_) return 0;
+        const char* q = expBegin;
+        const bool minus = *q == '-';
+        if (*q == '+' || *q == '-') ++q;
+        long long e = 0;
+        for (; q < p_; ++q) e = std::min<long long>(e * 10 + (*q - '0'), 1'000'000'000);
+        return minus ? -e : e;
+    }
+
+    // The exact integer value of the digits, when the number is whole and within 64 bits.
+    std::optional<qint64> wholeNumber(bool negative, const char* intBegin, const char* intEnd,
+                                      const char* fracBegin, const char* fracEnd,
+                                      const char* expBegin) const {
+        std::string digits(intBegin, intEnd);
+        digits.append(fracBegin, fracEnd);
+        long long scale = exponent(expBegin) - (fracEnd - fracBegin);
+        const auto firstNonZero = digits.find_first_not_of('0');
+        if (firstNonZero == std::string::npos) return 0;  // 0, -0, 0.000, 0e5
+        digits.erase(0, firstNonZero);
+        while (digits.back() == '0') {
+            digits.pop_back();
+            ++scale;
+        }
+        if (scale < 0 || qsizetype(digits.size()) + scale > 19) return std::nullopt;
+        const quint64 limit = negative ? quint64(1) << 63 : (quint64(1) << 63) - 1;
+        quint64 magnitude = 0;
+        for (long long i = 0; i < qsizetype(digits.size()) + scale; ++i) {
+            const quint64 digit = i < qsizetype(digits.size()) ? quint64(digits[size_t(i)] - '0') : 0;
+            if (magnitude > (limit - digit) / 10) return std::nullopt;
+            magnitude = magnitude * 10 + digit;
+        }
+        return negative ? qint64(0 - magnitude) : qint64(magnitude);
+    }
+
+    double tinyOrHuge(const char* intBegin, const char* intEnd, const char* fracBegin,
+                      const char* fracEnd, const char* expBegin, bool negative) const {
+        // Overflow when the decimal point sits far to the right of the first significant digit.
+        long long position = exponent(expBegin);
+        const char* q = intBegin;
+        while (q < intEnd && *q == '0') ++q;
+        if (q < intEnd) position += intEnd - q;
+        else {
+            const char* f = fracBegin;
+            while (f < fracEnd && *f == '0') ++f;
+            position -= f - fracBegin;
+        }
+        const double magnitude = position > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        return negative ? -magnitude : magnitude;
     }
 
     static bool isDigit(char c) { return c >= '0' && c <= '9'; }

@@ -20,6 +20,8 @@ QString firstCharacters(const QString& text, int count) {
     return text.left(end);
 }
 
+constexpr int kTitleCharacters = 512;
+
 // Keeps the `cap` newest entries after appending.
 void appendNewest(std::vector<QString>& list, QString item, std::size_t cap) {
     if (list.size() >= cap) list.erase(list.begin());
@@ -74,7 +76,9 @@ void SignalEngine::windowObserved(const WindowObservation& obs) {
         c.docRef = Privacy::hash(identity->identity, cfg.salt, Privacy::documentPrefix);
         c.docClass = identity->docClass;
     }
-    const QString redactedTitle = Privacy::redact(obs.title);
+    // A title is a line, not a document: a huge one (an application may set anything) is cut
+    // before redaction so that its cost stays bounded.
+    const QString redactedTitle = Privacy::redact(firstCharacters(obs.title, kTitleCharacters));
     if (!obs.title.isEmpty()) c.titleHash = Privacy::hash(obs.title, cfg.salt, Privacy::titlePrefix);
     c.ruleCategory = Privacy::ruleCategory(obs.bundleId, host, obs.url, cfg);
     c.classifierHint = QStringLiteral("App: ") + obs.appName + QStringLiteral(". Window: ") +

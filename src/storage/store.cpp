@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "storage/statement.h"
@@ -38,13 +37,23 @@ private:
     mode_t previous_;
 };
 
-// An optional leading sign and decimal digits within 64 bits; anything else reads as 0.
+// An optional leading sign and decimal digits within 64 bits, nothing else (no spaces, no
+// line break); anything else reads as 0.
 qint64 parseSeq(const QString& text) {
-    static const QRegularExpression decimal(QStringLiteral("^[+-]?[0-9]+$"));
-    if (!decimal.match(text).hasMatch()) return 0;
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok);
-    return ok ? value : 0;
+    qsizetype i = 0;
+    const bool negative = !text.isEmpty() && text[0] == u'-';
+    if (!text.isEmpty() && (text[0] == u'+' || text[0] == u'-')) ++i;
+    if (i == text.size()) return 0;
+    quint64 magnitude = 0;
+    const quint64 limit = negative ? quint64(1) << 63 : (quint64(1) << 63) - 1;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') return 0;
+        const quint64 digit = c - u'0';
+        if (magnitude > (limit - digit) / 10) return 0;
+        magnitude = magnitude * 10 + digit;
+    }
+    return negative ? qint64(0 - magnitude) : qint64(magnitude);
 }
 
 // A stored signal, or nullopt when the text is not a signal object with its id. (A signal whose
@@ -90,26 +99,24 @@ Store& Store::shared() {
 
 Store::~Store() { close(); }
 
-void Store::open(const QString& path) {
-    if (db_) return;
+bool Store::open(const QString& path) {
+    if (db_) return true;
     OwnerOnlyFiles ownerOnly;
     const QByteArray file = path.toUtf8();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-    // A store that could not be opened, or holds no usable schema (a file that is not a
-    // database), must not look open: every operation then gives its empty result.
-    auto fail = [this] {
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        SystemLog::write(QStringLiteral("Tarnwhistle: could not open store"));
-    };
-    if (sqlite3_open_v2(file.constData(), &db_, flags, nullptr) != SQLITE_OK) return fail();
-    ::chmod(file.constData(), 0600);  // an existing file from an older build may be wider
-    exec("PRAGMA journal_mode=WAL;");
-    // In WAL mode NORMAL keeps the database consistent through any crash and loses nothing
-    // when the process dies; only a power cut can cost the last few commits. It spares one
-    // disk flush per signal.
-    exec("PRAGMA synchronous=NORMAL;");
-    if (!exec(kSchema)) fail();
+    if (sqlite3_open_v2(file.constData(), &db_, flags, nullptr) == SQLITE_OK) {
+        ::chmod(file.constData(), 0600);  // an existing file from an older build may be wider
+        // Another process holding the lock (the tool, a backup) makes writes wait, not fail.
+        sqlite3_busy_timeout(db_, busyTimeoutMs);
+        // A file that is not a database opens fine and fails only here, so the schema decides.
+        // synchronous stays FULL: every committed signal survives a crash or a power cut.
+        if (exec("PRAGMA journal_mode=WAL;") && exec("PRAGMA secure_delete=ON;") && exec(kSchema))
+            return true;
+    }
+    SystemLog::write(QStringLiteral("Tarnwhistle: could not open store"));
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    return false;
 }
 
 void Store::close() {
@@ -128,8 +135,20 @@ bool Store::exec(const char* sql) {
     return false;
 }
 
-void Store::insert(const Signal& signal) {
-    Statement::run(db_,
+bool Store::checkpointTruncate() {
+    if (!db_) return false;
+    // Copies every frame into the database file and cuts the -wal to nothing, so deleted rows
+    // do not live on in old frames. Waits (busy timeout) for readers of other connections.
+    if (sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
+        SQLITE_OK)
+        return true;
+    SystemLog::write(QStringLiteral("Tarnwhistle SQL error: ") +
+                     QString::fromUtf8(sqlite3_errmsg(db_)));
+    return false;
+}
+
+bool Store::insert(const Signal& signal) {
+    return Statement::run(db_,
                    "INSERT OR IGNORE INTO signals(id,type,created,json,batch_id) "
                    "VALUES(?,?,?,?,NULL)",
                    {Bind::Text(signal.id), Bind::Text(signal.type), Bind::Real(now()),
@@ -163,23 +182,39 @@ std::vector<Signal> Store::recentSignals(qint64 limit) {
     return signalsFrom("SELECT json FROM signals ORDER BY created DESC LIMIT ?", limit);
 }
 
-qint64 Store::nextSeq() {
+qint64 Store::storedSeq() {
     qint64 current = 0;
     Statement::run(db_, "SELECT value FROM meta WHERE key='seq'", {}, [&](sqlite3_stmt* row) {
         current = parseSeq(Statement::optionalText(row, 0).value_or(QStringLiteral("0")));
     });
-    const qint64 next = qint64(quint64(current) + 1);
-    Statement::run(db_, "INSERT OR REPLACE INTO meta(key,value) VALUES('seq',?)",
-                   {Bind::Text(QString::number(next))});
+    return current;
+}
+
+bool Store::storeSeq(qint64 seq) {
+    return Statement::run(db_, "INSERT OR REPLACE INTO meta(key,value) VALUES('seq',?)",
+                          {Bind::Text(QString::number(seq))});
+}
+
+void Store::rollbackIfOpen() {
+    if (db_ && sqlite3_get_autocommit(db_) == 0) exec("ROLLBACK");
+}
+
+qint64 Store::nextSeq() {
+    // Read and write under one write lock: another connection cannot take the same number.
+    const bool began = exec("BEGIN IMMEDIATE");
+    const qint64 next = qint64(quint64(storedSeq()) + 1);
+    if (!(began && storeSeq(next) && exec("COMMIT"))) rollbackIfOpen();
     return next;
 }
 
 qint64 Store::saveBatch(const BatchRecord& b, const QStringList& signalIds) {
     // Without a transaction the batch row could be stored while its signals stay unbatched.
-    if (!db_ || !exec("BEGIN")) return 0;
+    if (!db_ || !exec("BEGIN IMMEDIATE")) return 0;
+    // A plain INSERT: an id that is already stored fails the batch instead of replacing the
+    // delivered (or waiting) one under it.
     const bool stored = Statement::run(
         db_,
-        "INSERT OR REPLACE INTO batches(batch_id,seq,created,body,status,attempts,next_attempt,"
+        "INSERT INTO batches(batch_id,seq,created,body,status,attempts,next_attempt,"
         "last_error,http_status,signal_count,types,destination,sent_at)\n"
         "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)",
         {Bind::Text(b.batchId), Bind::Int(b.seq), Bind::Real(b.created), Bind::Text(b.body),
@@ -197,8 +232,11 @@ qint64 Store::saveBatch(const BatchRecord& b, const QStringList& signalIds) {
         if (ok) count += sqlite3_changes(db_);
         marked = marked && ok;
     }
-    if (marked && count > 0 && exec("COMMIT")) return count;
-    if (sqlite3_get_autocommit(db_) == 0) exec("ROLLBACK");
+    // The batch's number is on record in the same commit, whatever happened to nextSeq's own
+    // write, so it is never handed out again.
+    const bool numbered = marked && (b.seq <= storedSeq() || storeSeq(b.seq));
+    if (numbered && count > 0 && exec("COMMIT")) return count;
+    rollbackIfOpen();
     return 0;
 }
 
@@ -222,27 +260,36 @@ std::vector<BatchRecord> Store::recentBatches(qint64 limit) {
                        {Bind::Int(limit)});
 }
 
-void Store::updateBatch(const BatchRecord& b) {
-    Statement::run(db_,
-                   "UPDATE batches SET status=?,attempts=?,next_attempt=?,last_error=?,"
-                   "http_status=?,sent_at=? WHERE batch_id=?",
-                   {Bind::Text(b.status), Bind::Int(b.attempts), Bind::Real(b.nextAttempt),
-                    Bind::Text(b.lastError), Bind::Int(b.httpStatus), Bind::Real(b.sentAt),
-                    Bind::Text(b.batchId)});
+bool Store::updateBatch(const BatchRecord& b) {
+    // A delivered batch stays delivered, and a dropped one is not retried again; only a late
+    // success may still be recorded for it.
+    const bool ran = Statement::run(
+        db_,
+        "UPDATE batches SET status=?,attempts=?,next_attempt=?,last_error=?,"
+        "http_status=?,sent_at=? WHERE batch_id=? AND status<>'sent' AND "
+        "(status<>'dropped' OR ?='sent')",
+        {Bind::Text(b.status), Bind::Int(b.attempts), Bind::Real(b.nextAttempt),
+         Bind::Text(b.lastError), Bind::Int(b.httpStatus), Bind::Real(b.sentAt),
+         Bind::Text(b.batchId), Bind::Text(b.status)});
+    return ran && sqlite3_changes(db_) > 0;
 }
 
-void Store::purge(qint64 days) {
+bool Store::purge(qint64 days) {
     const TimePoint t = now();
     const double cutoff = t - double(std::max<qint64>(days, 1)) * kDay;
-    Statement::run(db_, "DELETE FROM signals WHERE created < ? AND batch_id IS NOT NULL",
-                   {Bind::Real(cutoff)});
-    Statement::run(db_,
-                   "DELETE FROM batches WHERE created < ? AND status NOT IN ('pending','failed')",
-                   {Bind::Real(cutoff)});
-    Statement::run(db_,
-                   "UPDATE batches SET status='dropped' WHERE created < ? AND status IN "
-                   "('pending','failed')",
-                   {Bind::Real(t - kDropAfter)});
+    bool ok = Statement::run(db_, "DELETE FROM signals WHERE created < ? AND batch_id IS NOT NULL",
+                             {Bind::Real(cutoff)});
+    ok = Statement::run(db_,
+                        "DELETE FROM batches WHERE created < ? AND status NOT IN "
+                        "('pending','failed')",
+                        {Bind::Real(cutoff)}) &&
+         ok;
+    ok = Statement::run(db_,
+                        "UPDATE batches SET status='dropped' WHERE created < ? AND status IN "
+                        "('pending','failed')",
+                        {Bind::Real(t - kDropAfter)}) &&
+         ok;
+    return checkpointTruncate() && ok;
 }
 
 std::optional<QString> Store::metaValue(const QString& key) {
@@ -252,8 +299,8 @@ std::optional<QString> Store::metaValue(const QString& key) {
     return value;
 }
 
-void Store::setMetaValue(const QString& value, const QString& key) {
-    Statement::run(db_, "INSERT OR REPLACE INTO meta(key,value) VALUES(?,?)",
+bool Store::setMetaValue(const QString& value, const QString& key) {
+    return Statement::run(db_, "INSERT OR REPLACE INTO meta(key,value) VALUES(?,?)",
                    {Bind::Text(key), Bind::Text(value)});
 }
 
@@ -277,14 +324,20 @@ qint64 Store::countWaitingBatches() {
     return count("SELECT COUNT(*) FROM batches WHERE status IN ('pending','failed')", {});
 }
 
-void Store::releaseLocalBatches(const QString& destination) {
-    Statement::run(db_,
+bool Store::releaseLocalBatches(const QString& destination) {
+    return Statement::run(db_,
                    "UPDATE batches SET status='pending', destination=?, next_attempt=0, "
                    "last_error=NULL WHERE status='local'",
                    {Bind::Text(destination)});
 }
 
-void Store::deleteAll() {
-    exec("DELETE FROM signals; DELETE FROM batches;");
-    exec("VACUUM;");
+bool Store::deleteAll() {
+    if (!db_) return false;
+    bool ok = exec("BEGIN IMMEDIATE; DELETE FROM signals; DELETE FROM batches; COMMIT;");
+    if (!ok) rollbackIfOpen();
+    // secure_delete has zeroed the freed content; VACUUM drops the free pages and the
+    // checkpoint puts the result into the file and empties the -wal, which still holds every
+    // row as it was written.
+    ok = exec("VACUUM;") && ok;
+    return checkpointTruncate() && ok;
 }

@@ -49,10 +49,12 @@ void BatchDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     const QFontMetrics bfm(bf);
     const QRect badgeRect(x, y + (fm.height() - bfm.height() - 4) / 2,
                           bfm.horizontalAdvance(badge) + 14, bfm.height() + 4);
+    const bool selected = option.state & QStyle::State_Selected;
     QColor fill = color;
     fill.setAlphaF(0.18);
     p->setPen(Qt::NoPen);
-    p->setBrush(fill);
+    // On the selection colour a tint would vanish: the badge sits on the base colour there.
+    p->setBrush(selected ? option.palette.color(QPalette::Base) : QBrush(fill));
     p->drawRoundedRect(badgeRect, badgeRect.height() / 2.0, badgeRect.height() / 2.0);
     p->setFont(bf);
     p->setPen(color);
@@ -80,7 +82,7 @@ void BatchDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     const QVariant error = index.data(errorRole);
     if (error.isValid()) {
         y += cfm.height() + 1;
-        p->setPen(UiStyle::orange());
+        p->setPen(selected ? option.palette.color(QPalette::HighlightedText) : UiStyle::orange());
         p->drawText(QRect(r.left(), y, r.width(), cfm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                     cfm.elidedText(error.toString(), Qt::ElideRight, r.width()));
     }

@@ -71,7 +71,6 @@ QString ActivityView::prettyBody(const QString& body) {
 
 ActivityView::ActivityView(Store& store, Outbox& outbox, EventLog& eventLog, QWidget* parent)
     : QWidget(parent), store_(store), outbox_(outbox), eventLog_(eventLog) {
-    setAccessibleName(QStringLiteral("Activity Log"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 16, 18, 16);
     layout->setSpacing(12);

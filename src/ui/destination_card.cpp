@@ -40,7 +40,7 @@ QSize DestinationCard::sizeHint() const {
     const int textWidth = width - 2 * kPad;
     const int body = cfm.boundingRect(QRect(0, 0, textWidth, 1000), Qt::TextWordWrap, text_).height();
     const int note = cfm.boundingRect(QRect(0, 0, textWidth, 1000), Qt::TextWordWrap, note_).height();
-    return {width, kPad + kMark + 6 + fm.height() + 4 + body + 6 + note + kPad + 2 * cfm.height()};
+    return {width, kPad + kMark + 6 + fm.height() + 4 + body + 6 + note + kPad + cfm.height()};
 }
 
 void DestinationCard::paintEvent(QPaintEvent*) {

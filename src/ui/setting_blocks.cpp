@@ -101,7 +101,7 @@ SettingRow* SettingsGroup::addRow(SettingRow* row) {
     return row;
 }
 
-void SettingsGroup::addWidget(QWidget* widget) {
+QWidget* SettingsGroup::addWidget(QWidget* widget) {
     if (lastRow_) lastRow_->setShowDivider(true);
     lastRow_ = nullptr;
     auto* pad = new QWidget(card_);
@@ -109,6 +109,7 @@ void SettingsGroup::addWidget(QWidget* widget) {
     l->setContentsMargins(12, 9, 12, 9);
     l->addWidget(widget);
     rows_->addWidget(pad);
+    return pad;
 }
 
 Panel::Panel(const QString& title, const QString& symbol, QWidget* parent) : Card(parent) {

@@ -51,8 +51,9 @@ public:
 
     // Adds a row; the previous row gets its divider, the last has none.
     SettingRow* addRow(SettingRow* row);
-    // Adds any widget inside the card, padded like a row.
-    void addWidget(QWidget* widget);
+    // Adds any widget inside the card, padded like a row; returns the padding holder (hide it
+    // to hide the line).
+    QWidget* addWidget(QWidget* widget);
     Card* card() const { return card_; }
 
 private:

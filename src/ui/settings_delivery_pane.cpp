@@ -1,5 +1,6 @@
 #include "ui/settings_delivery_pane.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -120,6 +121,7 @@ SettingsDeliveryPane::SettingsDeliveryPane(SettingsModel& model, const UiService
 
     auto* sending = new SettingsGroup(QStringLiteral("Sending"), {}, this);
     interval_ = new QComboBox(this);
+    interval_->view()->setAccessibleName(QStringLiteral("Send every"));
     for (const auto& [seconds, label] : intervals)
         interval_->addItem(QString::fromUtf8(label), seconds);
     connect(interval_, &QComboBox::activated, this, [this](int index) {
@@ -148,7 +150,7 @@ SettingsDeliveryPane::SettingsDeliveryPane(SettingsModel& model, const UiService
     testMessage_ = new QLabel(this);
     testMessage_->setWordWrap(true);
     testMessage_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    sending->addWidget(testMessage_);
+    testMessageLine_ = sending->addWidget(testMessage_);
     column()->addWidget(sending);
     connect(test_, &QPushButton::clicked, this, [this] {
         if (services_.outbox) model_.testConnection(*services_.outbox);
@@ -214,6 +216,7 @@ void SettingsDeliveryPane::updateAddressDependents() {
 void SettingsDeliveryPane::updateTest() {
     progress_->setVisible(model_.testing());
     testMessage_->setText(model_.testMessage());
-    testMessage_->setVisible(!model_.testMessage().isEmpty());
+    testMessageLine_->setVisible(!model_.testMessage().isEmpty());
+    testRow_->setShowDivider(!model_.testMessage().isEmpty());
     test_->setEnabled(model_.hasAddress() && !model_.testing());
 }

@@ -49,4 +49,5 @@ private:
     QPushButton* test_;
     QProgressBar* progress_;
     QLabel* testMessage_;
+    QWidget* testMessageLine_;
 };

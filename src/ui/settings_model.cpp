@@ -75,6 +75,20 @@ bool SettingsModel::save() {
     return true;
 }
 
+void SettingsModel::togglePause() {
+    const bool paused = !store_.config().paused;
+    if (setPaused) {
+        setPaused(paused);
+    } else {
+        DeploymentConfig c = store_.config();
+        c.paused = paused;
+        store_.save(c);
+    }
+    DeploymentConfig next = draft_;
+    next.paused = store_.config().paused;
+    replaceDraft(next);
+}
+
 SettingsModel::Destination SettingsModel::destination() const {
     if (chosen_) return *chosen_;
     if (!hasAddress()) return Destination::local;

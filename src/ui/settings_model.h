@@ -41,6 +41,10 @@ public:
     std::function<void(bool paused)> setPaused;
     std::function<void()> applyLoginItem;
 
+    // The overview's Pause/Resume: applies the opposite of the saved pause at once, and the
+    // working copy follows (so a later save does not undo it).
+    void togglePause();
+
     // Delivery destination: the one last picked here, else what the address says.
     Destination destination() const;
     std::optional<Destination> chosenDestination() const { return chosen_; }

@@ -18,6 +18,8 @@ SettingsPane::SettingsPane(SettingsModel& model, const UiServices& services, QWi
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab goes from control to control (the area follows the focus), not to the area itself.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* content = new QWidget(scroll);
     column_ = new QVBoxLayout(content);
     column_->setContentsMargins(22, 6, 22, 18);

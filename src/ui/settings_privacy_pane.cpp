@@ -91,7 +91,7 @@ SettingsPrivacyPane::SettingsPrivacyPane(SettingsModel& model, const UiServices&
 }
 
 QList<RunningApplication> SettingsPrivacyPane::openApps(const QList<RunningApplication>& running,
-                                                        qint64 ownPid) {
+                                                        qint64 ownPid, const QLocale& locale) {
     QList<RunningApplication> apps;
     for (const RunningApplication& app : running) {
         if (app.bundleId.isEmpty() || app.pid == ownPid) continue;
@@ -100,7 +100,7 @@ QList<RunningApplication> SettingsPrivacyPane::openApps(const QList<RunningAppli
             continue;
         apps.append(app);
     }
-    QCollator collator;
+    QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     auto label = [](const RunningApplication& a) { return a.name.isEmpty() ? a.bundleId : a.name; };
     std::stable_sort(apps.begin(), apps.end(), [&](const auto& a, const auto& b) {

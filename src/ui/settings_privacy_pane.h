@@ -2,6 +2,8 @@
 // idle, task-break and retention timings.
 #pragma once
 
+#include <QLocale>
+
 #include "ui/settings_pane.h"
 
 class QMenu;
@@ -18,7 +20,7 @@ public:
     // The "Add an open app" entries: applications with an id, not this one, sorted by name
     // (case-insensitive, in the user's locale).
     static QList<RunningApplication> openApps(const QList<RunningApplication>& running,
-                                              qint64 ownPid);
+                                              qint64 ownPid, const QLocale& locale = QLocale());
     TagListEditor* bundleIds() const { return bundleIds_; }
     QSpinBox* idleStepper() const { return idle_; }
 

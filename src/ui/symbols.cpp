@@ -154,6 +154,17 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
     } else if (n.startsWith("gauge")) {
         p.drawArc(QRectF(s * 0.1, s * 0.18, s * 0.8, s * 0.8), 0, 180 * 16);
         p.drawLine(QPointF(s / 2, s * 0.58), QPointF(s * 0.7, s * 0.36));
+    } else if (n == "chart.xyaxis.line") {
+        p.drawPolyline(QPolygonF({{s * 0.12, s * 0.1}, {s * 0.12, s * 0.88}, {s * 0.9, s * 0.88}}));
+        p.drawPolyline(QPolygonF({{s * 0.24, s * 0.7}, {s * 0.44, s * 0.46}, {s * 0.6, s * 0.58},
+                                  {s * 0.86, s * 0.24}}));
+    } else if (n == "list.bullet.rectangle") {
+        p.drawRoundedRect(QRectF(s * 0.08, s * 0.14, s * 0.84, s * 0.72), s * 0.1, s * 0.1);
+        for (int i = 0; i < 3; ++i) {
+            const qreal y = s * (0.33 + i * 0.17);
+            p.drawPoint(QPointF(s * 0.26, y));
+            p.drawLine(QPointF(s * 0.38, y), QPointF(s * 0.76, y));
+        }
     } else if (n == "waveform.path.ecg") {
         QPainterPath m;
         m.moveTo(s * 0.06, s * 0.55);

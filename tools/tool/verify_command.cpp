@@ -7,7 +7,9 @@
 
 namespace {
 
-const char* const help = R"(usage: tarnwhistle-tool verify --secret S --timestamp T --signature V [BODY_FILE]
+const char* const help =
+    R"(usage: tarnwhistle-tool verify (--secret S | --secret-file F | --secret-env NAME)
+                             --timestamp T --signature V [BODY_FILE]
 
 Checks the signature of one received batch. T is the X-Tarnwhistle-Timestamp header and V the
 X-Tarnwhistle-Signature header exactly as received; the body is read byte for byte from
@@ -17,11 +19,14 @@ Prints "valid" and exits 0 when V is "v1=" followed by the Base64 of HMAC-SHA256
 the UTF-8 bytes of S, over T, ".", and the body; otherwise prints "invalid" and exits 1.
 Exits 2 on a usage error or an unreadable body.
 
-Options:
-  --secret S      the webhook secret configured in the agent (not trimmed)
-  --timestamp T   the X-Tarnwhistle-Timestamp header value
-  --signature V   the X-Tarnwhistle-Signature header value
-  --help          show this help
+Options (exactly one way of giving the secret):
+  --secret S        the webhook secret configured in the agent (not trimmed); other users
+                    of this computer can see it in the process list, so prefer:
+  --secret-file F   the secret is the content of file F, without one final line break
+  --secret-env NAME the secret is the value of environment variable NAME
+  --timestamp T     the X-Tarnwhistle-Timestamp header value
+  --signature V     the X-Tarnwhistle-Signature header value
+  --help            show this help
 )";
 
 int usage(QTextStream& err, const QString& problem) {
@@ -30,16 +35,48 @@ int usage(QTextStream& err, const QString& problem) {
     return 2;
 }
 
+// The secret from exactly one of its three sources; a message in `problem` otherwise.
+std::optional<QString> secretFrom(const std::optional<QString>& given,
+                                  const std::optional<QString>& file,
+                                  const std::optional<QString>& variable, QString& problem) {
+    if (int(given.has_value()) + int(file.has_value()) + int(variable.has_value()) != 1) {
+        problem = QStringLiteral("give the secret once: --secret, --secret-file or --secret-env");
+        return std::nullopt;
+    }
+    if (given) return given;
+    if (variable) {
+        if (!qEnvironmentVariableIsSet(variable->toLocal8Bit().constData())) {
+            problem = QStringLiteral("environment variable %1 is not set").arg(*variable);
+            return std::nullopt;
+        }
+        return qEnvironmentVariable(variable->toLocal8Bit().constData());
+    }
+    QFile in(*file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        problem = QStringLiteral("cannot read %1: %2").arg(*file, in.errorString());
+        return std::nullopt;
+    }
+    QByteArray bytes = in.readAll();
+    // Editors and `echo` end the file with a line break that is not part of the secret.
+    if (bytes.endsWith("\r\n"))
+        bytes.chop(2);
+    else if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    return QString::fromUtf8(bytes);
+}
+
 int run(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    std::optional<QString> secret, timestamp, signature, bodyFile;
+    std::optional<QString> secretArg, secretFile, secretEnv, timestamp, signature, bodyFile;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        std::optional<QString>* target = arg == QLatin1String("--secret")      ? &secret
-                                         : arg == QLatin1String("--timestamp") ? &timestamp
-                                         : arg == QLatin1String("--signature") ? &signature
-                                                                               : nullptr;
+        std::optional<QString>* target = arg == QLatin1String("--secret")        ? &secretArg
+                                         : arg == QLatin1String("--secret-file") ? &secretFile
+                                         : arg == QLatin1String("--secret-env")  ? &secretEnv
+                                         : arg == QLatin1String("--timestamp")   ? &timestamp
+                                         : arg == QLatin1String("--signature")   ? &signature
+                                                                                 : nullptr;
         if (target) {
             if (i + 1 >= args.size()) return usage(err, arg + QStringLiteral(" needs a value"));
             *target = args[++i];
@@ -49,8 +86,11 @@ int run(const QStringList& args) {
             bodyFile = arg;
         }
     }
-    if (!secret || !timestamp || !signature)
-        return usage(err, QStringLiteral("--secret, --timestamp and --signature are required"));
+    if (!timestamp || !signature)
+        return usage(err, QStringLiteral("--timestamp and --signature are required"));
+    QString problem;
+    const auto secret = secretFrom(secretArg, secretFile, secretEnv, problem);
+    if (!secret) return usage(err, problem);
 
     QFile in;
     const bool opened = bodyFile ? (in.setFileName(*bodyFile), in.open(QIODevice::ReadOnly))

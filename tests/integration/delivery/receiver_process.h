@@ -57,6 +57,8 @@ public:
         delete reply;
     }
 
+    int port() const { return port_; }
+    QString folder() const { return out_.path(); }
     QString url(const QString& path = QStringLiteral("/hook")) const {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
     }

@@ -25,8 +25,10 @@ struct Result {
     QString output;
 };
 
-Result verify(const QStringList& args, const QByteArray& input = {}) {
+Result verify(const QStringList& args, const QByteArray& input = {},
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess tool;
+    tool.setProcessEnvironment(environment);
     tool.start(kTool, QStringList{"verify"} + args);
     tool.write(input);
     tool.closeWriteChannel();
@@ -58,6 +60,25 @@ TEST(VerifyTool, AcceptsExactlyTheSignedBytes) {
 
     EXPECT_EQ(verify({"--secret", secret, "--timestamp", "1"}).exitCode, 2);
     EXPECT_EQ(verify(good + QStringList{dir.filePath("missing")}).exitCode, 2);
+
+    // The secret kept off the command line: from a file (one final line break is not part of
+    // it) or from the environment; one source only.
+    const QStringList signedAt{"--timestamp", "1733500000", "--signature", signature, path};
+    const QString secretPath = dir.filePath(QStringLiteral("secret"));
+    QFile secretFile(secretPath);
+    ASSERT_TRUE(secretFile.open(QIODevice::WriteOnly));
+    secretFile.write(secret.toUtf8() + "\n");
+    secretFile.close();
+    EXPECT_EQ(verify(QStringList{"--secret-file", secretPath} + signedAt).output, "valid");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOOK_SECRET"), secret);
+    EXPECT_EQ(verify(QStringList{"--secret-env", "HOOK_SECRET"} + signedAt, {}, environment).output,
+              "valid");
+    EXPECT_EQ(verify(QStringList{"--secret-env", "NO_SUCH_VARIABLE_SET"} + signedAt).exitCode, 2);
+    EXPECT_EQ(verify(QStringList{"--secret", secret, "--secret-env", "HOOK_SECRET"} + signedAt, {},
+                     environment)
+                  .exitCode,
+              2);
 }
 
 }  // namespace

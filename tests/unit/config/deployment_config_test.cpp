@@ -82,7 +82,7 @@ TEST(DeploymentConfigMerging, EnabledSignalsAreOverlaidNameByName) {
     EXPECT_FALSE(merge(R"({"enabledSignals": {"app.focus": "yes"}})"));
 }
 
-TEST(DeploymentConfigMerging, ValuesReplaceDefaultsWholeWithoutClamping) {
+TEST(DeploymentConfigMerging, ValuesReplaceDefaultsWholeWithinTheirRanges) {
     auto c = merge(R"({"maxBatch": 7, "workCategories": [], "excludedTitleWords": ["x"],
                        "schemaVersion": -3, "flushIntervalSeconds": 30.0})");
     ASSERT_TRUE(c);
@@ -98,6 +98,7 @@ TEST(DeploymentConfigMerging, AWrongTypeAnywhereFailsTheRead) {
     const char* bad[] = {
         R"({"maxBatch": "500"})",
         R"({"maxBatch": 1.5})",
+        R"({"schemaVersion": 1e400})",
         R"({"orgId": null})",
         R"({"paused": 0})",
         R"({"excludedDomains": ["a.com", 3]})",

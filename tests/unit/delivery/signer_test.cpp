@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "delivery/signer.h"
-#include "delivery/webhook_address.h"
 
 TEST(Signer, MatchesAnIndependentHmacAndBindsTimestampAndBody) {
     // Reference values from Python's hmac module.
@@ -20,18 +19,4 @@ TEST(Signer, MatchesAnIndependentHmacAndBindsTimestampAndBody) {
     EXPECT_FALSE(Signer::verify("k", "0100", base, "body"));  // the header text, as sent
     EXPECT_FALSE(Signer::verify("k", "100", base.chopped(1), "body"));
     EXPECT_FALSE(Signer::verify("k", "100", "", "body"));
-}
-
-TEST(WebhookAddress, OnlyHttpSchemesAsWrittenAreUsable) {
-    EXPECT_EQ(WebhookAddress::trimmed(QStringLiteral("\t\u00a0 https://x.org/\u2003 ")),
-              "https://x.org/");
-    EXPECT_EQ(WebhookAddress::trimmed(QStringLiteral("\nhttps://x.org/\r\n")),
-              "\nhttps://x.org/\r\n");  // line breaks are not white space here
-
-    for (const char* good : {"https://x.org/in", " http://127.0.0.1:9/hook\t"})
-        EXPECT_TRUE(WebhookAddress::usable(QString::fromUtf8(good))) << good;
-    for (const char* bad :
-         {"", "   ", "ftp://x.org/", "x.org/in", "HTTPS://x.org/", "Http://x.org", "https://x.org:99999/",
-          "\nhttps://x.org/"})
-        EXPECT_FALSE(WebhookAddress::usable(QString::fromUtf8(bad))) << bad;
 }

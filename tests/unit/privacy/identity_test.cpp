@@ -55,6 +55,24 @@ TEST(DocumentIdentity, FilePaths) {
     EXPECT_EQ(doc->identity, "file:" + home + "x/notes.md");
 }
 
+TEST(DocumentIdentity, OnlyAKnownExtensionBecomesTheClass) {
+    // What follows the last dot of a name the user chose is not a class: it is the name.
+    const std::pair<const char*, const char*> cases[] = {
+        {"/d/Mr.Jonas Feldmann-HIV.positive diagnosis", "file"},
+        {"/d/Befund.Feldmann", "file"},
+        {"/d/Notes.2024-05", "file"},
+        {"/d/x.\u00e9t\u00e9", "file"},
+        {"/d/Canary.Folder/readme", "file"},
+        {"/d/archive.tar.GZ", "gz"},
+        {"/d/budget.xlsx", "xlsx"},
+        {"/d/main.cpp", "cpp"},
+    };
+    for (const auto& [path, docClass] : cases)
+        EXPECT_EQ(Privacy::documentIdentity(QString::fromUtf8(path), std::nullopt, "", "document")->docClass,
+                  docClass)
+            << path;
+}
+
 TEST(DocumentIdentity, WorkSitesAndTickets) {
     auto doc = Privacy::documentIdentity(
         std::nullopt, QStringLiteral("https://Docs.Google.com/spreadsheets/d/abc/edit?gid=0#x"), "Budget", "document");

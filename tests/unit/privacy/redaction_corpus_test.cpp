@@ -78,13 +78,12 @@ void score(const QString& expected, const QString& actual, std::map<QString, Cou
     if (wrong) mistakes << QStringLiteral("expected: %1\n  actual: %2").arg(expected, actual);
 }
 
-TEST(RedactionCorpus, RecallAndPrecisionPerKind) {
-    ASSERT_FALSE(NameGazetteer::shared().isEmpty())
-        << "person-names.txt is missing from the build tree; run scripts/setup";
-    QFile file(QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/privacy/redaction_corpus.txt"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    static const QRegularExpression label(QStringLiteral(R"(\[\[([a-z]+)\|([^\]]*)\]\])"));
+// Scores every line of a corpus file and prints the table (and the lines that went wrong).
+std::map<QString, Counts> scoreCorpus(const char* fileName, int minimumLines) {
     std::map<QString, Counts> counts;
+    QFile file(QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/privacy/") + QString::fromUtf8(fileName));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    static const QRegularExpression label(QStringLiteral(R"(\[\[([a-z]+)\|([^\]]*)\]\])"));
     QStringList mistakes;
     int lines = 0;
     for (const QByteArray& raw : file.readAll().split('\n')) {
@@ -97,7 +96,7 @@ TEST(RedactionCorpus, RecallAndPrecisionPerKind) {
         auto it = label.globalMatch(line);
         while (it.hasNext()) {
             const auto m = it.next();
-            ASSERT_TRUE(kinds.contains(m.captured(1))) << line.toStdString();
+            EXPECT_TRUE(kinds.contains(m.captured(1))) << line.toStdString();
             input += line.mid(at, m.capturedStart() - at) + m.captured(2);
             expected += line.mid(at, m.capturedStart() - at) + QChar(0x27E8) + m.captured(1) + QChar(0x27E9);
             at = m.capturedEnd();
@@ -106,13 +105,24 @@ TEST(RedactionCorpus, RecallAndPrecisionPerKind) {
         expected += line.mid(at);
         score(expected, Privacy::redact(input), counts, mistakes);
     }
-    ASSERT_GE(lines, 150);
-
-    std::printf("%-8s %5s %5s %5s %7s %9s\n", "kind", "found", "miss", "extra", "recall", "precision");
+    EXPECT_GE(lines, minimumLines);
+    std::printf("%s\n%-8s %5s %5s %5s %7s %9s\n", fileName, "kind", "found", "miss", "extra",
+                "recall", "precision");
     for (const QString& kind : kinds) {
         const Counts& c = counts[kind];
         std::printf("%-8s %5d %5d %5d %7.3f %9.3f\n", qPrintable(kind), c.truePositives,
                     c.falseNegatives, c.falsePositives, c.recall(), c.precision());
+    }
+    for (const QString& mistake : mistakes) std::printf("%s\n", qPrintable(mistake));
+    return counts;
+}
+
+TEST(RedactionCorpus, RecallAndPrecisionPerKind) {
+    ASSERT_FALSE(NameGazetteer::shared().isEmpty())
+        << "person-names.txt is missing from the build tree; run scripts/setup";
+    std::map<QString, Counts> counts = scoreCorpus("redaction_corpus.txt", 150);
+    for (const QString& kind : kinds) {
+        const Counts& c = counts[kind];
         EXPECT_GT(c.truePositives, 0) << qPrintable(kind);
         const bool fuzzy = kind == "name" || kind == "address";
         EXPECT_GE(c.recall(), fuzzy ? 0.75 : 0.9) << qPrintable(kind);
@@ -120,7 +130,22 @@ TEST(RedactionCorpus, RecallAndPrecisionPerKind) {
             EXPECT_GE(c.precision(), 0.9) << qPrintable(kind);
         }
     }
-    for (const QString& mistake : mistakes) std::printf("%s\n", qPrintable(mistake));
+}
+
+// Lines written by someone who had not seen the detectors: names and numbers from around the
+// world, and look-alikes that must stay.
+TEST(RedactionCorpus, BlindLinesKeepPrecision) {
+    ASSERT_FALSE(NameGazetteer::shared().isEmpty());
+    std::map<QString, Counts> counts = scoreCorpus("redaction_corpus_blind.txt", 300);
+    for (const QString& kind : kinds) {
+        const Counts& c = counts[kind];
+        EXPECT_GE(c.precision(), 0.9) << qPrintable(kind);
+        const bool fuzzy = kind == "name" || kind == "address";
+        if (!fuzzy) {
+            EXPECT_GE(c.recall(), 0.9) << qPrintable(kind);
+        }
+    }
+    EXPECT_GE(counts["name"].recall(), 0.7);
 }
 
 }  // namespace

@@ -30,6 +30,27 @@ TEST(Redaction, StepsInOrder) {
     EXPECT_EQ(redact("A plain sentence about the weather."), "A plain sentence about the weather.");
 }
 
+TEST(Redaction, InternationalAddressesAndLooselyWrittenNumbers) {
+    const std::pair<const char*, const char*> cases[] = {
+        // A name in the local part goes with the address; so does any script, and punycode.
+        {"an jürgen.müller@firma.de heute", "an ⟨email⟩ heute"},
+        {"пишите иван.петров@пример.рф", "пишите ⟨email⟩"},
+        {"to 田中@例え.テスト ok", "to ⟨email⟩ ok"},
+        {"x info@xn--mller-kva.xn--p1ai y", "x ⟨email⟩ y"},
+        // IBANs in lower case or with hyphens, when their checksum holds.
+        {"iban de89 3704 0044 0532 0130 00.", "iban ⟨iban⟩."},
+        {"iban DE89-3704-0044-0532-0130-00 ok", "iban ⟨iban⟩ ok"},
+        {"iban gb29nwbk60161331926819", "iban ⟨iban⟩"},
+        {"id ab12 cdef ghij klmn here", "id ab12 cdef ghij klmn here"},
+        // Card numbers grouped with dots.
+        {"card 4111.1111.1111.1111 ok", "card ⟨card⟩ ok"},
+        {"ver 1.2.3.4 and 10.0.0.1", "ver 1.2.3.4 and 10.0.0.1"},
+    };
+    for (const auto& [input, expected] : cases) EXPECT_EQ(redact(input), QString::fromUtf8(expected)) << input;
+    EXPECT_TRUE(Privacy::ibanChecksum(u"DE89 3704 0044 0532 0130 00"));
+    EXPECT_FALSE(Privacy::ibanChecksum(u"DE88 3704 0044 0532 0130 00"));
+}
+
 TEST(Redaction, PhoneNumbersAcrossRegions) {
     EXPECT_EQ(redact("call +49 30 1234567."), "call ⟨phone⟩.");
     EXPECT_EQ(redact("(212) 555-0147 or 020 7946 0958"), "⟨phone⟩ or ⟨phone⟩");
@@ -87,6 +108,51 @@ TEST(Redaction, NamesNeedContext) {
     EXPECT_EQ(tagged("Anna\nSchmidt"), QStringList());
     EXPECT_EQ(tagged("ANNA SCHMIDT"), QStringList());
     EXPECT_EQ(tagged("Anna-Lena Schmidt"), QStringList{"Anna-Lena Schmidt"});
+}
+
+TEST(Redaction, NamesOfManyScriptsAndTheChatForm) {
+    const NameGazetteer names = NameGazetteer::fromText(
+        u"g Chidi\nf Okonkwo\ng Αθανασια\nf Παπαδόπουλος\ng Иван\nf Петров\ng محمد\n"
+        u"f العلي\nf 王\ng 伟\nf 佐藤\ng さくら\nf 김\ng 민준\nf Nguyễn\ng Minh\ng Ayşe\n"
+        u"f Yılmaz\ng Anna\n");
+    auto tagged = [&](const QString& text) {
+        QStringList out;
+        for (const TextRange& r : NameTagger::find(text, names)) out << text.mid(r.start, r.length());
+        return out;
+    };
+    const std::pair<const char16_t*, QStringList> cases[] = {
+        // Speaker lines: either word known is enough, a bracketed time may come first.
+        {u"Chidi Obi: are you there?", {"Chidi Obi"}},
+        {u"[09:14] Tunde Okonkwo: sent it", {"Tunde Okonkwo"}},
+        {u"Anna: ok", {"Anna"}},
+        {u"Action Items: review and ship", {}},
+        {u"Wanjiru Kamau: sent it", {"Wanjiru Kamau"}},
+        {u"Abdullah bin Salman: signed", {"Abdullah bin Salman"}},
+        {u"Summer Sale: 40% off", {}},
+        {u"see note: Chidi", {}},
+        // What chat tools write after a person, known or not.
+        {u"Xu Jing left the channel", {"Xu Jing"}},
+        {u"Tomasz Wrona is typing", {"Tomasz Wrona"}},
+        {u"Noble Numbat is out", {}},
+        // Alphabets with capitals, accents optional either way.
+        {u"Ευχαριστώ Αθανασία Παπαδόπουλος", {"Αθανασία Παπαδόπουλος"}},
+        {u"Звонил Иван Петров", {"Иван Петров"}},
+        // Family name first.
+        {u"Họp với Nguyễn Minh chiều nay", {"Nguyễn Minh"}},
+        {u"Yılmaz Ayşe aradı", {"Yılmaz Ayşe"}},
+        // Without capitals: two known names together, or one after a greeting.
+        {u"اتصل محمد العلي اليوم", {"محمد العلي"}},
+        {u"مرحبا محمد", {"محمد"}},
+        {u"محمد وصل", {}},
+        // Han, Kana, Hangul: a whole run, or before an honorific.
+        {u"联系王伟", {"王伟"}},
+        {u"佐藤さんに連絡", {"佐藤"}},
+        {u"さくらさん", {"さくら"}},
+        {u"김민준님 안녕하세요", {"김민준"}},
+        {u"国王伟大", {}},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(tagged(QString::fromUtf16(text)), expected) << QString::fromUtf16(text).toStdString();
 }
 
 TEST(Redaction, AddressesNeedAStreet) {

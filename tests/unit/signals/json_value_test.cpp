@@ -26,12 +26,21 @@ TEST(JSONValueReading, ScalarsTakeTheNarrowestCase) {
     EXPECT_EQ(read("\"1\""), JSONValue("1"));
     EXPECT_EQ(read("1.5"), JSONValue(1.5));
     // Whole numbers are ints however they are written.
-    for (const char* text : {"3", "3.0", "3e0", "-0", "9223372036854775807", "-9223372036854775808"})
-        EXPECT_EQ(read(text).kind(), JSONValue::Case::int_) << text;
-    EXPECT_EQ(read("9223372036854775807"), JSONValue(qint64(9223372036854775807LL)));
-    // Too large for 64 bits: double.
-    for (const char* text : {"1e20", "18446744073709551616", "9223372036854775808"})
-        EXPECT_EQ(read(text).kind(), JSONValue::Case::double_) << text;
+    const qint64 min = std::numeric_limits<qint64>::min();
+    const std::pair<const char*, qint64> whole[] = {
+        {"3", 3}, {"3.0", 3}, {"3e0", 3}, {"-0", 0}, {"0.000e-7", 0}, {"1.25e2", 125},
+        {"1e18", 1000000000000000000}, {"12345678901234567.0", 12345678901234567},
+        {"9223372036854775807", std::numeric_limits<qint64>::max()},
+        {"-9223372036854775808", min}, {"-92233720368547758.08e2", min}};
+    for (const auto& [text, value] : whole) EXPECT_EQ(read(text), JSONValue(value)) << text;
+    // Not whole, or past 64 bits (or past double range): a double, never a wrong integer.
+    const std::pair<const char*, double> doubles[] = {
+        {"1e20", 1e20}, {"18446744073709551616", 18446744073709551616.0},
+        {"9223372036854775808", 9223372036854775808.0},
+        {"-9223372036854775809", -9223372036854775808.0}, {"9223372036854775807.5", 9.223372036854775807e18},
+        {"1e400", std::numeric_limits<double>::infinity()},
+        {"-1e400", -std::numeric_limits<double>::infinity()}, {"1e-400", 0.0}, {"-1.5", -1.5}};
+    for (const auto& [text, value] : doubles) EXPECT_EQ(read(text), JSONValue(value)) << text;
     // Numbers are never booleans.
     EXPECT_EQ(read("1"), JSONValue(1));
     EXPECT_NE(read("1"), JSONValue(true));

@@ -98,16 +98,50 @@ TEST_F(StoreTest, SequenceNumbersCountUpFromWhatIsStoredAndSurviveDeletion) {
     EXPECT_EQ(store.nextSeq(), 1);
     store.setMetaValue(QStringLiteral("+41"), QStringLiteral("seq"));
     EXPECT_EQ(store.nextSeq(), 42);
-    for (const char* stored : {"abc", "", " 7", "99999999999999999999"}) {
+    for (const char* stored : {"abc", "", " 7", "41\n", "4 1", "99999999999999999999", "+", "-"}) {
         store.setMetaValue(QString::fromUtf8(stored), QStringLiteral("seq"));
         EXPECT_EQ(store.nextSeq(), 1) << stored;
     }
     store.insert(makeSignal(QStringLiteral("s")));
     store.saveBatch(makeBatch(QStringLiteral("B"), 1, QStringLiteral("sent")), {"s"});
-    store.deleteAll();
+    EXPECT_TRUE(store.deleteAll());
     EXPECT_TRUE(store.recentSignals(10).empty());
     EXPECT_TRUE(store.recentBatches(10).empty());
     EXPECT_EQ(store.nextSeq(), 2);
+
+    // A stored batch's number counts as handed out even if nextSeq never recorded it.
+    store.insert(makeSignal(QStringLiteral("t")));
+    ASSERT_EQ(store.saveBatch(makeBatch(QStringLiteral("C"), 40, QStringLiteral("local")), {"t"}), 1);
+    EXPECT_EQ(store.nextSeq(), 41);
+}
+
+TEST_F(StoreTest, ABatchIsNeverReplacedNorResurrected) {
+    store.insert(makeSignal(QStringLiteral("s1")));
+    store.insert(makeSignal(QStringLiteral("s2")));
+    BatchRecord sent = makeBatch(QStringLiteral("B"), 1, QStringLiteral("sent"));
+    ASSERT_EQ(store.saveBatch(sent, {"s1"}), 1);
+    // The same id again: refused, the delivered batch and its signal's mark stay.
+    EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 2, QStringLiteral("pending")), {"s2"}), 0);
+    ASSERT_EQ(store.recentBatches(5).size(), 1u);
+    EXPECT_EQ(store.recentBatches(5)[0], sent);
+    EXPECT_EQ(store.countUnbatchedSignals(), 1);
+
+    BatchRecord retry = sent;
+    retry.status = QStringLiteral("failed");
+    EXPECT_FALSE(store.updateBatch(retry));  // sent stays sent
+    EXPECT_EQ(store.recentBatches(5)[0].status, "sent");
+
+    BatchRecord old = makeBatch(QStringLiteral("D"), 3, QStringLiteral("failed"));
+    old.created = clock - 8 * 86400.0;
+    ASSERT_EQ(store.saveBatch(old, {"s2"}), 1);
+    EXPECT_TRUE(store.purge(30));
+    old.status = QStringLiteral("failed");
+    old.attempts = 9;
+    EXPECT_FALSE(store.updateBatch(old));  // a reply to a dropped batch does not revive it
+    EXPECT_EQ(store.dueBatches(1e12).size(), 0u);
+    old.status = QStringLiteral("sent");
+    EXPECT_TRUE(store.updateBatch(old));  // but a late success is the truth
+    EXPECT_FALSE(store.updateBatch(makeBatch(QStringLiteral("nope"), 9, "failed")));
 }
 
 TEST_F(StoreTest, DueBatchesAreWaitingPastDueAndAtMostTwenty) {
@@ -185,24 +219,51 @@ TEST_F(StoreTest, RetentionKeepsWaitingWorkAndDropsItAfterAWeek) {
     EXPECT_EQ(store.recentSignals(10)[0].id, "unbatched50");
 }
 
-TEST(StoreWithoutConnection, ReturnsEmptyResultsAndLogsOnlyTheFailedOpen) {
+TEST(StoreWithoutConnection, ReturnsEmptyResultsAndReportsFailure) {
     QStringList logged;
     SystemLog::setObserver([&](const QString& line) { logged.append(line); });
-    Store store;
-    store.insert(makeSignal(QStringLiteral("s")));
-    EXPECT_EQ(store.nextSeq(), 1);
-    EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 1, "pending"), {"s"}), 0);
-    EXPECT_TRUE(store.dueBatches(1e12).empty());
-    EXPECT_TRUE(logged.isEmpty());
-
     QTemporaryDir dir;
-    store.open(dir.path());  // a folder cannot be opened as a database
-    EXPECT_EQ(logged, QStringList{"Tarnwhistle: could not open store"});
-    // A failed open does not look open, and its empty results are not logged one by one.
-    EXPECT_FALSE(store.isOpen());
-    EXPECT_TRUE(store.recentSignals(5).empty());
-    EXPECT_EQ(logged.size(), 1);
+    QFile notADatabase(dir.filePath(QStringLiteral("store.sqlite")));
+    ASSERT_TRUE(notADatabase.open(QIODevice::WriteOnly));
+    notADatabase.write(QByteArray(4096, 'x'));
+    notADatabase.close();
+
+    // Never opened; a folder; a file that is not a database (opens, then fails at the schema).
+    for (const QString& path : {QString(), dir.path(), notADatabase.fileName()}) {
+        logged.clear();
+        Store store;
+        if (!path.isEmpty()) {
+            EXPECT_FALSE(store.open(path));
+            EXPECT_TRUE(logged.contains(QStringLiteral("Tarnwhistle: could not open store")));
+        }
+        EXPECT_FALSE(store.isOpen()) << path.toStdString();
+        logged.clear();
+        EXPECT_FALSE(store.insert(makeSignal(QStringLiteral("s"))));
+        EXPECT_EQ(store.nextSeq(), 1);
+        EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 1, "pending"), {"s"}), 0);
+        EXPECT_FALSE(store.updateBatch(makeBatch(QStringLiteral("B"), 1, "sent")));
+        EXPECT_FALSE(store.setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed")));
+        EXPECT_FALSE(store.purge(30));
+        EXPECT_FALSE(store.deleteAll());
+        EXPECT_TRUE(store.dueBatches(1e12).empty());
+        EXPECT_TRUE(store.recentSignals(5).empty());
+        EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
+    }
+    QFile kept(notADatabase.fileName());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray(4096, 'x'));  // the foreign file is left as it was
     SystemLog::setObserver({});
+}
+
+TEST_F(StoreTest, AWriteThatFailsSaysSo) {
+    sql("CREATE TRIGGER full BEFORE INSERT ON signals BEGIN SELECT RAISE(ABORT,'disk full'); END;"
+        "CREATE TRIGGER metafull BEFORE INSERT ON meta BEGIN SELECT RAISE(ABORT,'disk full'); END;");
+    EXPECT_FALSE(store.insert(makeSignal(QStringLiteral("s"))));
+    EXPECT_FALSE(store.setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed")));
+    sql("DROP TRIGGER full; DROP TRIGGER metafull;");
+    EXPECT_TRUE(store.insert(makeSignal(QStringLiteral("s"))));
+    EXPECT_TRUE(store.insert(makeSignal(QStringLiteral("s"))));  // already stored is stored
+    EXPECT_TRUE(store.setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed")));
 }
 
 }  // namespace

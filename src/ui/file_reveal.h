@@ -1,0 +1,7 @@
+// "Show in file manager": asks the desktop's file manager to show a file selected in its
+// folder (org.freedesktop.FileManager1), else opens the folder.
+#pragma once
+
+#include <QString>
+
+void revealInFileManager(const QString& path);

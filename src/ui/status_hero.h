@@ -1,0 +1,22 @@
+// The Settings overview's headline: the state's title in a large bold font, its description
+// below, and, when there is a destination, when the last delivery happened.
+#pragma once
+
+#include <QWidget>
+
+class AppStatus;
+class Outbox;
+class QLabel;
+
+class StatusHero : public QWidget {
+    Q_OBJECT
+public:
+    StatusHero(AppStatus& status, Outbox& outbox, QWidget* parent = nullptr);
+    void refresh();
+
+private:
+    AppStatus& status_;
+    QLabel* title_;
+    QLabel* description_;
+    QLabel* lastSent_;
+};

@@ -1,0 +1,151 @@
+// The whole privacy promise, end to end on the headless desktop: a unique canary string shown,
+// typed, copied, put in file, folder and web address names and used as the login name must not
+// reach the database, its log, any delivered request or the agent's output, except as coded
+// identifiers; and after "Delete all local data" no signal's text is left on disk.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "canary_agent.h"
+#include "desktop_driver.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every place the canary could have gone, with its bytes.
+std::vector<std::pair<QString, QByteArray>> placesIn(const QString& dataDir,
+                                                     const QString& receivedDir) {
+    std::vector<std::pair<QString, QByteArray>> places;
+    for (const char* name : {"store.sqlite", "store.sqlite-wal"})
+        places.emplace_back(QString::fromLatin1(name),
+                            readAll(dataDir + u'/' + QLatin1String(name)));
+    for (const QString& name : QDir(receivedDir).entryList(QDir::Files))
+        places.emplace_back(name, readAll(receivedDir + u'/' + name));
+    return places;
+}
+
+class CanaryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        canary_ =
+            QStringLiteral("Qcnry") + QString::number(QRandomGenerator::system()->generate64(), 36);
+        receiver_.setProgram(QStringLiteral("python3"));
+        receiver_.setArguments(
+            {QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py"),
+             QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--secret"), secret_,
+             QStringLiteral("--out"), received_.path()});
+        receiver_.start();
+        ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+            receiver_.waitForReadyRead(100);
+            port_ += QString::fromUtf8(receiver_.readAllStandardOutput());
+            return port_.contains(u'\n');
+        }));
+        port_ = port_.section(u' ', -1).trimmed();
+    }
+    void TearDown() override {
+        receiver_.kill();
+        receiver_.waitForFinished(5000);
+    }
+
+    // Runs this program as the agent with `arguments`; its standard output and error together.
+    QProcess* agent(const QStringList& arguments) {
+        auto* process = new QProcess;
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(QCoreApplication::applicationFilePath(), arguments);
+        return process;
+    }
+
+    QString canary_;
+    const QString secret_ = QStringLiteral("canary-webhook-secret");
+    QTemporaryDir data_;
+    QTemporaryDir received_;
+    QProcess receiver_;
+    QString port_;
+};
+
+TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
+    std::unique_ptr<QProcess> session(
+        agent({QStringLiteral("--agent-session"), data_.path(), canary_,
+               QStringLiteral("http://127.0.0.1:%1/hook").arg(port_), secret_}));
+    ASSERT_TRUE(session->waitForFinished(240000));
+    const QByteArray output = session->readAll();
+    ASSERT_EQ(session->exitCode(), 0) << output.toStdString();
+
+    // The session really happened: signals of every kind it should make were delivered, with
+    // coded identifiers standing in for the names.
+    QSet<QString> types;
+    QStringList ids;
+    const QStringList bodies = QDir(received_.path()).entryList({QStringLiteral("*.body")});
+    ASSERT_FALSE(bodies.isEmpty());
+    for (const QString& name : bodies) {
+        const QJsonObject body =
+            QJsonDocument::fromJson(readAll(received_.path() + u'/' + name)).object();
+        EXPECT_TRUE(
+            body.value(QStringLiteral("subject")).toString().startsWith(QStringLiteral("sub_")));
+        for (const auto& value : body.value(QStringLiteral("data")).toArray()) {
+            const QJsonObject signal = value.toObject();
+            types.insert(signal.value(QStringLiteral("type")).toString());
+            ids << signal.value(QStringLiteral("id")).toString();
+            if (signal.value(QStringLiteral("type")) == QLatin1String("document.ref")) {
+                EXPECT_TRUE(QStringList({"file", "document"})
+                                .contains(signal.value(QStringLiteral("doc_class")).toString()))
+                    << QJsonDocument(signal).toJson().toStdString();
+            }
+        }
+    }
+    for (const char* type : {"app.focus", "window.context", "document.ref", "handover"})
+        EXPECT_TRUE(types.contains(QLatin1String(type))) << type;
+
+    // The canary is nowhere: not in the database or its log, not in a body or its headers,
+    // not in the agent's output, error or system log lines.
+    const QByteArray needle = canary_.toUtf8();
+    for (const auto& [place, bytes] : placesIn(data_.path(), received_.path()))
+        EXPECT_FALSE(bytes.toLower().contains(needle.toLower())) << place.toStdString();
+    EXPECT_FALSE(output.toLower().contains(needle.toLower())) << output.toStdString();
+
+    // "Delete all local data", the connection still open: no signal's text is left.
+    std::unique_ptr<QProcess> eraser(agent({QStringLiteral("--agent-delete"), data_.path()}));
+    ASSERT_TRUE(DesktopDriver::waitUntil(
+        [&] {
+            eraser->waitForReadyRead(100);
+            return eraser->peek(4096).contains("deleted") ||
+                   eraser->state() == QProcess::NotRunning;
+        },
+        30000));
+    const QByteArray database = readAll(data_.filePath(QStringLiteral("store.sqlite"))) +
+                                readAll(data_.filePath(QStringLiteral("store.sqlite-wal")));
+    eraser->write("\n");
+    eraser->closeWriteChannel();
+    ASSERT_TRUE(eraser->waitForFinished(10000));
+    EXPECT_EQ(eraser->exitCode(), 0) << eraser->readAll().toStdString();
+    ASSERT_FALSE(ids.isEmpty());
+    for (const QString& id : ids) EXPECT_FALSE(database.contains(id.toUtf8())) << id.toStdString();
+    for (const char* text : {"window.context", "bundle_id", "signals.batch"})
+        EXPECT_FALSE(database.contains(text)) << text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 6 && args[1] == QLatin1String("--agent-session"))
+        return CanaryAgent::runSession(args[2], args[3], args[4], args[5]);
+    if (args.size() == 3 && args[1] == QLatin1String("--agent-delete"))
+        return CanaryAgent::deleteAll(args[2]);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
