@@ -5,8 +5,9 @@
 namespace ApplicationId {
 
 namespace {
-// Linux identities, lower case, mapped to the identifiers the built-in tables use. Browsers
-// on the same engine share the browser's id so that address reading and exclusions apply.
+// Linux identities, lower case, mapped to the identifiers the built-in tables use. Only the same
+// product under another id shares that id (browsers on the same engine share the browser's, so
+// address reading and exclusions apply); everything else keeps its own Linux id.
 const QHash<QString, QString>& table() {
     static const QHash<QString, QString> map = [] {
         QHash<QString, QString> m;
@@ -26,7 +27,9 @@ const QHash<QString, QString>& table() {
         add({"code", "code-oss", "com.visualstudio.code", "vscodium", "com.vscodium.codium"},
             "com.microsoft.VSCode");
         add({"slack", "com.slack.slack"}, "com.tinyspeck.slackmacgap");
-        add({"teams", "teams-for-linux", "microsoft teams - preview"}, "com.microsoft.teams");
+        add({"teams", "teams-for-linux", "com.github.ismaelmartinez.teams_for_linux",
+             "microsoft teams - preview"},
+            "com.microsoft.teams");
         add({"zoom", "us.zoom.zoom"}, "us.zoom.xos");
         add({"discord", "com.discordapp.discord"}, "com.hnc.Discord");
         add({"telegramdesktop", "telegram-desktop", "org.telegram.desktop"},
@@ -35,22 +38,32 @@ const QHash<QString, QString>& table() {
             "net.whatsapp.WhatsApp");
         add({"1password"}, "com.1password.1password");
         add({"bitwarden", "com.bitwarden.desktop"}, "com.bitwarden.desktop");
-        add({"obsidian", "md.obsidian"}, "md.obsidian");
+        add({"obsidian", "md.obsidian", "md.obsidian.obsidian"}, "md.obsidian");
         add({"figma-linux", "io.github.figma_linux.figma_linux"}, "com.figma.Desktop");
         add({"zed", "dev.zed.zed"}, "dev.zed.Zed");
         add({"jetbrains-idea", "jetbrains-idea-ce", "com.jetbrains.intellij",
-             "com.jetbrains.intellij-community"},
+             "com.jetbrains.intellij-community", "com.jetbrains.intellij-idea-community",
+             "com.jetbrains.intellij-idea-ultimate"},
             "com.jetbrains.intellij");
-        add({"thunderbird", "org.mozilla.thunderbird", "evolution", "org.gnome.evolution"},
-            "com.apple.mail");
-        add({"gnome-terminal-server", "org.gnome.terminal", "xfce4-terminal", "konsole",
-             "org.kde.konsole", "xterm", "uxterm", "alacritty", "kitty", "tilix",
-             "com.gexperts.tilix", "org.gnome.console", "kgx"},
-            "com.apple.Terminal");
-        add({"nautilus", "org.gnome.nautilus", "thunar", "dolphin", "org.kde.dolphin", "nemo",
-             "pcmanfm"},
-            "com.apple.finder");
-        add({"gnome-calendar", "org.gnome.calendar"}, "com.apple.iCal");
+        // Applications with no counterpart id keep their own Linux id, in one spelling.
+        add({"thunderbird", "thunderbird-esr", "org.mozilla.thunderbird"},
+            "org.mozilla.Thunderbird");
+        add({"evolution", "org.gnome.evolution"}, "org.gnome.Evolution");
+        add({"gnome-terminal-server", "gnome-terminal", "org.gnome.terminal"},
+            "org.gnome.Terminal");
+        add({"konsole", "org.kde.konsole"}, "org.kde.konsole");
+        add({"tilix", "com.gexperts.tilix"}, "com.gexperts.Tilix");
+        add({"kgx", "org.gnome.console"}, "org.gnome.Console");
+        add({"xterm", "uxterm"}, "xterm");
+        add({"xfce4-terminal"}, "xfce4-terminal");
+        add({"alacritty"}, "alacritty");
+        add({"kitty"}, "kitty");
+        add({"nautilus", "org.gnome.nautilus"}, "org.gnome.Nautilus");
+        add({"dolphin", "org.kde.dolphin"}, "org.kde.dolphin");
+        add({"thunar", "org.xfce.thunar"}, "thunar");
+        add({"nemo"}, "nemo");
+        add({"pcmanfm"}, "pcmanfm");
+        add({"gnome-calendar", "org.gnome.calendar"}, "org.gnome.Calendar");
         add({"zoom-workplace"}, "us.zoom.xos");
         return m;
     }();

@@ -20,6 +20,11 @@ namespace {
 
 // Below this the embedding answer is too unsure to beat a rule category the vocabulary knows.
 constexpr double minimumEmbeddingProbability = 0.35;
+// A winner that leads the rule's own entry (prior bonus included) by less than this overrides a
+// right rule more often than it fixes a wrong one. Measured on the labelled window contexts:
+// accuracy rises up to about 0.08 and is flat to 0.12; 0.10 is two softmax temperatures, where
+// the winner would hold about 0.88 against the rule alone.
+constexpr double minimumLeadOverRule = 0.10;
 
 }  // namespace
 
@@ -88,7 +93,9 @@ std::optional<Classification> Classifier::classifyWithEmbeddings(
     const bool ruleKnown = rule && std::any_of(labels.begin(), labels.end(), [&](const auto& e) {
                                return e.name == *rule;
                            });
-    if (result->probability < minimumEmbeddingProbability && ruleKnown)
+    if (ruleKnown && (result->probability < minimumEmbeddingProbability ||
+                      (result->label != *rule && result->leadOverPrior &&
+                       *result->leadOverPrior < minimumLeadOverRule)))
         return Classification::fromRule(*rule);
     return Classification::fromEmbedding(result->label, result->probability);
 }

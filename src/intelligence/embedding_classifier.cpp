@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "intelligence/hint_text.h"
 #include "intelligence/stop_words.h"
 #include "intelligence/words.h"
 
@@ -79,9 +80,10 @@ const QSet<QString>& EmbeddingClassifier::keywordsFor(const CategoryDef& entry) 
 
 std::optional<EmbeddingClassifier::Result> EmbeddingClassifier::classify(
     const QString& text, const CategoryList& labels, const std::optional<QString>& prior) {
-    const auto textVector = vector(text);
+    const QString focus = HintText::withoutApplicationName(text.trimmed().left(maxEmbeddedChars));
+    const auto textVector = vector(focus);
     if (!textVector || labels.empty()) return std::nullopt;
-    const QSet<QString> textWords = words(text);
+    const QSet<QString> textWords = words(focus);
 
     std::vector<std::pair<const CategoryDef*, double>> scores;
     std::vector<double> similarities;
@@ -110,6 +112,10 @@ std::optional<EmbeddingClassifier::Result> EmbeddingClassifier::classify(
     }
     const double best = scores[winner].second;
     double sum = 0;
-    for (const auto& s : scores) sum += std::exp((s.second - best) / temperature);
-    return Result{scores[winner].first->name, 1.0 / sum};
+    std::optional<double> leadOverPrior;
+    for (const auto& s : scores) {
+        sum += std::exp((s.second - best) / temperature);
+        if (prior && !leadOverPrior && s.first->name == *prior) leadOverPrior = best - s.second;
+    }
+    return Result{scores[winner].first->name, 1.0 / sum, leadOverPrior};
 }

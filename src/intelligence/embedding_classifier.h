@@ -19,6 +19,9 @@ public:
     struct Result {
         QString label;
         double probability = 0;
+        // The winner's score less the prior entry's; absent when no entry named as the prior
+        // took part.
+        std::optional<double> leadOverPrior;
     };
 
     // `embedding` may be null: a machine without one, where every call gives nothing.
@@ -26,7 +29,8 @@ public:
 
     bool hasEmbedding() const { return embedding_ != nullptr; }
 
-    // `prior` is the rule category, if any.
+    // `prior` is the rule category, if any. A classifier hint's application name is left out
+    // of the comparison (HintText).
     std::optional<Result> classify(const QString& text, const CategoryList& labels,
                                    const std::optional<QString>& prior);
 

@@ -17,7 +17,7 @@ std::optional<std::vector<double>> WordVectorEmbedding::vector(const QString& te
     forEachWord(text, [&](const QString& w) {
         if (stop.contains(w)) return;
         if (auto row = vectors_->row(w.toUtf8())) {
-            vectors_->addRow(*row, sum.data());
+            vectors_->addUnitRow(*row, sum.data());
             ++found;
         }
     });

@@ -1,4 +1,5 @@
-// The English sentence embedding: the unweighted mean of the word vectors of a text's words.
+// The English sentence embedding: the mean of the text's word vectors, each scaled to unit
+// length so that frequent words with long vectors do not outweigh the telling ones.
 // Lower-cased, split at every character that is not a letter, stop words dropped; a text with
 // no known word has no vector.
 #pragma once

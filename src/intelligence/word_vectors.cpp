@@ -2,6 +2,7 @@
 
 #include <QFloat16>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -80,9 +81,13 @@ std::optional<int> WordVectors::row(const QByteArray& utf8Word) const {
     return std::nullopt;
 }
 
-void WordVectors::addRow(int row, double* sum) const {
+void WordVectors::addUnitRow(int row, double* sum) const {
     float values[maxDimensions];
     qFloatFromFloat16(values, reinterpret_cast<const qfloat16*>(vectors_ + qsizetype(row) * dims_),
                       dims_);
-    for (int i = 0; i < dims_; ++i) sum[i] += values[i];
+    double norm = 0;
+    for (int i = 0; i < dims_; ++i) norm += double(values[i]) * values[i];
+    if (norm == 0) return;
+    const double scale = 1 / std::sqrt(norm);
+    for (int i = 0; i < dims_; ++i) sum[i] += values[i] * scale;
 }

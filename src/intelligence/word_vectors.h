@@ -23,8 +23,9 @@ public:
     // Row of a word (exact UTF-8 match), nothing when it is not in the file.
     std::optional<int> row(const QByteArray& utf8Word) const;
     QByteArray word(int row) const;
-    // Adds the word's vector to `sum` (dimensions() values).
-    void addRow(int row, double* sum) const;
+    // Adds the word's vector, scaled to unit length, to `sum` (dimensions() values); a zero
+    // row adds nothing.
+    void addUnitRow(int row, double* sum) const;
 
 private:
     WordVectors() = default;

@@ -23,9 +23,9 @@ namespace Privacy {
 
 // ---- Built-in tables -------------------------------------------------------------------------
 
-// Bundle identifiers of web browsers (10).
+// Bundle identifiers of web browsers (10, and 5 Linux browsers of their own).
 const std::set<QString>& browsers();
-// Bundle identifiers of mail, chat and messenger applications (8).
+// Bundle identifiers of mail, chat and messenger applications (8, and 16 Linux ones).
 const std::set<QString>& conversationApps();
 // Second-level suffixes under which a registrable domain has three parts ("co.uk", 16 entries).
 const std::set<QString>& twoPartSuffixes();
@@ -38,7 +38,8 @@ const QStringList& conversationSites();
 const QStringList& documentSites();
 // Hosts whose URL paths identify a document or ticket; suffix of the host.
 const QStringList& workSites();
-// 34 bundle identifiers and their default work category; compared exactly (case-sensitive).
+// 34 bundle identifiers and 139 Linux application ids with their default work category;
+// compared exactly (case-sensitive).
 const std::map<QString, QString>& defaultAppCategories();
 
 // One site rule: `pattern` is a lower-case host, optionally followed by a path prefix; it

@@ -23,6 +23,8 @@ TEST(ApplicationId, WellKnownApplicationsGetTheirCanonicalIds) {
     EXPECT_EQ(resolve({{}, "google-chrome.desktop", {}, {}}), "com.google.Chrome");
     EXPECT_EQ(resolve({"com.visualstudio.code", {}, {}, {}}), "com.microsoft.VSCode");
     EXPECT_EQ(resolve({{}, {}, "slack", "Slack"}), "com.tinyspeck.slackmacgap");
+    // Another product's id would mislead a receiver: the mail client keeps its own.
+    EXPECT_EQ(resolve({{}, {}, "thunderbird", "Mail"}), "org.mozilla.Thunderbird");
     // A canonical class wins over an unknown GTK id.
     EXPECT_EQ(resolve({"org.example.Wrapper", {}, {}, "firefox"}), "org.mozilla.firefox");
 }

@@ -73,15 +73,15 @@ TEST_F(ContextEpisode, ExcludedWindowHasNoContextNoSnippetAndItsCopiesAreForgott
 }
 
 TEST_F(ContextEpisode, ClassifierTextAndTheThirtySecondThreshold) {
-    focus(at(9, 0), window("org.gnome.Terminal", ""));
+    focus(at(9, 0), window("org.example.Terminal", ""));
     advance(at(9, 0, 29));
-    e().windowObserved(window("org.gnome.Terminal", "build"));
+    e().windowObserved(window("org.example.Terminal", "build"));
     classifier.drain();
     EXPECT_TRUE(ofType("work.category").empty());  // 29 s
     EXPECT_TRUE(isNull(ofType("window.context")[0], "title_hash"));
     for (int i = 1; i <= 4; ++i) {
         e().snippetCaptured(QStringLiteral("line %1 mail jane@example.com").arg(i),
-                            window("org.gnome.Terminal", "build"));
+                            window("org.example.Terminal", "build"));
     }
     advance(at(9, 0, 59));
     e().flushAll("quit");

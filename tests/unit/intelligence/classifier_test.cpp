@@ -66,6 +66,16 @@ TEST(Classifier, UnsureEmbeddingGivesWayOnlyToARuleTheVocabularyKnows) {
     EXPECT_EQ(sure->label, "design");
 }
 
+TEST(Classifier, AWinnerLeadingTheRuleByLessThanATenthLeavesTheRule) {
+    Classifier c(embeddings(), nullptr);
+    // Same vectors; "design" has three keywords (0.12) against the rule's one plus its prior
+    // bonus (0.09): it wins with about 0.65, but by only 0.03.
+    const CategoryList labels{{"analysis", "alpha"}, {"design", "alpha, ray gun zap"}};
+    EXPECT_EQ(run(c, "alpha ray gun zap", labels, QString("analysis")),
+              Classification::fromRule("analysis"));
+    EXPECT_EQ(run(c, "alpha ray gun zap", labels, std::nullopt)->label, "design");
+}
+
 TEST(Classifier, LanguageModelAnswersWhenAllowedAndAvailableElseEmbeddings) {
     FakeModelServer server;
     server.chatReply = "Label: Design.";

@@ -4,6 +4,7 @@
 
 #include "fake_embedding.h"
 #include "intelligence/embedding_classifier.h"
+#include "intelligence/hint_text.h"
 
 namespace {
 
@@ -76,4 +77,31 @@ TEST(EmbeddingClassifier, KeywordBonusCountsEachWordOnceUpToThree) {
     // Hint template words and pieces under 3 letters are no keywords.
     EXPECT_EQ(EmbeddingClassifier::words("App: Slack. Window: Re: the Q3 plan — Über-Budget"),
               (QSet<QString>{"slack", "plan", "über", "budget"}));
+}
+
+TEST(EmbeddingClassifier, TheHintsApplicationNameTakesNoPart) {
+    auto classifier = make();
+    const CategoryList labels{{"a", "alpha"}, {"b", "beta"}};
+    auto r = classifier.classify("App: Alpha. Window: beta - Alpha. Site: none. Type: other.",
+                                 labels, std::nullopt);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->label, "b");
+    EXPECT_GT(r->probability, 0.99);
+    // Without a hint every word counts: the two tie and the first wins.
+    EXPECT_EQ(classifier.classify("Alpha: beta", labels, std::nullopt)->label, "a");
+}
+
+TEST(HintText, DropsTheApplicationNameWordsOnlyFromAHint) {
+    const struct {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"App: Google Chrome. Window: Google Meet - Google Chrome. Site: meet.google.com.",
+         "Window:  Meet -  . Site: meet..com."},
+        {"App: Files. Window: Reports. Site: none.\nfiles to check", "Window: Reports. Site: none.\n to check"},
+        {"App: Files without a window part", "App: Files without a window part"},
+        {"Notes. App: Files. Window: x", "Notes. App: Files. Window: x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HintText::withoutApplicationName(c.text), c.expected) << c.text;
 }

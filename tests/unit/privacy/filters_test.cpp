@@ -83,14 +83,14 @@ TEST(Hosts, RegistrableDomain) {
 }
 
 TEST(Tables, SizesAndSpotChecks) {
-    EXPECT_EQ(Privacy::browsers().size(), 10u);
-    EXPECT_EQ(Privacy::conversationApps().size(), 8u);
+    EXPECT_EQ(Privacy::browsers().size(), 15u);
+    EXPECT_EQ(Privacy::conversationApps().size(), 24u);
     EXPECT_EQ(Privacy::twoPartSuffixes().size(), 16u);
     EXPECT_EQ(Privacy::ticketSites().size(), 9);
     EXPECT_EQ(Privacy::conversationSites().size(), 6);
     EXPECT_EQ(Privacy::documentSites().size(), 11);
     EXPECT_EQ(Privacy::workSites().size(), 9);
-    EXPECT_EQ(Privacy::defaultAppCategories().size(), 34u);
+    EXPECT_EQ(Privacy::defaultAppCategories().size(), 173u);
     EXPECT_EQ(Privacy::siteRules().size(), 39u);
     // Host lists hold bare lower-case hosts; only the ticket list may carry a path.
     int ticketPaths = 0;
