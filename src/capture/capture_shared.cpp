@@ -13,6 +13,7 @@ Capture& Capture::shared() {
     static Capture* capture =
         new Capture(SignalEngine::shared(), PlatformBackend::shared(), *scheduler,
                     [] { return ConfigStore::shared().config(); },
-                    QCoreApplication::applicationPid());
+                    QCoreApplication::applicationPid(), nullptr,
+                    [] { return ConfigStore::shared().config().paused; });
     return *capture;
 }

@@ -15,7 +15,7 @@ QString qtWindow() { return QStringLiteral(E2E_QT_WINDOW); }
 }  // namespace
 
 TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     ASSERT_TRUE(mousepad.started());
     ASSERT_TRUE(mousepad.activate());
     makeCapture();
@@ -60,7 +60,7 @@ TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
 }
 
 TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) {
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     App qt(qtWindow(), {QStringLiteral("Target"), QStringLiteral("Paste here")});
     ASSERT_TRUE(mousepad.started() && qt.started());
     ASSERT_TRUE(mousepad.activate());
@@ -114,4 +114,38 @@ TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) 
     handover = signalsOf(QStringLiteral("handover")).back();
     EXPECT_EQ(text(handover, QStringLiteral("payload_type")), QStringLiteral("image"));
     EXPECT_EQ(text(handover, QStringLiteral("from_bundle_id")), mousepadId);
+}
+
+TEST_F(CaptureOnDesktop, KeysInAFocusedPasswordFieldAreNotCounted) {
+    App form(QStringLiteral("zenity"),
+             {QStringLiteral("--forms"), QStringLiteral("--title"), QStringLiteral("Sign in"),
+              QStringLiteral("--add-entry"), QStringLiteral("User"),
+              QStringLiteral("--add-password"), QStringLiteral("Password")});
+    ASSERT_TRUE(form.started() && form.activate());
+    makeCapture();
+    capture_->start();
+    ASSERT_TRUE(capture_->inputMonitorInstalled());
+    xdotool({QStringLiteral("key"), QStringLiteral("a")});
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys > 0; }));
+    xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
+    // Once a window poll has seen the focused password field, keys stop counting.
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        const qint64 before = engine_->bKeys;
+        xdotool({QStringLiteral("key"), QStringLiteral("x")});
+        DesktopDriver::spin(200);
+        return engine_->bKeys == before;
+    }));
+    const qint64 atPassword = engine_->bKeys;
+    xdotool({QStringLiteral("type"), QStringLiteral("hunter2")});
+    DesktopDriver::spin(500);
+    EXPECT_EQ(engine_->bKeys, atPassword);
+
+    // Back in the plain entry they count again.
+    xdotool({QStringLiteral("key"), QStringLiteral("shift+Tab")});
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        const qint64 before = engine_->bKeys;
+        xdotool({QStringLiteral("key"), QStringLiteral("y")});
+        DesktopDriver::spin(200);
+        return engine_->bKeys > before;
+    }));
 }

@@ -40,7 +40,7 @@ TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
     // The toolkit builds its accessibility tree on the first requests; read until it is there.
     QString sample;
     DesktopDriver::waitUntil([&] {
-        onPollWorker([&] { sample = backend_->textSample(form.pid(), {}, 1500, 700); });
+        onPollWorker([&] { sample = backend_->textSample(form.pid(), {}, 1500, 700).text; });
         return sample.contains(QStringLiteral("Atlas rollout"));
     });
     EXPECT_TRUE(sample.contains(QStringLiteral("Quarterly budget review"))) << sample.toStdString();
@@ -83,7 +83,7 @@ TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread)
     ASSERT_TRUE(onPollWorker([&] {
         QElapsedTimer timer;
         timer.start();
-        sample = backend_->textSample(form.pid(), {}, 1500, 700);
+        sample = backend_->textSample(form.pid(), {}, 1500, 700).text;
         sampleMs = timer.elapsed();
     }));
     // Window polls of the stopped application keep running meanwhile.
@@ -103,7 +103,7 @@ TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread)
 TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
     const QString sentence = QStringLiteral("The quick brown fox jumps over the lazy dog");
     App qt(QStringLiteral(E2E_QT_WINDOW), {QStringLiteral("Notes"), sentence});
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     ASSERT_TRUE(qt.started() && mousepad.started());
     xdotool({QStringLiteral("windowmove"), qt.windowArg(), QStringLiteral("40"),
              QStringLiteral("60")});
@@ -119,7 +119,7 @@ TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
     QElapsedTimer timer;
     timer.start();
     scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
-        seen = backend_->screenshotText(qt.pid(), 1500);
+        seen = backend_->screenshotText(qt.pid(), 0, 1500);
         *done = true;
     });
     ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));

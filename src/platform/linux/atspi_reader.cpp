@@ -83,11 +83,13 @@ std::optional<AtspiReader::WindowInfo> AtspiReader::windowInfo(qint64 pid, bool 
     const auto address = AccessibilityWalk::webAreaAddress(
         std::make_unique<AtspiElement>(*frame, walk), browser ? addressNodes : documentNodes,
         [walk] { return walk->deadline.expired(); });
-    (browser ? info.url : info.documentPath) = address;
+    if (browser) info.url = address;
+    // An application that embeds a browser engine names its internal page: not a document.
+    else if (address) info.documentPath = AccessibilityWalk::fileDocument(*address);
     return info;
 }
 
-QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes) {
+QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes, bool* passwordField) {
     if (!bus_.connected()) return {};
     auto walk = std::make_shared<AtspiWalk>(bus_, sampleDeadlineMs);
     walk->readsText = true;
@@ -96,5 +98,18 @@ QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes) {
     const auto frame = window(*service, true, walk->deadline);
     if (!frame) return {};
     return AccessibilityWalk::textSample(std::make_unique<AtspiElement>(*frame, walk), maxChars,
-                                         maxNodes, [walk] { return walk->deadline.expired(); });
+                                         maxNodes, [walk] { return walk->deadline.expired(); },
+                                         passwordField);
+}
+
+bool AtspiReader::passwordFocused(qint64 pid) {
+    if (!bus_.connected()) return false;
+    auto walk = std::make_shared<AtspiWalk>(bus_, focusDeadlineMs);
+    const auto service = serviceOf(pid, walk->deadline);
+    if (!service) return false;
+    const auto frame = window(*service, true, walk->deadline);
+    if (!frame) return false;
+    return AccessibilityWalk::passwordFieldFocused(std::make_unique<AtspiElement>(*frame, walk),
+                                                   focusNodes,
+                                                   [walk] { return walk->deadline.expired(); });
 }
