@@ -4,7 +4,8 @@
 //   loop runs over scripted use (typing, clicks, scrolls, switches, copies) for
 //   TARNWHISTLE_SOAK_SECONDS (default 60); with TARNWHISTLE_SOAK_QUIET=1 nobody touches the
 //   desktop meanwhile, for the loop's own floor, and with TARNWHISTLE_SOAK_LOCKED=1 as well
-//   the screen is locked throughout. wakeups_per_minute counts the process's context
+//   the screen is locked throughout; TARNWHISTLE_SOAK_IDLE_SECONDS sets the idle threshold.
+//   wakeups_per_minute counts the process's context
 //   switches (each wake-up of any of its threads ends in one).
 // Run inside scripts/desktop.
 #include <benchmark/benchmark.h>
@@ -140,6 +141,9 @@ void CaptureLoop(benchmark::State& state) {
     SignalEngine engine;
     DeploymentConfig config;
     int emittedCount = 0;
+    // A short idle threshold lets a quiet run measure the idle state itself.
+    if (const int idle = qEnvironmentVariableIntValue("TARNWHISTLE_SOAK_IDLE_SECONDS"); idle > 0)
+        config.idleThresholdSeconds = idle;
     engine.configProvider = [&] { return config; };
     engine.sink = [&](const Signal&) { ++emittedCount; };
     engine.classify = [](const QString&, const CategoryList&, const std::optional<QString>&, bool,
