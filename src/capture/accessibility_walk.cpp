@@ -70,9 +70,10 @@ std::optional<QString> webAreaAddress(std::unique_ptr<AccessibleElement> root, i
     return std::nullopt;
 }
 
-bool passwordFieldFocused(std::unique_ptr<AccessibleElement> root, int maxNodes,
-                          const StopCheck& stop) {
-    if (!root) return false;
+std::vector<std::unique_ptr<AccessibleElement>> passwordFields(
+    std::unique_ptr<AccessibleElement> root, int maxNodes, const StopCheck& stop) {
+    std::vector<std::unique_ptr<AccessibleElement>> found;
+    if (!root) return found;
     Queue queue;
     queue.push_back(std::move(root));
     int budget = std::max(0, maxNodes);
@@ -81,11 +82,18 @@ bool passwordFieldFocused(std::unique_ptr<AccessibleElement> root, int maxNodes,
         queue.pop_front();
         --budget;
         if (element->kind() == AccessibleElement::Kind::secure) {
-            if (element->focused()) return true;
+            found.push_back(std::move(element));
             continue;
         }
         enqueueChildren(queue, *element, budget);
     }
+    return found;
+}
+
+bool passwordFieldFocused(std::unique_ptr<AccessibleElement> root, int maxNodes,
+                          const StopCheck& stop) {
+    for (auto& field : passwordFields(std::move(root), maxNodes, stop))
+        if (field->focused()) return true;
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "capture/accessible_element.h"
 
@@ -21,8 +22,10 @@ using StopCheck = std::function<bool()>;
 QString textSample(std::unique_ptr<AccessibleElement> root, int maxChars, int maxNodes,
                    const StopCheck& stop, bool* sawPasswordField = nullptr);
 
-// Whether a password field under `root` has the keyboard focus, visiting at most `maxNodes`
-// elements.
+// The password fields under `root`, visiting at most `maxNodes` elements.
+std::vector<std::unique_ptr<AccessibleElement>> passwordFields(
+    std::unique_ptr<AccessibleElement> root, int maxNodes, const StopCheck& stop);
+// Whether one of them has the keyboard focus.
 bool passwordFieldFocused(std::unique_ptr<AccessibleElement> root, int maxNodes,
                           const StopCheck& stop);
 

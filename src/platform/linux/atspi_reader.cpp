@@ -1,5 +1,6 @@
 #include "platform/linux/atspi_reader.h"
 
+#include <QDateTime>
 #include <csignal>
 
 #include "capture/accessibility_walk.h"
@@ -102,14 +103,37 @@ QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes, bool* pa
                                          passwordField);
 }
 
-bool AtspiReader::passwordFocused(qint64 pid) {
+bool AtspiReader::passwordFocused(qint64 pid, const QString& windowKey, bool fresh) {
     if (!bus_.connected()) return false;
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    if (!fresh && passwordFields_ && passwordFields_->pid == pid &&
+        passwordFields_->window == windowKey && nowMs - passwordFields_->foundAtMs < passwordFieldsMs) {
+        if (passwordFields_->fields.isEmpty()) return false;
+        AtspiDeadline deadline(focusDeadlineMs);
+        QList<QDBusPendingCall> states;
+        for (const AtspiRef& ref : passwordFields_->fields)
+            states << bus_.ask(ref, accessibleInterface, QStringLiteral("GetState"), {}, deadline);
+        AtspiBus::await(states, deadline);
+        for (const QDBusPendingCall& state : states)
+            if (hasState(AtspiBus::words(state), AtspiRoles::stateFocused)) return true;
+        return false;
+    }
     auto walk = std::make_shared<AtspiWalk>(bus_, focusDeadlineMs);
     const auto service = serviceOf(pid, walk->deadline);
     if (!service) return false;
     const auto frame = window(*service, true, walk->deadline);
     if (!frame) return false;
-    return AccessibilityWalk::passwordFieldFocused(std::make_unique<AtspiElement>(*frame, walk),
-                                                   focusNodes,
-                                                   [walk] { return walk->deadline.expired(); });
+    auto fields = AccessibilityWalk::passwordFields(std::make_unique<AtspiElement>(*frame, walk),
+                                                    focusNodes,
+                                                    [walk] { return walk->deadline.expired(); });
+    PasswordFields found{pid, windowKey, nowMs, {}};
+    bool focused = false;
+    for (auto& field : fields) {
+        if (auto* element = dynamic_cast<AtspiElement*>(field.get())) found.fields << element->ref();
+        focused = focused || field->focused();
+    }
+    // A walk cut short by the deadline may have missed fields: not kept.
+    if (!walk->deadline.expired()) passwordFields_ = found;
+    else passwordFields_.reset();
+    return focused;
 }

@@ -24,8 +24,11 @@ public:
     // The text sample of the focused window of `pid` only; empty without one. `passwordField`
     // tells whether the window holds a password field.
     QString textSample(qint64 pid, int maxChars, int maxNodes, bool* passwordField);
-    // Whether a password field of the focused window of `pid` has the keyboard focus.
-    bool passwordFocused(qint64 pid);
+    // Whether a password field of the focused window of `pid` has the keyboard focus. The
+    // window is searched for password fields when `windowKey` (anything that changes with the
+    // window and its title) changes, when `fresh`, or every so often; in between only the
+    // fields found are asked, which costs one message each instead of a walk of the tree.
+    bool passwordFocused(qint64 pid, const QString& windowKey, bool fresh);
 
     static constexpr int sampleDeadlineMs = 1000;
     static constexpr int addressNodes = 250;
@@ -38,6 +41,15 @@ private:
     std::optional<QString> serviceOf(qint64 pid, AtspiDeadline& deadline);
     std::optional<AtspiRef> window(const QString& service, bool focusedOnly,
                                    AtspiDeadline& deadline);
+
+    struct PasswordFields {
+        qint64 pid = 0;
+        QString window;
+        qint64 foundAtMs = 0;
+        QList<AtspiRef> fields;
+    };
+    std::optional<PasswordFields> passwordFields_;
+    static constexpr qint64 passwordFieldsMs = 15000;
 
     AtspiBus bus_;
     QHash<QString, qint64> processOf_;  // bus names of applications seen, and their processes

@@ -132,7 +132,10 @@ std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString&
     const bool ours = active && active->app.pid == pid && pid > 0;
     const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
     // Focus moves without the title changing: asked on every read.
-    const bool passwordFocused = atspi_->passwordFocused(pid);
+    const QString windowKey =
+        ours ? QString::number(active->window) + QLatin1Char('\n') + active->title : QString();
+    const bool passwordFocused =
+        atspi_->passwordFocused(pid, windowKey, reading == Reading::fresh || !ours);
     if (reading == Reading::mayReuse && ours && cachedWindow_ && cachedWindow_->pid == pid &&
         cachedWindow_->window == active->window && cachedWindow_->title == active->title &&
         nowMs - cachedWindow_->readAtMs < windowCacheMs) {

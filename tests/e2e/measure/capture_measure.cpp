@@ -162,8 +162,8 @@ void CaptureLoop(benchmark::State& state) {
         if (qEnvironmentVariableIntValue("TARNWHISTLE_SOAK_LOCKED") == 1) emit backend->screenLocked();
         if (qEnvironmentVariableIntValue("TARNWHISTLE_SOAK_QUIET") != 1)
             driver.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromLatin1(script)});
-        // The start-up reads settle first.
-        DesktopDriver::spin(3000);
+        // The start-up reads settle first (and a quiet user goes idle, at the second idle poll).
+        DesktopDriver::spin(11000);
         const double switchesStart = contextSwitches();
         const double cpuStart = cpuSeconds();
         QElapsedTimer wall;
@@ -180,6 +180,7 @@ void CaptureLoop(benchmark::State& state) {
         state.counters["rss_mb"] = residentMegabytes();
         state.counters["seconds"] = elapsed;
         state.counters["signals"] = emittedCount;
+        state.counters["presence_at_end"] = int(engine.presence);  // 0 active, 1 idle, 2 locked
     }
 }
 
