@@ -26,7 +26,7 @@ public:
     QString textSample(qint64 pid, int maxChars, int maxNodes, bool* passwordField);
     // Whether a password field of the focused window of `pid` has the keyboard focus. The
     // window is searched for password fields when `windowKey` (anything that changes with the
-    // window and its title) changes, when `fresh`, or every so often; in between only the
+    // window and its title) changes, when `fresh`, or once a minute; in between only the
     // fields found are asked, which costs one message each instead of a walk of the tree.
     bool passwordFocused(qint64 pid, const QString& windowKey, bool fresh);
 
@@ -49,7 +49,7 @@ private:
         QList<AtspiRef> fields;
     };
     std::optional<PasswordFields> passwordFields_;
-    static constexpr qint64 passwordFieldsMs = 15000;
+    static constexpr qint64 passwordFieldsMs = 60000;
 
     AtspiBus bus_;
     QHash<QString, qint64> processOf_;  // bus names of applications seen, and their processes

@@ -134,8 +134,9 @@ std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString&
     // Focus moves without the title changing: asked on every read.
     const QString windowKey =
         ours ? QString::number(active->window) + QLatin1Char('\n') + active->title : QString();
-    const bool passwordFocused =
-        atspi_->passwordFocused(pid, windowKey, reading == Reading::fresh || !ours);
+    // A fresh read is about the address; the fields are searched again when the window or
+    // its title changes.
+    const bool passwordFocused = atspi_->passwordFocused(pid, windowKey, !ours);
     if (reading == Reading::mayReuse && ours && cachedWindow_ && cachedWindow_->pid == pid &&
         cachedWindow_->window == active->window && cachedWindow_->title == active->title &&
         nowMs - cachedWindow_->readAtMs < windowCacheMs) {
