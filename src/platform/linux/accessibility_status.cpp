@@ -36,6 +36,7 @@ void AccessibilityStatus::askEnabled() {
         QDBusPendingReply<QDBusVariant> reply = *watcher;
         enabled_ = reply.isValid() && reply.value().variant().toBool();
         if (enabled_) checkBus();
+        else answered_ = true;
     });
 }
 
@@ -61,6 +62,7 @@ void AccessibilityStatus::checkBus() {
         QDBusPendingReply<QString> reply = *watcher;
         if (!reply.isValid() || reply.value().isEmpty()) {
             answers_ = false;
+            answered_ = true;
             return;
         }
         // The bus must answer now, not merely be named. One connection, kept.
@@ -68,6 +70,7 @@ void AccessibilityStatus::checkBus() {
         if (!bus.isConnected()) {
             QDBusConnection::disconnectFromBus(connectionName);
             answers_ = false;
+            answered_ = true;
             return;
         }
         auto* ping = new QDBusPendingCallWatcher(
@@ -80,6 +83,7 @@ void AccessibilityStatus::checkBus() {
         connect(ping, &QDBusPendingCallWatcher::finished, this, [this, ping] {
             ping->deleteLater();
             answers_ = !ping->isError();
+            answered_ = true;
         });
     });
 }

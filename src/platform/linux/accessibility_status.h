@@ -15,6 +15,8 @@ public:
     // Subscribes to the switch and asks for its state; trusted() is false until answered.
     void start();
     bool trusted() const { return enabled_ && answers_; }
+    // Whether the first question has been answered (before that, trusted() is false).
+    bool answered() const { return answered_; }
 
     static constexpr int callTimeoutMs = 2000;
 
@@ -28,5 +30,6 @@ private:
     bool started_ = false;
     bool enabled_ = false;
     bool answers_ = false;
+    bool answered_ = false;
     quint64 generation_ = 0;  // answers to an older question are dropped
 };
