@@ -143,9 +143,9 @@ std::optional<qint64> X11Connection::clientPid(xcb_window_t window) {
     if (!ok() || window == XCB_WINDOW_NONE) return std::nullopt;
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(connection_, &xcb_res_id);
     if (!ext || !ext->present) return std::nullopt;
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     XcbPtr<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(
-        connection_, xcb_res_query_client_ids(connection_, 1, &spec), nullptr));
+        connection_, xcb_res_query_client_ids(connection_, 1, &wanted), nullptr));
     if (!reply) return std::nullopt;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
          xcb_res_client_id_value_next(&it)) {
