@@ -5,10 +5,8 @@
 #pragma once
 
 namespace AccessibilityTrust {
-// Follows the switch without blocking (the first call, before any answer, asks and waits once);
-// never prompts.
+// Cached for a few seconds; never prompts.
 bool trusted();
-// Asks the session to enable accessibility; true when the session took the request. trusted()
-// follows once the change is announced.
+// Asks the session to enable accessibility; returns whether it is enabled afterwards.
 bool prompt();
 }  // namespace AccessibilityTrust
