@@ -3,29 +3,20 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "ui/symbols.h"
+#include "ui/ui_style.h"
 
 SettingsPane::SettingsPane(SettingsModel& model, const UiServices& services, QWidget* parent)
     : QWidget(parent), model_(model), services_(services) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Tab goes from control to control (the area follows the focus), not to the area itself.
-    scroll->setFocusPolicy(Qt::NoFocus);
-    auto* content = new QWidget(scroll);
-    column_ = new QVBoxLayout(content);
+    column_ = UiStyle::addScrollingColumn(outer);
     column_->setContentsMargins(22, 6, 22, 18);
     column_->setSpacing(18);
-    scroll->setWidget(content);
-    outer->addWidget(scroll);
 }
 
 QCheckBox* SettingsPane::makeSwitch(std::function<void(DeploymentConfig&, bool)> write) {

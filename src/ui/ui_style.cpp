@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPalette>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace UiStyle {
 
@@ -76,6 +78,19 @@ QString trimSpacesAndTabs(const QString& text) {
     while (begin < end && horizontal(text[begin])) ++begin;
     while (end > begin && horizontal(text[end - 1])) --end;
     return text.mid(begin, end - begin);
+}
+
+QVBoxLayout* addScrollingColumn(QVBoxLayout* outer) {
+    auto* scroll = new QScrollArea(outer->parentWidget());
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    auto* content = new QWidget(scroll);
+    auto* column = new QVBoxLayout(content);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
+    return column;
 }
 
 }  // namespace UiStyle

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QString>
 
+class QVBoxLayout;
+
 class QLabel;
 class QPalette;
 class QWidget;
@@ -32,5 +34,10 @@ QColor purple();
 
 // `text` without spaces and tabs at either end (line breaks are kept).
 QString trimSpacesAndTabs(const QString& text);
+
+// Adds to `outer` a frameless, vertically scrolling area (stretching) and returns the layout of
+// its content; the content widget is the layout's parentWidget(). Tab moves from control to
+// control (the area follows the focus), never to the area itself.
+QVBoxLayout* addScrollingColumn(QVBoxLayout* outer);
 
 }  // namespace UiStyle

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app/app_status.h"
@@ -65,17 +64,10 @@ WelcomeView::WelcomeView(const UiServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFocusPolicy(Qt::NoFocus);
-    auto* content = new QWidget(scroll);
-    auto* layout = new QVBoxLayout(content);
+    auto* layout = UiStyle::addScrollingColumn(outer);
+    QWidget* content = layout->parentWidget();
     layout->setContentsMargins(30, 24, 30, 16);
     layout->setSpacing(16);
-    scroll->setWidget(content);
-    outer->addWidget(scroll, 1);
 
     auto* header = new QHBoxLayout;
     header->setSpacing(14);
