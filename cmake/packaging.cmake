@@ -37,7 +37,8 @@ set(TARNWHISTLE_DEB_DEPENDS
     "libqt6core6 (>= 6.4)" "libqt6gui6 (>= 6.4)" "libqt6widgets6 (>= 6.4)"
     "libqt6network6 (>= 6.4)" "libqt6dbus6 (>= 6.4)"
     libsqlite3-0 libphonenumber8
-    libxcb1 libxcb-xinput0 libxcb-xfixes0 libxcb-screensaver0 libxcb-composite0
+    libxcb1 libxcb-xinput0 libxcb-xfixes0 libxcb-screensaver0 libxcb-composite0 libxcb-res0
+    libgomp1
     libtesseract5
     at-spi2-core tesseract-ocr-eng libssl3 ca-certificates)
 list(JOIN TARNWHISTLE_DEB_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)

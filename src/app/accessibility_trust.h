@@ -5,8 +5,10 @@
 #pragma once
 
 namespace AccessibilityTrust {
-// Cached for a few seconds; never prompts.
+// Follows the switch without blocking (the first call, before any answer, asks and waits once);
+// never prompts.
 bool trusted();
-// Asks the session to enable accessibility; returns whether it is enabled afterwards.
+// Asks the session to enable accessibility; true when the session took the request. trusted()
+// follows once the change is announced.
 bool prompt();
 }  // namespace AccessibilityTrust

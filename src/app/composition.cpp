@@ -56,7 +56,8 @@ Capture& Capture::shared() {
     static QtCaptureScheduler* scheduler = new QtCaptureScheduler;
     static Capture* capture = new Capture(
         wiredEngine(), PlatformBackend::shared(), *scheduler,
-        [] { return ConfigStore::shared().config(); }, QCoreApplication::applicationPid());
+        [] { return ConfigStore::shared().config(); }, QCoreApplication::applicationPid(),
+        nullptr, [] { return ConfigStore::shared().config().paused; });
     return *capture;
 }
 

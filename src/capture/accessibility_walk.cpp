@@ -21,7 +21,7 @@ void enqueueChildren(Queue& queue, AccessibleElement& element, int budgetLeft) {
 }  // namespace
 
 QString textSample(std::unique_ptr<AccessibleElement> root, int maxChars, int maxNodes,
-                   const StopCheck& stop) {
+                   const StopCheck& stop, bool* sawPasswordField) {
     if (!root) return {};
     Queue queue;
     queue.push_back(std::move(root));
@@ -34,7 +34,10 @@ QString textSample(std::unique_ptr<AccessibleElement> root, int maxChars, int ma
         queue.pop_front();
         ++visited;
         const AccessibleElement::Kind kind = element->kind();
-        if (kind == AccessibleElement::Kind::secure) continue;
+        if (kind == AccessibleElement::Kind::secure) {
+            if (sawPasswordField) *sawPasswordField = true;
+            continue;
+        }
         if (kind == AccessibleElement::Kind::text) {
             const QString text = element->text().trimmed();
             if (Graphemes::count(text) >= 2 && !taken.contains(text)) {
@@ -64,6 +67,41 @@ std::optional<QString> webAreaAddress(std::unique_ptr<AccessibleElement> root, i
         --budget;
         enqueueChildren(queue, *element, budget);
     }
+    return std::nullopt;
+}
+
+std::vector<std::unique_ptr<AccessibleElement>> passwordFields(
+    std::unique_ptr<AccessibleElement> root, int maxNodes, const StopCheck& stop) {
+    std::vector<std::unique_ptr<AccessibleElement>> found;
+    if (!root) return found;
+    Queue queue;
+    queue.push_back(std::move(root));
+    int budget = std::max(0, maxNodes);
+    while (!queue.empty() && budget > 0 && !stop()) {
+        std::unique_ptr<AccessibleElement> element = std::move(queue.front());
+        queue.pop_front();
+        --budget;
+        if (element->kind() == AccessibleElement::Kind::secure) {
+            found.push_back(std::move(element));
+            continue;
+        }
+        enqueueChildren(queue, *element, budget);
+    }
+    return found;
+}
+
+bool passwordFieldFocused(std::unique_ptr<AccessibleElement> root, int maxNodes,
+                          const StopCheck& stop) {
+    for (auto& field : passwordFields(std::move(root), maxNodes, stop))
+        if (field->focused()) return true;
+    return false;
+}
+
+std::optional<QString> fileDocument(const QString& address) {
+    const QString trimmed = address.trimmed();
+    if (trimmed.startsWith(QLatin1Char('/')) ||
+        trimmed.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return trimmed;
     return std::nullopt;
 }
 

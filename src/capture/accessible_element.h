@@ -23,6 +23,8 @@ public:
     virtual QString text() = 0;
     // A web area's address; absent when it names none.
     virtual std::optional<QString> address() = 0;
+    // Whether the element has the keyboard focus.
+    virtual bool focused() { return false; }
     // At most `limit` children, in order.
     virtual std::vector<std::unique_ptr<AccessibleElement>> children(int limit) = 0;
 };

@@ -38,6 +38,20 @@ const QHash<QString, QString>& table() {
             "net.whatsapp.WhatsApp");
         add({"1password"}, "com.1password.1password");
         add({"bitwarden", "com.bitwarden.desktop"}, "com.bitwarden.desktop");
+        // Password managers and secret stores of Linux desktops, whatever form names them,
+        // under one id each so the default exclusions always match.
+        add({"keepassxc", "org.keepassxc.keepassxc"}, "org.keepassxc.KeePassXC");
+        add({"keepass2", "keepass"}, "keepass2");
+        add({"seahorse", "org.gnome.seahorse", "org.gnome.seahorse.application"},
+            "org.gnome.seahorse.Application");
+        add({"secrets", "org.gnome.world.secrets", "org.gnome.passwordsafe", "gnome-passwordsafe"},
+            "org.gnome.World.Secrets");
+        add({"kwalletmanager5", "kwalletmanager", "org.kde.kwalletmanager5",
+             "org.kde.kwalletmanager"},
+            "org.kde.kwalletmanager5");
+        add({"enpass", "in.sinew.enpass-desktop"}, "enpass");
+        add({"proton-pass", "proton pass", "me.proton.pass"}, "me.proton.pass");
+        add({"nordpass"}, "nordpass");
         add({"obsidian", "md.obsidian", "md.obsidian.obsidian"}, "md.obsidian");
         add({"figma-linux", "io.github.figma_linux.figma_linux"}, "com.figma.Desktop");
         add({"zed", "dev.zed.zed"}, "dev.zed.Zed");

@@ -28,10 +28,12 @@ public:
     // live configuration.
     static Capture& shared();
 
-    // `ownPid` is the agent's own process, never observed.
+    // `ownPid` is the agent's own process, never observed. `pausedProvider` answers whether
+    // capture is paused without a copy of the whole configuration (asked on every input
+    // event); without it the configuration is read.
     Capture(SignalEngine& engine, DesktopBackend& backend, CaptureScheduler& scheduler,
             std::function<DeploymentConfig()> configProvider, qint64 ownPid,
-            QObject* parent = nullptr);
+            QObject* parent = nullptr, std::function<bool()> pausedProvider = nullptr);
     ~Capture() override;
 
     void start();
@@ -40,11 +42,13 @@ public:
     bool inputMonitorInstalled() const { return inputMonitor_; }
 
     // The engine's requestSnippet hook: a text sample of `obs`'s window in 2 seconds, unless a
-    // newer request comes first or the user has moved to another application.
+    // newer request comes first or the user has moved to another window. The window's address
+    // and title are read afresh and must still be `obs`'s before its text is sampled.
     void scheduleSnippet(const WindowObservation& obs);
 
+    // The window poll and the heartbeat rest while the user is away (locked, asleep, idle or
+    // without a display); the input-monitor retry runs only until the monitor is in.
     static constexpr double windowPollInterval = 1.5;
-    static constexpr double clipboardPollInterval = 1.0;
     static constexpr double idlePollInterval = 5.0;
     static constexpr double heartbeatInterval = 60.0;
     static constexpr double inputMonitorRetryInterval = 3.0;
@@ -56,14 +60,24 @@ public:
 
 private:
     void activate(const RunningApplication& app);
+    void noFront();
+    void away();
+    void back();
+    void displayLost();
+    void displayRestored();
     void windowPoll();
     void clipboardPoll();
     void idlePoll();
     void heartbeat();
     void retryInputMonitor();
     void installInputMonitor();
+    // Starts or stops the timers that only matter while the user is here.
+    void updatePolling();
     void handleInput(const InputEvent& event);
-    void deliverSnippet(quint64 run, const QString& text, const WindowObservation& obs);
+    void deliverSnippet(quint64 run, quint64 window, const QString& text,
+                        const WindowObservation& obs);
+    // Whether `window` (0: any) of `bundleId` is still the one in front.
+    bool stillInFront(const QString& bundleId, quint64 window) const;
     bool isOther(const std::optional<RunningApplication>& app) const;
     // Runs `action` on the main thread if this Capture still exists.
     std::function<void()> weakly(std::function<void(Capture&)> action);
@@ -75,10 +89,15 @@ private:
     qint64 ownPid_;
 
     bool inputMonitor_ = false;
-    std::vector<CaptureScheduler::TimerId> timers_;
+    std::function<bool()> paused_;
+    CaptureScheduler::TimerId windowTimer_ = 0, idleTimer_ = 0, heartbeatTimer_ = 0,
+                              retryTimer_ = 0;
     std::vector<QMetaObject::Connection> watchers_;
     quint64 lastChangeCount_ = 0;
     bool idle_ = false;
+    bool away_ = false;             // locked or asleep: input is not the user's work
+    bool displayGone_ = false;      // the display is lost: nothing to observe
+    bool passwordFocused_ = false;  // the last poll found a password field focused
     bool polling_ = false;
     CaptureScheduler::TimerId snippetTask_ = 0;
     bool running_ = false;

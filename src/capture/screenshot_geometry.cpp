@@ -4,8 +4,10 @@
 
 namespace ScreenshotGeometry {
 
-std::optional<Window> choose(const std::vector<Window>& frontToBack, qint64 pid) {
+std::optional<Window> choose(const std::vector<Window>& frontToBack, qint64 pid,
+                             quint32 only) {
     for (const Window& window : frontToBack) {
+        if (only != 0 && window.id != only) continue;
         if (window.pid == pid && window.onScreen && window.normal && window.width > 100 &&
             window.height > 100)
             return window;

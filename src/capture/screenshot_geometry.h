@@ -18,8 +18,9 @@ struct Window {
 };
 
 // The first window (front to back) of `pid` that is on screen, normal and larger than
-// 100 x 100.
-std::optional<Window> choose(const std::vector<Window>& frontToBack, qint64 pid);
+// 100 x 100; when `window` is given, that window only, if it qualifies.
+std::optional<Window> choose(const std::vector<Window>& frontToBack, qint64 pid,
+                             quint32 window = 0);
 
 // 2 for tiny widths, else the smaller of 2000 / width and 2: at most 2000 pixels wide.
 double scale(double width);

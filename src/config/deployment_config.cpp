@@ -215,7 +215,11 @@ CategoryList DeploymentConfig::defaultTaskLabels() {
 QStringList DeploymentConfig::defaultExcludedBundleIds() {
     return {"com.1password.1password",  "com.agilebits.onepassword7", "com.bitwarden.desktop",
             "com.apple.keychainaccess", "com.apple.Passwords",        "com.apple.MobileSMS",
-            "com.apple.Health",         "com.lastpass.LastPass",      "com.dashlane.dashlanephonefinal"};
+            "com.apple.Health",         "com.lastpass.LastPass",      "com.dashlane.dashlanephonefinal",
+            // Password managers and secret stores of Linux desktops.
+            "org.keepassxc.KeePassXC", "keepass2", "org.gnome.seahorse.Application",
+            "org.gnome.World.Secrets", "org.kde.kwalletmanager5", "enpass", "me.proton.pass",
+            "nordpass"};
 }
 
 QStringList DeploymentConfig::defaultExcludedDomains() {

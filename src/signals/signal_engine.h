@@ -126,6 +126,8 @@ public:
     void tick();
     void flushAll(const QString& reason);
     void appActivated(const QString& bundleId, const QString& name);
+    // Nothing nameable is in front: the focus ends and no application takes its place.
+    void noFrontApplication();
     void windowObserved(const WindowObservation& obs);
     void snippetCaptured(const QString& text, const WindowObservation& obs);
     void key(bool isBackspace, bool isPaste);

@@ -41,6 +41,16 @@ void SignalEngine::appActivated(const QString& bundleId, const QString& name) {
     touchEpisode(t);
 }
 
+void SignalEngine::noFrontApplication() {
+    excludedAppInFront = false;
+    // While away, nothing is to be resumed in its place.
+    if (presence != Presence::active) {
+        suspended.reset();
+        return;
+    }
+    closeFocus(now());
+}
+
 void SignalEngine::closeFocus(TimePoint t) {
     closeContext(t);
     // The window seen before this focus must count as new when it comes back.

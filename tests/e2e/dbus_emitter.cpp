@@ -34,6 +34,20 @@ bool DBusEmitter::emitPlain(const QString& path, const QString& interface, const
     return bus_.send(QDBusMessage::createSignal(path, interface, name));
 }
 
+bool DBusEmitter::emitLockedHint(bool locked) {
+    QDBusMessage message =
+        QDBusMessage::createSignal(QString::fromLatin1(sessionPath),
+                                   QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
+    message << QStringLiteral("org.freedesktop.login1.Session")
+            << QVariantMap{{QStringLiteral("LockedHint"), locked}} << QStringList();
+    return bus_.send(message);
+}
+
+QDBusObjectPath DBusEmitter::GetSession(const QString&) {
+    return QDBusObjectPath(QString::fromLatin1(sessionPath));
+}
+
 QDBusObjectPath DBusEmitter::GetSessionByPID(uint) {
     return QDBusObjectPath(QString::fromLatin1(sessionPath));
 }

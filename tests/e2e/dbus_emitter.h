@@ -1,5 +1,6 @@
 // Plays a desktop service on a bus for the tests: owns its well-known name (so watchers that
-// filter by sender accept it), emits its signals, and answers logind's GetSessionByPID.
+// filter by sender accept it), emits its signals, and answers logind's GetSession and
+// GetSessionByPID with one session.
 #pragma once
 
 #include <QDBusConnection>
@@ -18,11 +19,14 @@ public:
 
     bool emitBool(const QString& path, const QString& interface, const QString& name, bool value);
     bool emitPlain(const QString& path, const QString& interface, const QString& name);
+    // The session's LockedHint changing, as logind announces it.
+    bool emitLockedHint(bool locked);
 
     static constexpr const char* sessionPath = "/org/freedesktop/login1/session/_31";
 
 public slots:
     QDBusObjectPath GetSessionByPID(uint pid);
+    QDBusObjectPath GetSession(const QString& id);
 
 private:
     QString connectionName_;

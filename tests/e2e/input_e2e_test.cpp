@@ -1,5 +1,9 @@
 // Keys, clicks, scrolls, copy and paste from real input (XTEST) into real applications.
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QFile>
+#include <QScopeGuard>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -12,10 +16,20 @@ namespace {
 const QString mousepadId = QStringLiteral("org.xfce.mousepad");
 const QString qtId = QStringLiteral("tarnwhistle-e2e-window");
 QString qtWindow() { return QStringLiteral(E2E_QT_WINDOW); }
+
+// Flips the desktop's accessibility switch (org.a11y.Status.IsEnabled).
+bool switchAccessibility(bool on) {
+    QDBusMessage set = QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    set << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
+        << QVariant::fromValue(QDBusVariant(on));
+    return QDBusConnection::sessionBus().call(set).type() == QDBusMessage::ReplyMessage;
+}
 }  // namespace
 
 TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     ASSERT_TRUE(mousepad.started());
     ASSERT_TRUE(mousepad.activate());
     makeCapture();
@@ -60,7 +74,7 @@ TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
 }
 
 TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) {
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     App qt(qtWindow(), {QStringLiteral("Target"), QStringLiteral("Paste here")});
     ASSERT_TRUE(mousepad.started() && qt.started());
     ASSERT_TRUE(mousepad.activate());
@@ -85,7 +99,16 @@ TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) 
     ASSERT_TRUE(DesktopDriver::waitUntil(
         [&] { return engine_->focusApp && engine_->focusApp->bundle == qtId; }));
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
-    ASSERT_TRUE(waitForSignal(QStringLiteral("handover")));
+    ASSERT_TRUE(waitForSignal(QStringLiteral("handover")))
+        << "copy " << (engine_->lastCopy ? engine_->lastCopy->bundle.toStdString() : std::string("none"))
+        << " paste seen " << logged(EventKind::pasteDetected) << " focus "
+        << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString() << " excluded "
+        << engine_->contextExcluded << " keys " << engine_->bKeys << [&] {
+               std::string log;
+               for (const LocalEvent& e : events_.events())
+                   log += "\n  " + rawValue(e.kind).toStdString() + " " + e.detail.toStdString();
+               return log;
+           }();
     Signal handover = signalsOf(QStringLiteral("handover")).back();
     EXPECT_EQ(text(handover, QStringLiteral("from_bundle_id")), mousepadId);
     EXPECT_EQ(text(handover, QStringLiteral("to_bundle_id")), qtId);
@@ -114,4 +137,55 @@ TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) 
     handover = signalsOf(QStringLiteral("handover")).back();
     EXPECT_EQ(text(handover, QStringLiteral("payload_type")), QStringLiteral("image"));
     EXPECT_EQ(text(handover, QStringLiteral("from_bundle_id")), mousepadId);
+}
+
+TEST_F(CaptureOnDesktop, KeysInAFocusedPasswordFieldAreNotCounted) {
+    App form(QStringLiteral("zenity"),
+             {QStringLiteral("--forms"), QStringLiteral("--title"), QStringLiteral("Sign in"),
+              QStringLiteral("--add-entry"), QStringLiteral("User"),
+              QStringLiteral("--add-password"), QStringLiteral("Password")});
+    ASSERT_TRUE(form.started() && form.activate());
+    makeCapture();
+    capture_->start();
+    ASSERT_TRUE(capture_->inputMonitorInstalled());
+    xdotool({QStringLiteral("key"), QStringLiteral("a")});
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys > 0; }));
+    xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
+    // Once a window poll has seen the focused password field, keys stop counting.
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        const qint64 before = engine_->bKeys;
+        xdotool({QStringLiteral("key"), QStringLiteral("x")});
+        DesktopDriver::spin(200);
+        return engine_->bKeys == before;
+    }));
+    const qint64 atPassword = engine_->bKeys;
+    xdotool({QStringLiteral("type"), QStringLiteral("hunter2")});
+    DesktopDriver::spin(500);
+    EXPECT_EQ(engine_->bKeys, atPassword);
+
+    // Back in the plain entry they count again.
+    xdotool({QStringLiteral("key"), QStringLiteral("shift+Tab")});
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        const qint64 before = engine_->bKeys;
+        xdotool({QStringLiteral("key"), QStringLiteral("y")});
+        DesktopDriver::spin(200);
+        return engine_->bKeys > before;
+    }));
+}
+
+TEST_F(CaptureOnDesktop, InputIsCountedWithTheAccessibilitySwitchOffAndTheSwitchIsFollowed) {
+    ASSERT_TRUE(switchAccessibility(false));
+    const auto restore = qScopeGuard([] { switchAccessibility(true); });
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return !backend_->isAccessibilityTrusted(); }));
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
+    ASSERT_TRUE(mousepad.started() && mousepad.activate());
+    makeCapture();
+    capture_->start();
+    // Counting keys needs the input extension only, not the switch.
+    ASSERT_TRUE(capture_->inputMonitorInstalled());
+    xdotool({QStringLiteral("type"), QStringLiteral("ab")});
+    EXPECT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys == 2; })) << engine_->bKeys;
+
+    ASSERT_TRUE(switchAccessibility(true));
+    EXPECT_TRUE(DesktopDriver::waitUntil([&] { return backend_->isAccessibilityTrusted(); }));
 }

@@ -26,7 +26,7 @@ std::vector<QString> states(const std::vector<Signal>& presence) {
 }  // namespace
 
 TEST_F(CaptureOnDesktop, IdleStartsAndEndsFromTheRealIdleCounter) {
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     ASSERT_TRUE(mousepad.started() && mousepad.activate());
     config_.idleThresholdSeconds = 3;
     makeCapture();
@@ -51,7 +51,7 @@ TEST_F(CaptureOnDesktop, IdleStartsAndEndsFromTheRealIdleCounter) {
 }
 
 TEST_F(CaptureOnDesktop, LockAndSleepFromDBusGivePresencePeriodsAndEndEpisodes) {
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     ASSERT_TRUE(mousepad.started() && mousepad.activate());
     DBusEmitter screenSaver(false, QStringLiteral("org.freedesktop.ScreenSaver"));
     DBusEmitter logind(true, QStringLiteral("org.freedesktop.login1"));
@@ -89,16 +89,24 @@ TEST_F(CaptureOnDesktop, LockAndSleepFromDBusGivePresencePeriodsAndEndEpisodes) 
                     QStringLiteral("PrepareForSleep"), false);
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->presence == Presence::active; }));
 
-    // The session's own Lock and Unlock, once the watcher has learnt which session is ours.
+    // The session's LockedHint, once the watcher has learnt which session is ours. Lock and
+    // Unlock are only requests to a locker: they change nothing by themselves.
     const QString session = QString::fromLatin1(DBusEmitter::sessionPath);
     const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
+    logind.emitPlain(session, sessionInterface, QStringLiteral("Lock"));
     ASSERT_TRUE(DesktopDriver::waitUntil([&] {
-        logind.emitPlain(session, sessionInterface, QStringLiteral("Lock"));
+        logind.emitLockedHint(true);
         DesktopDriver::spin(100);
         return engine_->presence == Presence::locked;
     }));
     logind.emitPlain(session, sessionInterface, QStringLiteral("Unlock"));
+    DesktopDriver::spin(300);
+    EXPECT_EQ(engine_->presence, Presence::locked);
+    logind.emitLockedHint(false);
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->presence == Presence::active; }));
+    logind.emitPlain(session, sessionInterface, QStringLiteral("Lock"));
+    DesktopDriver::spin(300);
+    EXPECT_EQ(engine_->presence, Presence::active);
 
     // A signal of the right name from anyone but the name's owner is not believed.
     DBusEmitter impostor(true, QStringLiteral("org.example.NotLogind"));
@@ -106,4 +114,23 @@ TEST_F(CaptureOnDesktop, LockAndSleepFromDBusGivePresencePeriodsAndEndEpisodes) 
                       QStringLiteral("PrepareForSleep"), true);
     DesktopDriver::spin(300);
     EXPECT_EQ(engine_->presence, Presence::active);
+}
+
+TEST_F(CaptureOnDesktop, KeysTypedAtTheLockScreenAreNotCounted) {
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
+    ASSERT_TRUE(mousepad.started() && mousepad.activate());
+    DBusEmitter screenSaver(false, QStringLiteral("org.freedesktop.ScreenSaver"));
+    ASSERT_TRUE(screenSaver.ok());
+    makeCapture();
+    capture_->start();
+    press(*engine_);
+    const QString saverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
+    const QString saver = QStringLiteral("org.freedesktop.ScreenSaver");
+    screenSaver.emitBool(saverPath, saver, QStringLiteral("ActiveChanged"), true);
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->presence == Presence::locked; }));
+    const qint64 before = engine_->bKeys;
+    // The password typed into the locker reaches the X server as raw key events all the same.
+    DesktopDriver::xdotool({QStringLiteral("type"), QStringLiteral("hunter2")});
+    DesktopDriver::spin(500);
+    EXPECT_EQ(engine_->bKeys, before);
 }

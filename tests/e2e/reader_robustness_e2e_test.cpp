@@ -36,7 +36,7 @@ TEST_F(CaptureOnDesktop, OneSlowAnswerCostsItsSubtreeAndNotTheSample) {
     ASSERT_TRUE(onPollWorker([&] {
         QElapsedTimer timer;
         timer.start();
-        sample = backend_->textSample(app->processId(), {}, 1500, 700);
+        sample = backend_->textSample(app->processId(), {}, 1500, 700).text;
         ms = timer.elapsed();
     }));
     std::cout << "slow answer: sample in " << ms << " ms: " << sample.simplified().toStdString()
@@ -70,8 +70,8 @@ TEST_F(CaptureOnDesktop, ApplicationsQuittingMidWalkNeverTouchTheAgent) {
         ASSERT_TRUE(app) << "scripted application " << i << " did not start";
         const qint64 pid = app->processId();
         ASSERT_TRUE(walk([&] {
-            if (i % 2) backend_->snapshot(pid, QStringLiteral("scripted"));
-            else backend_->textSample(pid, {}, 1500, 700);
+            if (i % 2) backend_->snapshot(pid, QStringLiteral("scripted"), DesktopBackend::Reading::fresh);
+            else backend_->textSample(pid, {}, 1500, 700).text;
         }));
         quits += DesktopDriver::waitUntil([&] { return app->state() == QProcess::NotRunning; },
                                           3000);
@@ -88,7 +88,7 @@ TEST_F(CaptureOnDesktop, ApplicationsQuittingMidWalkNeverTouchTheAgent) {
         const qint64 pid = list.pid();
         QTimer::singleShot(int(QRandomGenerator::global()->bounded(5, 120)),
                            [pid] { ::kill(pid_t(pid), SIGKILL); });
-        ASSERT_TRUE(walk([&] { backend_->textSample(pid, {}, 1500, 700); }));
+        ASSERT_TRUE(walk([&] { backend_->textSample(pid, {}, 1500, 700).text; }));
     }
 
     EXPECT_EQ(AtspiBus::foreignThreadCalls(), 0);
@@ -100,6 +100,6 @@ TEST_F(CaptureOnDesktop, ApplicationsQuittingMidWalkNeverTouchTheAgent) {
     auto app = startScripted({});
     ASSERT_TRUE(app);
     QString sample;
-    ASSERT_TRUE(onPollWorker([&] { sample = backend_->textSample(app->processId(), {}, 1500, 700); }));
+    ASSERT_TRUE(onPollWorker([&] { sample = backend_->textSample(app->processId(), {}, 1500, 700).text; }));
     EXPECT_TRUE(sample.contains(QStringLiteral("Behind the slow call"))) << sample.toStdString();
 }

@@ -1,9 +1,12 @@
 // The accessibility reader and the screenshot reader against real windows: a GTK form with a
 // password field, a stopped (hung) application, and a covered Qt window read by OCR.
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <csignal>
+
+#include <xcb/composite.h>
 
 #include "capture_fixture.h"
 
@@ -20,6 +23,41 @@ App zenityForm() {
                 QStringLiteral("Quarterly budget review"), QStringLiteral("--add-entry"),
                 QStringLiteral("Project name"), QStringLiteral("--add-password"),
                 QStringLiteral("Access code")});
+}
+
+// Whether the top-level window around `window` is redirected: only then can it be named.
+bool redirected(quint32 window) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) return false;
+    free(xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr));
+    xcb_window_t top = window;
+    for (;;) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, top), nullptr);
+        if (!tree) break;
+        const bool atRoot = tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE;
+        if (!atRoot) top = tree->parent;
+        free(tree);
+        if (atRoot) break;
+    }
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    xcb_generic_error_t* error =
+        xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, top, pixmap));
+    const bool named = error == nullptr;
+    if (named) xcb_free_pixmap(c, pixmap);
+    free(error);
+    xcb_disconnect(c);
+    return named;
+}
+
+// Threads of this process other than Qt's shared pool (which image scaling borrows).
+int threadCount() {
+    int count = 0;
+    for (const QString& task :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() != "Thread (pooled)") ++count;
+    }
+    return count;
 }
 
 QString outputPath(const QString& name) {
@@ -40,7 +78,7 @@ TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
     // The toolkit builds its accessibility tree on the first requests; read until it is there.
     QString sample;
     DesktopDriver::waitUntil([&] {
-        onPollWorker([&] { sample = backend_->textSample(form.pid(), {}, 1500, 700); });
+        onPollWorker([&] { sample = backend_->textSample(form.pid(), {}, 1500, 700).text; });
         return sample.contains(QStringLiteral("Atlas rollout"));
     });
     EXPECT_TRUE(sample.contains(QStringLiteral("Quarterly budget review"))) << sample.toStdString();
@@ -83,7 +121,7 @@ TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread)
     ASSERT_TRUE(onPollWorker([&] {
         QElapsedTimer timer;
         timer.start();
-        sample = backend_->textSample(form.pid(), {}, 1500, 700);
+        sample = backend_->textSample(form.pid(), {}, 1500, 700).text;
         sampleMs = timer.elapsed();
     }));
     // Window polls of the stopped application keep running meanwhile.
@@ -103,7 +141,7 @@ TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread)
 TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
     const QString sentence = QStringLiteral("The quick brown fox jumps over the lazy dog");
     App qt(QStringLiteral(E2E_QT_WINDOW), {QStringLiteral("Notes"), sentence});
-    App mousepad(QStringLiteral("mousepad"), {});
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     ASSERT_TRUE(qt.started() && mousepad.started());
     xdotool({QStringLiteral("windowmove"), qt.windowArg(), QStringLiteral("40"),
              QStringLiteral("60")});
@@ -118,8 +156,9 @@ TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
     auto done = std::make_shared<std::atomic<bool>>(false);
     QElapsedTimer timer;
     timer.start();
+    const int threadsBefore = threadCount();
     scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
-        seen = backend_->screenshotText(qt.pid(), 1500);
+        seen = backend_->screenshotText(qt.pid(), qt.window(), 1500);
         *done = true;
     });
     ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));
@@ -129,4 +168,19 @@ TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
                                            Qt::CaseInsensitive))
         << seen.toStdString();
     EXPECT_FALSE(seen.contains(QStringLiteral("covers the other")));
+    // Recognition ran on the worker alone: no pool of threads is left waiting.
+    EXPECT_EQ(threadCount(), threadsBefore);
+    // The read's redirection ended with it, and no other window was ever redirected.
+    EXPECT_FALSE(redirected(qt.window()));
+    EXPECT_FALSE(redirected(mousepad.window()));
+
+    // Another window of the process than the one asked for is never read in its place.
+    seen = QStringLiteral("unset");
+    done->store(false);
+    scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
+        seen = backend_->screenshotText(qt.pid(), mousepad.window(), 1500);
+        *done = true;
+    });
+    ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));
+    EXPECT_TRUE(seen.isEmpty()) << seen.toStdString();
 }

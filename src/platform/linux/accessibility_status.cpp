@@ -1,59 +1,89 @@
 #include "platform/linux/accessibility_status.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusVariant>
 
 namespace {
-QDBusMessage call(const QDBusConnection& bus, QDBusMessage message) {
-    return bus.call(message, QDBus::Block, AccessibilityStatus::callTimeoutMs);
-}
+const QString busService = QStringLiteral("org.a11y.Bus");
+const QString busPath = QStringLiteral("/org/a11y/bus");
+const QString statusInterface = QStringLiteral("org.a11y.Status");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString connectionName = QStringLiteral("tarnwhistle-a11y-status");
 }  // namespace
 
-bool AccessibilityStatus::trusted() {
-    if (checked_.isValid() && checked_.elapsed() < cacheMs) return trusted_;
-    trusted_ = enabled() && reachableBusAddress().has_value();
-    checked_.start();
-    return trusted_;
+void AccessibilityStatus::start() {
+    if (started_) return;
+    started_ = true;
+    QDBusConnection session = QDBusConnection::sessionBus();
+    if (!session.isConnected()) return;
+    session.connect(busService, busPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
+                    this, SLOT(propertiesChanged(QDBusMessage)));
+    askEnabled();
 }
 
-bool AccessibilityStatus::enabled() {
-    QDBusConnection session = QDBusConnection::sessionBus();
-    if (!session.isConnected()) return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled");
-    const QDBusMessage reply = call(session, get);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
-    return reply.arguments().first().value<QDBusVariant>().variant().toBool();
+void AccessibilityStatus::askEnabled() {
+    QDBusMessage get = QDBusMessage::createMethodCall(busService, busPath, propertiesInterface,
+                                                      QStringLiteral("Get"));
+    get << statusInterface << QStringLiteral("IsEnabled");
+    const quint64 asked = ++generation_;
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(get, callTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, asked] {
+        watcher->deleteLater();
+        if (asked != generation_) return;
+        QDBusPendingReply<QDBusVariant> reply = *watcher;
+        enabled_ = reply.isValid() && reply.value().variant().toBool();
+        if (enabled_) checkBus();
+        else answered_ = true;
+    });
 }
 
-std::optional<QString> AccessibilityStatus::reachableBusAddress() {
-    QDBusConnection session = QDBusConnection::sessionBus();
-    if (!session.isConnected()) return std::nullopt;
-    const QDBusMessage reply = call(
-        session, QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"),
-                                                QStringLiteral("/org/a11y/bus"),
-                                                QStringLiteral("org.a11y.Bus"),
-                                                QStringLiteral("GetAddress")));
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return std::nullopt;
-    const QString address = reply.arguments().first().toString();
-    if (address.isEmpty()) return std::nullopt;
-    // One private connection, kept: the bus must answer now, not merely be named.
-    const QString name = QStringLiteral("tarnwhistle-a11y:") + address;
-    QDBusConnection bus = QDBusConnection::connectToBus(address, name);
-    if (!bus.isConnected()) {
-        QDBusConnection::disconnectFromBus(name);  // try afresh next time
-        return std::nullopt;
-    }
-    const QDBusMessage ping =
-        call(bus, QDBusMessage::createMethodCall(
-                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                      QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
-    const bool answers = ping.type() == QDBusMessage::ReplyMessage;
-    if (!answers) return std::nullopt;
-    return address;
+void AccessibilityStatus::propertiesChanged(const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (args.size() < 2 || args[0].toString() != statusInterface) return;
+    const QVariantMap changed = qdbus_cast<QVariantMap>(args[1]);
+    if (!changed.contains(QStringLiteral("IsEnabled"))) return;
+    ++generation_;
+    enabled_ = changed.value(QStringLiteral("IsEnabled")).toBool();
+    if (enabled_ && !answers_) checkBus();
+}
+
+void AccessibilityStatus::checkBus() {
+    QDBusMessage ask = QDBusMessage::createMethodCall(busService, busPath, busService,
+                                                      QStringLiteral("GetAddress"));
+    const quint64 asked = generation_;
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(ask, callTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, asked] {
+        watcher->deleteLater();
+        if (asked != generation_) return;
+        QDBusPendingReply<QString> reply = *watcher;
+        if (!reply.isValid() || reply.value().isEmpty()) {
+            answers_ = false;
+            answered_ = true;
+            return;
+        }
+        // The bus must answer now, not merely be named. One connection, kept.
+        QDBusConnection bus = QDBusConnection::connectToBus(reply.value(), connectionName);
+        if (!bus.isConnected()) {
+            QDBusConnection::disconnectFromBus(connectionName);
+            answers_ = false;
+            answered_ = true;
+            return;
+        }
+        auto* ping = new QDBusPendingCallWatcher(
+            bus.asyncCall(QDBusMessage::createMethodCall(
+                              QStringLiteral("org.freedesktop.DBus"),
+                              QStringLiteral("/org/freedesktop/DBus"),
+                              QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")),
+                          callTimeoutMs),
+            this);
+        connect(ping, &QDBusPendingCallWatcher::finished, this, [this, ping] {
+            ping->deleteLater();
+            answers_ = !ping->isError();
+            answered_ = true;
+        });
+    });
 }

@@ -1,24 +1,35 @@
-// Whether other applications' windows may be read: the accessibility bus answers and
-// org.a11y.Status.IsEnabled is true. The answer is kept for a few seconds so the frequent
-// callers cost nothing; the first call asks at once. Main thread only.
+// Whether other applications' windows may be read: org.a11y.Status.IsEnabled is true and the
+// accessibility bus answers. Followed through the switch's change signal and asked without
+// blocking, so trusted() costs nothing and never waits on D-Bus. Main thread only.
 #pragma once
 
-#include <QElapsedTimer>
+#include <QDBusMessage>
+#include <QObject>
 #include <QString>
-#include <optional>
 
-class AccessibilityStatus {
+class AccessibilityStatus : public QObject {
+    Q_OBJECT
 public:
-    bool trusted();
-    // The accessibility bus address when it answers; the worker checks it before it starts
-    // the accessibility library, which ends the process when it finds no bus.
-    static std::optional<QString> reachableBusAddress();
-    static bool enabled();
+    using QObject::QObject;
 
-    static constexpr int cacheMs = 3000;
-    static constexpr int callTimeoutMs = 500;
+    // Subscribes to the switch and asks for its state; trusted() is false until answered.
+    void start();
+    bool trusted() const { return enabled_ && answers_; }
+    // Whether the first question has been answered (before that, trusted() is false).
+    bool answered() const { return answered_; }
+
+    static constexpr int callTimeoutMs = 2000;
+
+private slots:
+    void propertiesChanged(const QDBusMessage& message);
 
 private:
-    QElapsedTimer checked_;
-    bool trusted_ = false;
+    void askEnabled();
+    void checkBus();
+
+    bool started_ = false;
+    bool enabled_ = false;
+    bool answers_ = false;
+    bool answered_ = false;
+    quint64 generation_ = 0;  // answers to an older question are dropped
 };

@@ -115,6 +115,15 @@ std::optional<QString> AtspiElement::address() {
     return std::nullopt;
 }
 
+bool AtspiElement::focused() {
+    QList<QDBusPendingCall> call{
+        walk_->bus.ask(ref_, accessibleInterface, QStringLiteral("GetState"), {}, walk_->deadline)};
+    AtspiBus::await(call, walk_->deadline);
+    const QList<uint> words = AtspiBus::words(call.first());
+    const uint bit = AtspiRoles::stateFocused;
+    return bit / 32 < uint(words.size()) && (words[bit / 32] >> (bit % 32)) & 1u;
+}
+
 std::vector<std::unique_ptr<AccessibleElement>> AtspiElement::children(int limit) {
     std::vector<std::unique_ptr<AccessibleElement>> result;
     if (walk_->deadline.expired() || limit <= 0 || role() == AtspiRoles::passwordText)

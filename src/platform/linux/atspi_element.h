@@ -29,7 +29,9 @@ public:
     Kind kind() override;
     QString text() override;
     std::optional<QString> address() override;
+    bool focused() override;
     std::vector<std::unique_ptr<AccessibleElement>> children(int limit) override;
+    const AtspiRef& ref() const { return ref_; }
 
     // Longest text read from one element; enough for the 300-character piece and for telling
     // two long texts apart.

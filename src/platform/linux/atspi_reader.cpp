@@ -1,5 +1,6 @@
 #include "platform/linux/atspi_reader.h"
 
+#include <QDateTime>
 #include <csignal>
 
 #include "capture/accessibility_walk.h"
@@ -83,11 +84,13 @@ std::optional<AtspiReader::WindowInfo> AtspiReader::windowInfo(qint64 pid, bool 
     const auto address = AccessibilityWalk::webAreaAddress(
         std::make_unique<AtspiElement>(*frame, walk), browser ? addressNodes : documentNodes,
         [walk] { return walk->deadline.expired(); });
-    (browser ? info.url : info.documentPath) = address;
+    if (browser) info.url = address;
+    // An application that embeds a browser engine names its internal page: not a document.
+    else if (address) info.documentPath = AccessibilityWalk::fileDocument(*address);
     return info;
 }
 
-QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes) {
+QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes, bool* passwordField) {
     if (!bus_.connected()) return {};
     auto walk = std::make_shared<AtspiWalk>(bus_, sampleDeadlineMs);
     walk->readsText = true;
@@ -96,5 +99,41 @@ QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes) {
     const auto frame = window(*service, true, walk->deadline);
     if (!frame) return {};
     return AccessibilityWalk::textSample(std::make_unique<AtspiElement>(*frame, walk), maxChars,
-                                         maxNodes, [walk] { return walk->deadline.expired(); });
+                                         maxNodes, [walk] { return walk->deadline.expired(); },
+                                         passwordField);
+}
+
+bool AtspiReader::passwordFocused(qint64 pid, const QString& windowKey, bool fresh) {
+    if (!bus_.connected()) return false;
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    if (!fresh && passwordFields_ && passwordFields_->pid == pid &&
+        passwordFields_->window == windowKey && nowMs - passwordFields_->foundAtMs < passwordFieldsMs) {
+        if (passwordFields_->fields.isEmpty()) return false;
+        AtspiDeadline deadline(focusDeadlineMs);
+        QList<QDBusPendingCall> states;
+        for (const AtspiRef& ref : passwordFields_->fields)
+            states << bus_.ask(ref, accessibleInterface, QStringLiteral("GetState"), {}, deadline);
+        AtspiBus::await(states, deadline);
+        for (const QDBusPendingCall& state : states)
+            if (hasState(AtspiBus::words(state), AtspiRoles::stateFocused)) return true;
+        return false;
+    }
+    auto walk = std::make_shared<AtspiWalk>(bus_, focusDeadlineMs);
+    const auto service = serviceOf(pid, walk->deadline);
+    if (!service) return false;
+    const auto frame = window(*service, true, walk->deadline);
+    if (!frame) return false;
+    auto fields = AccessibilityWalk::passwordFields(std::make_unique<AtspiElement>(*frame, walk),
+                                                    focusNodes,
+                                                    [walk] { return walk->deadline.expired(); });
+    PasswordFields found{pid, windowKey, nowMs, {}};
+    bool focused = false;
+    for (auto& field : fields) {
+        if (auto* element = dynamic_cast<AtspiElement*>(field.get())) found.fields << element->ref();
+        focused = focused || field->focused();
+    }
+    // A walk cut short by the deadline may have missed fields: not kept.
+    if (!walk->deadline.expired()) passwordFields_ = found;
+    else passwordFields_.reset();
+    return focused;
 }

@@ -15,24 +15,41 @@ public:
     struct WindowInfo {
         QString name;                         // the window's accessible name
         std::optional<QString> url;           // browsers: the web document's address
-        std::optional<QString> documentPath;  // others: the document the window shows
+        std::optional<QString> documentPath;  // others: the file document the window shows
     };
 
     // The focused window of `pid`, or failing that its first showing window; nullopt when the
     // application shows none or cannot be reached.
     std::optional<WindowInfo> windowInfo(qint64 pid, bool browser);
-    // The text sample of the focused window of `pid` only; empty without one.
-    QString textSample(qint64 pid, int maxChars, int maxNodes);
+    // The text sample of the focused window of `pid` only; empty without one. `passwordField`
+    // tells whether the window holds a password field.
+    QString textSample(qint64 pid, int maxChars, int maxNodes, bool* passwordField);
+    // Whether a password field of the focused window of `pid` has the keyboard focus. The
+    // window is searched for password fields when `windowKey` (anything that changes with the
+    // window and its title) changes, when `fresh`, or once a minute; in between only the
+    // fields found are asked, which costs one message each instead of a walk of the tree.
+    bool passwordFocused(qint64 pid, const QString& windowKey, bool fresh);
 
     static constexpr int sampleDeadlineMs = 1000;
     static constexpr int addressNodes = 250;
     static constexpr int documentNodes = 40;
+    static constexpr int focusNodes = 150;
+    static constexpr int focusDeadlineMs = 300;
 
 private:
     // The bus name under which `pid` offers its accessibility tree.
     std::optional<QString> serviceOf(qint64 pid, AtspiDeadline& deadline);
     std::optional<AtspiRef> window(const QString& service, bool focusedOnly,
                                    AtspiDeadline& deadline);
+
+    struct PasswordFields {
+        qint64 pid = 0;
+        QString window;
+        qint64 foundAtMs = 0;
+        QList<AtspiRef> fields;
+    };
+    std::optional<PasswordFields> passwordFields_;
+    static constexpr qint64 passwordFieldsMs = 60000;
 
     AtspiBus bus_;
     QHash<QString, qint64> processOf_;  // bus names of applications seen, and their processes

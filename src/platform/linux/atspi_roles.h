@@ -32,7 +32,7 @@ enum : uint32_t {
 };
 
 // Bits of the 64-bit state set, sent as two 32-bit words.
-enum : uint32_t { stateActive = 1, stateShowing = 25 };
+enum : uint32_t { stateActive = 1, stateFocused = 12, stateShowing = 25 };
 
 // Roles whose elements carry readable text.
 inline bool isTextRole(uint32_t role) {

@@ -6,12 +6,14 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 
 namespace {
 const QString login1 = QStringLiteral("org.freedesktop.login1");
 const QString login1Path = QStringLiteral("/org/freedesktop/login1");
 const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
 const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString screenSavers[] = {QStringLiteral("org.freedesktop.ScreenSaver"),
                                 QStringLiteral("org.gnome.ScreenSaver")};
 }  // namespace
@@ -42,11 +44,12 @@ void DBusLockWatcher::start() {
 }
 
 void DBusLockWatcher::askForSession() {
-    // Only our own session's lock matters; ask logind which one that is.
+    // Only our own session's lock matters. "auto" is the caller's session, or the user's
+    // graphical session when the agent runs as a user service outside any session.
     QDBusConnection system = QDBusConnection::systemBus();
     QDBusMessage ask = QDBusMessage::createMethodCall(login1, login1Path, managerInterface,
-                                                      QStringLiteral("GetSessionByPID"));
-    ask << quint32(QCoreApplication::applicationPid());
+                                                      QStringLiteral("GetSession"));
+    ask << QStringLiteral("auto");
     auto* watcher = new QDBusPendingCallWatcher(system.asyncCall(ask, 2000), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();
@@ -59,10 +62,34 @@ void DBusLockWatcher::watchSession(const QString& path) {
     unwatchSession();
     sessionPath_ = path;
     QDBusConnection system = QDBusConnection::systemBus();
-    system.connect(login1, path, sessionInterface, QStringLiteral("Lock"), this,
-                   SLOT(sessionLock()));
-    system.connect(login1, path, sessionInterface, QStringLiteral("Unlock"), this,
-                   SLOT(sessionUnlock()));
+    // Lock and Unlock are requests to a locker; LockedHint is the state the locker reports.
+    system.connect(login1, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                   SLOT(sessionPropertiesChanged(QDBusMessage)));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(login1, path, propertiesInterface, QStringLiteral("Get"));
+    get << sessionInterface << QStringLiteral("LockedHint");
+    auto* watcher = new QDBusPendingCallWatcher(system.asyncCall(get, 2000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, path] {
+        watcher->deleteLater();
+        QDBusPendingReply<QDBusVariant> reply = *watcher;
+        if (started_ && path == sessionPath_ && reply.isValid())
+            lockedHint(reply.value().variant().toBool());
+    });
+}
+
+void DBusLockWatcher::sessionPropertiesChanged(const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (args.size() < 2 || args[0].toString() != sessionInterface) return;
+    const QVariantMap changed = qdbus_cast<QVariantMap>(args[1]);
+    auto it = changed.constFind(QStringLiteral("LockedHint"));
+    if (it != changed.constEnd()) lockedHint(it->toBool());
+}
+
+void DBusLockWatcher::lockedHint(bool locked) {
+    if (locked == sessionLocked_) return;
+    sessionLocked_ = locked;
+    if (locked) emit this->locked();
+    else emit unlocked();
 }
 
 void DBusLockWatcher::stop() {
@@ -83,10 +110,9 @@ void DBusLockWatcher::stop() {
 void DBusLockWatcher::unwatchSession() {
     QDBusConnection system = QDBusConnection::systemBus();
     if (!sessionPath_.isEmpty()) {
-        system.disconnect(login1, sessionPath_, sessionInterface, QStringLiteral("Lock"), this,
-                          SLOT(sessionLock()));
-        system.disconnect(login1, sessionPath_, sessionInterface, QStringLiteral("Unlock"), this,
-                          SLOT(sessionUnlock()));
+        system.disconnect(login1, sessionPath_, propertiesInterface,
+                          QStringLiteral("PropertiesChanged"), this,
+                          SLOT(sessionPropertiesChanged(QDBusMessage)));
         sessionPath_.clear();
     }
 }
@@ -100,6 +126,3 @@ void DBusLockWatcher::prepareForSleep(bool sleeping) {
     if (sleeping) emit willSleep();
     else emit didWake();
 }
-
-void DBusLockWatcher::sessionLock() { emit locked(); }
-void DBusLockWatcher::sessionUnlock() { emit unlocked(); }

@@ -1,9 +1,11 @@
 // Screen lock and sleep from D-Bus: the screensaver's ActiveChanged (freedesktop and GNOME
-// names) on the session bus, logind's PrepareForSleep and our session's Lock/Unlock on the
-// system bus. A bus or service that is missing is simply not watched. Main thread.
+// names) on the session bus, logind's PrepareForSleep and our session's LockedHint (its
+// changes and its value at start) on the system bus. A bus or service that is missing is
+// simply not watched. Main thread.
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
@@ -27,14 +29,15 @@ signals:
 private slots:
     void screenSaverActiveChanged(bool active);
     void prepareForSleep(bool sleeping);
-    void sessionLock();
-    void sessionUnlock();
+    void sessionPropertiesChanged(const QDBusMessage& message);
 
 private:
     void askForSession();
     void watchSession(const QString& path);
     void unwatchSession();
+    void lockedHint(bool locked);
     bool started_ = false;
     QDBusServiceWatcher* login1Watcher_ = nullptr;  // logind may (re)start after us
     QString sessionPath_;
+    bool sessionLocked_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/linux/linux_desktop_backend.h"
 
 #include <QDateTime>
+#include <sys/prctl.h>
 #include <xcb/screensaver.h>
 
 #include "capture/platform_backend.h"
@@ -14,22 +15,34 @@
 #include "platform/linux/x11_window_watcher.h"
 #include "privacy/privacy.h"
 
-LinuxDesktopBackend::LinuxDesktopBackend(QObject* parent)
+LinuxDesktopBackend::LinuxDesktopBackend(const QByteArray& display, QObject* parent)
     : DesktopBackend(parent),
-      x_(std::make_unique<X11Connection>()),
+      display_(display),
+      x_(std::make_unique<X11Connection>(display)),
       index_(std::make_unique<DesktopFileIndex>()),
       windows_(std::make_unique<X11WindowWatcher>(*x_, *index_)),
       input_(std::make_unique<X11InputMonitor>(*x_)),
       clipboard_(std::make_unique<X11ClipboardWatcher>(*x_)),
       locks_(std::make_unique<DBusLockWatcher>()) {
+    // Window text and pixels pass through this process: no core file may keep them.
+    prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+    ScreenshotReader::confineRecognition();
     connect(windows_.get(), &X11WindowWatcher::activated, this,
             &DesktopBackend::applicationActivated);
+    connect(windows_.get(), &X11WindowWatcher::noneActive, this,
+            &DesktopBackend::noFrontApplication);
     connect(input_.get(), &X11InputMonitor::input, this, &DesktopBackend::inputEvent);
+    connect(clipboard_.get(), &X11ClipboardWatcher::changed, this,
+            &DesktopBackend::clipboardChanged);
     connect(locks_.get(), &DBusLockWatcher::locked, this, &DesktopBackend::screenLocked);
     connect(locks_.get(), &DBusLockWatcher::unlocked, this, &DesktopBackend::screenUnlocked);
     connect(locks_.get(), &DBusLockWatcher::willSleep, this, &DesktopBackend::willSleep);
     connect(locks_.get(), &DBusLockWatcher::didWake, this, &DesktopBackend::didWake);
+    connect(x_.get(), &X11Connection::lost, this, &LinuxDesktopBackend::displayGone);
+    reconnect_.setSingleShot(true);
+    connect(&reconnect_, &QTimer::timeout, this, &LinuxDesktopBackend::tryReconnect);
     locks_->start();
+    accessibility_.start();
     if (!x_->ok()) return;
     x_->watchEvents([this](xcb_generic_event_t* event) {
         // MappingNotify goes to the input monitor and is not consumed.
@@ -37,12 +50,36 @@ LinuxDesktopBackend::LinuxDesktopBackend(QObject* parent)
         if (clipboard_->handle(event)) return;
         windows_->handle(event);
     });
-    windows_->start();
-    clipboard_->start();
-    x_->drainEvents();
+    startWatching();
 }
 
 LinuxDesktopBackend::~LinuxDesktopBackend() = default;
+
+void LinuxDesktopBackend::startWatching() {
+    windows_->start();
+    clipboard_->start();
+    if (inputWanted_) input_->install();
+    x_->drainEvents();
+}
+
+void LinuxDesktopBackend::displayGone() {
+    windows_->reset();
+    input_->reset();
+    clipboard_->reset();
+    reconnectWaitMs_ = firstReconnectMs;
+    reconnect_.start(reconnectWaitMs_);
+    emit displayLost();
+}
+
+void LinuxDesktopBackend::tryReconnect() {
+    if (!x_->reconnect()) {
+        reconnectWaitMs_ = std::min(2 * reconnectWaitMs_, longestReconnectMs);
+        reconnect_.start(reconnectWaitMs_);
+        return;
+    }
+    startWatching();
+    if (x_->ok()) emit displayRestored();
+}
 
 bool LinuxDesktopBackend::ok() const { return x_->ok(); }
 
@@ -57,12 +94,16 @@ QList<RunningApplication> LinuxDesktopBackend::runningApplications() {
 bool LinuxDesktopBackend::isAccessibilityTrusted() { return accessibility_.trusted(); }
 
 bool LinuxDesktopBackend::installInputMonitor() {
+    inputWanted_ = true;
     const bool installed = input_->install();
     x_->drainEvents();
     return installed;
 }
 
-void LinuxDesktopBackend::removeInputMonitor() { input_->remove(); }
+void LinuxDesktopBackend::removeInputMonitor() {
+    inputWanted_ = false;
+    input_->remove();
+}
 
 quint64 LinuxDesktopBackend::clipboardChangeCount() {
     x_->drainEvents();
@@ -71,15 +112,17 @@ quint64 LinuxDesktopBackend::clipboardChangeCount() {
 
 QStringList LinuxDesktopBackend::clipboardTypes() { return clipboard_->types(); }
 
-double LinuxDesktopBackend::secondsSinceLastInput() {
-    if (!x_->ok()) return 0;
+std::optional<double> LinuxDesktopBackend::secondsSinceLastInput() {
+    if (!x_->ok()) return std::nullopt;
     XcbPtr<xcb_screensaver_query_info_reply_t> info(xcb_screensaver_query_info_reply(
         x_->raw(), xcb_screensaver_query_info(x_->raw(), x_->root()), nullptr));
     x_->drainEvents();
-    return info ? info->ms_since_user_input / 1000.0 : 0;
+    if (!info) return std::nullopt;
+    return info->ms_since_user_input / 1000.0;
 }
 
-std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString& bundleId) {
+std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString& bundleId,
+                                                      Reading reading) {
     QMutexLocker lock(&atspiLock_);
     if (!atspi_) atspi_ = std::make_unique<AtspiReader>();
     const bool browser = Privacy::browsers().count(bundleId) > 0;
@@ -88,16 +131,23 @@ std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString&
     const auto active = windows_->activeWindow();
     const bool ours = active && active->app.pid == pid && pid > 0;
     const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
-    if (ours && cachedWindow_ && cachedWindow_->pid == pid &&
+    // Focus moves without the title changing: asked on every read.
+    const QString windowKey =
+        ours ? QString::number(active->window) + QLatin1Char('\n') + active->title : QString();
+    // A fresh read is about the address; the fields are searched again when the window or
+    // its title changes.
+    const bool passwordFocused = atspi_->passwordFocused(pid, windowKey, !ours);
+    if (reading == Reading::mayReuse && ours && cachedWindow_ && cachedWindow_->pid == pid &&
         cachedWindow_->window == active->window && cachedWindow_->title == active->title &&
         nowMs - cachedWindow_->readAtMs < windowCacheMs) {
         return Snapshot{active->title, cachedWindow_->documentPath,
-                        browser ? cachedWindow_->url : std::nullopt};
+                        browser ? cachedWindow_->url : std::nullopt, passwordFocused};
     }
     const auto info = atspi_->windowInfo(pid, browser);
     if (!ours && !info) return std::nullopt;
     Snapshot snap;
     snap.title = ours ? active->title : info->name;
+    snap.passwordFocused = passwordFocused;
     if (info) {
         snap.url = browser ? info->url : std::nullopt;
         snap.documentPath = info->documentPath;
@@ -109,16 +159,19 @@ std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString&
     return snap;
 }
 
-QString LinuxDesktopBackend::textSample(qint64 pid, const QString&, int maxChars, int maxNodes) {
+TextSample LinuxDesktopBackend::textSample(qint64 pid, const QString&, int maxChars,
+                                           int maxNodes) {
     QMutexLocker lock(&atspiLock_);
     if (!atspi_) atspi_ = std::make_unique<AtspiReader>();
-    return atspi_->textSample(pid, maxChars, maxNodes);
+    TextSample sample;
+    sample.text = atspi_->textSample(pid, maxChars, maxNodes, &sample.passwordField);
+    return sample;
 }
 
-QString LinuxDesktopBackend::screenshotText(qint64 pid, int maxChars) {
+QString LinuxDesktopBackend::screenshotText(qint64 pid, quint64 window, int maxChars) {
     QMutexLocker lock(&screenshotLock_);
-    if (!screenshots_) screenshots_ = std::make_unique<ScreenshotReader>();
-    return screenshots_->readText(pid, maxChars);
+    if (!screenshots_) screenshots_ = std::make_unique<ScreenshotReader>(display_);
+    return screenshots_->readText(pid, window, maxChars);
 }
 
 DesktopBackend& PlatformBackend::shared() {

@@ -1,9 +1,12 @@
 // The desktop backend on a Linux X11 session: activation, input, clipboard and idle from the
 // X server; window contents from AT-SPI on the poll worker; lock and sleep from D-Bus; window
 // pictures through Composite and Tesseract on the recognition worker.
+//
+// The process is made non-dumpable at start-up: a core file would hold window text and pixels.
 #pragma once
 
 #include <QMutex>
+#include <QTimer>
 #include <memory>
 
 #include "capture/desktop_backend.h"
@@ -21,8 +24,8 @@ class ScreenshotReader;
 class LinuxDesktopBackend : public DesktopBackend {
     Q_OBJECT
 public:
-    // Connects to $DISPLAY at once and starts watching; check ok().
-    explicit LinuxDesktopBackend(QObject* parent = nullptr);
+    // Connects to `display` (empty: $DISPLAY) at once and starts watching; check ok().
+    explicit LinuxDesktopBackend(const QByteArray& display = {}, QObject* parent = nullptr);
     ~LinuxDesktopBackend() override;
 
     bool ok() const;
@@ -34,12 +37,27 @@ public:
     void removeInputMonitor() override;
     quint64 clipboardChangeCount() override;
     QStringList clipboardTypes() override;
-    double secondsSinceLastInput() override;
-    std::optional<Snapshot> snapshot(qint64 pid, const QString& bundleId) override;
-    QString textSample(qint64 pid, const QString& bundleId, int maxChars, int maxNodes) override;
-    QString screenshotText(qint64 pid, int maxChars) override;
+    std::optional<double> secondsSinceLastInput() override;
+    std::optional<Snapshot> snapshot(qint64 pid, const QString& bundleId,
+                                     Reading reading) override;
+    TextSample textSample(qint64 pid, const QString& bundleId, int maxChars,
+                          int maxNodes) override;
+    QString screenshotText(qint64 pid, quint64 window, int maxChars) override;
+
+    // Reconnection after the display went away: the first try after this long, each later one
+    // after twice the wait before, up to the longest.
+    static constexpr int firstReconnectMs = 500;
+    static constexpr int longestReconnectMs = 30000;
 
 private:
+    void startWatching();
+    void displayGone();
+    void tryReconnect();
+
+    QByteArray display_;
+    QTimer reconnect_;
+    int reconnectWaitMs_ = firstReconnectMs;
+    bool inputWanted_ = false;
     std::unique_ptr<X11Connection> x_;
     std::unique_ptr<DesktopFileIndex> index_;
     std::unique_ptr<X11WindowWatcher> windows_;

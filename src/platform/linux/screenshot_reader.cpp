@@ -1,27 +1,40 @@
 #include "platform/linux/screenshot_reader.h"
 
 #include <QThread>
+#include <omp.h>
 #include <tesseract/baseapi.h>
 #include <xcb/composite.h>
 
 #include "capture/graphemes.h"
 #include "platform/linux/x11_connection.h"
 
-ScreenshotReader::ScreenshotReader() = default;
+ScreenshotReader::ScreenshotReader(const QByteArray& display) : display_(display) {
+    confineRecognition();
+}
+
+void ScreenshotReader::confineRecognition() {
+    // No nesting level may be active, so every parallel region of the recogniser runs on the
+    // calling thread alone, whatever thread count it asks for; no idle workers spin.
+    omp_set_max_active_levels(0);
+    omp_set_dynamic(0);
+}
 
 ScreenshotReader::~ScreenshotReader() {
     if (engine_) engine_->End();
 }
 
 bool ScreenshotReader::available() {
-    if (!x_) x_ = std::make_unique<X11Connection>();
-    return x_->ok() && !xcb_connection_has_error(x_->raw());
+    // A display that went away is dialled again on the next read.
+    if (x_ && (!x_->ok() || xcb_connection_has_error(x_->raw()))) {
+        x_.reset();
+        compositeChecked_ = compositeReady_ = false;
+    }
+    if (!x_) x_ = std::make_unique<X11Connection>(display_);
+    return x_->ok();
 }
 
 tesseract::TessBaseAPI* ScreenshotReader::engine() {
     if (engine_ || engineFailed_) return engine_.get();
-    // One thread: recognition is a background chore and must not take over the machine.
-    qputenv("OMP_THREAD_LIMIT", "1");
     auto api = std::make_unique<tesseract::TessBaseAPI>();
     // No dictionaries: the equivalent of switching language correction off, and faster.
     std::vector<std::string> names{"load_system_dawg", "load_freq_dawg"};
@@ -36,22 +49,23 @@ tesseract::TessBaseAPI* ScreenshotReader::engine() {
     return engine_.get();
 }
 
-bool ScreenshotReader::redirect() {
-    if (redirected_) return true;
+bool ScreenshotReader::compositeReady() {
+    if (compositeChecked_) return compositeReady_;
+    compositeChecked_ = true;
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(x_->raw(), &xcb_composite_id);
     if (!ext || !ext->present) return false;
     XcbPtr<xcb_composite_query_version_reply_t> version(xcb_composite_query_version_reply(
         x_->raw(), xcb_composite_query_version(x_->raw(), 0, 4), nullptr));
-    if (!version) return false;
-    // Automatic redirection keeps the screen as it is and gives every top-level window its
-    // own pixmap, covered parts included. It lasts as long as this connection.
-    XcbPtr<xcb_generic_error_t> error(xcb_request_check(
-        x_->raw(), xcb_composite_redirect_subwindows_checked(x_->raw(), x_->root(),
-                                                             XCB_COMPOSITE_REDIRECT_AUTOMATIC)));
-    if (error) return false;
-    redirected_ = true;
-    QThread::msleep(firstRedirectSettleMs);
-    return true;
+    compositeReady_ = version != nullptr;
+    return compositeReady_;
+}
+
+bool ScreenshotReader::compositorOwnsScreen() {
+    const xcb_atom_t selection = x_->atom("_NET_WM_CM_S0");
+    if (selection == XCB_ATOM_NONE) return false;
+    XcbPtr<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        x_->raw(), xcb_get_selection_owner(x_->raw(), selection), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE;
 }
 
 std::vector<ScreenshotGeometry::Window> ScreenshotReader::windowsFrontToBack() {
@@ -63,7 +77,9 @@ std::vector<ScreenshotGeometry::Window> ScreenshotReader::windowsFrontToBack() {
     for (auto it = stacking.crbegin(); it != stacking.crend(); ++it) {
         ScreenshotGeometry::Window w;
         w.id = *it;
-        w.pid = x_->cardinal(*it, "_NET_WM_PID").value_or(0);
+        std::optional<qint64> pid = x_->clientPid(*it);
+        if (!pid) pid = x_->cardinal(*it, "_NET_WM_PID");
+        w.pid = pid.value_or(0);
         XcbPtr<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
             x_->raw(), xcb_get_window_attributes(x_->raw(), *it), nullptr));
         XcbPtr<xcb_get_geometry_reply_t> geometry(
@@ -87,9 +103,9 @@ std::vector<ScreenshotGeometry::Window> ScreenshotReader::windowsFrontToBack() {
     return windows;
 }
 
-QImage ScreenshotReader::capture(qint64 pid) {
-    if (!available() || !redirect()) return {};
-    const auto chosen = ScreenshotGeometry::choose(windowsFrontToBack(), pid);
+QImage ScreenshotReader::capture(qint64 pid, quint64 window) {
+    if (!available() || !compositeReady()) return {};
+    const auto chosen = ScreenshotGeometry::choose(windowsFrontToBack(), pid, quint32(window));
     if (!chosen) return {};
     xcb_connection_t* c = x_->raw();
     // The pixmap belongs to the top-level window (the frame the window manager put around
@@ -105,16 +121,29 @@ QImage ScreenshotReader::capture(qint64 pid) {
     XcbPtr<xcb_translate_coordinates_reply_t> offset(xcb_translate_coordinates_reply(
         c, xcb_translate_coordinates(c, chosen->id, top, 0, 0), nullptr));
     if (!offset) return {};
+    // Automatic redirection gives the window its own pixmap, covered parts included, and
+    // keeps the screen as it is. Ours ends with the read.
+    bool redirected = false;
+    if (!compositorOwnsScreen()) {
+        XcbPtr<xcb_generic_error_t> error(xcb_request_check(
+            c, xcb_composite_redirect_window_checked(c, top, XCB_COMPOSITE_REDIRECT_AUTOMATIC)));
+        if (error) return {};
+        redirected = true;
+        QThread::msleep(redirectSettleMs);
+    }
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     XcbPtr<xcb_generic_error_t> named(
         xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, top, pixmap)));
-    if (named) return {};
-    XcbPtr<xcb_get_image_reply_t> image(xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, offset->dst_x, offset->dst_y,
-                      uint16_t(chosen->width), uint16_t(chosen->height), ~0u),
-        nullptr));
-    xcb_free_pixmap(c, pixmap);
+    XcbPtr<xcb_get_image_reply_t> image;
+    if (!named) {
+        image.reset(xcb_get_image_reply(
+            c,
+            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, offset->dst_x, offset->dst_y,
+                          uint16_t(chosen->width), uint16_t(chosen->height), ~0u),
+            nullptr));
+        xcb_free_pixmap(c, pixmap);
+    }
+    if (redirected) xcb_composite_unredirect_window(c, top, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     xcb_flush(c);
     const int w = chosen->width, h = chosen->height;
     if (!image || image->depth < 24 ||
@@ -158,8 +187,8 @@ QString ScreenshotReader::recognise(const QImage& image, int maxChars, int resol
     return Graphemes::left(lines.join(QLatin1Char('\n')), maxChars);
 }
 
-QString ScreenshotReader::readText(qint64 pid, int maxChars) {
-    const QImage image = capture(pid);
+QString ScreenshotReader::readText(qint64 pid, quint64 window, int maxChars) {
+    const QImage image = capture(pid, window);
     if (image.isNull()) return {};
     return recognise(image, maxChars, 144);
 }

@@ -2,6 +2,9 @@
 // extension (so a covered window reads correctly), scaled as the capture size rules say, and
 // recognised by Tesseract with one engine kept for reuse (fast model, no dictionaries, one
 // thread). The picture is never written anywhere. Recognition worker only.
+//
+// Only the window being read is redirected, and only for the read; with a compositing manager
+// on the screen every window has its pixmap already and nothing is redirected.
 #pragma once
 
 #include <QImage>
@@ -18,30 +21,37 @@ class X11Connection;
 
 class ScreenshotReader {
 public:
-    ScreenshotReader();
+    // Pictures windows of `display` (empty: $DISPLAY).
+    explicit ScreenshotReader(const QByteArray& display = {});
     ~ScreenshotReader();
 
-    // Text in the first suitable on-screen window of `pid`, at most `maxChars` characters;
-    // empty on any failure.
-    QString readText(qint64 pid, int maxChars);
+    // Keeps text recognition on the thread that runs it: no pool of worker threads that spin
+    // while they wait. Process-wide; call before the first recognition.
+    static void confineRecognition();
+
+    // Text in `window` (0: the first suitable on-screen window of `pid`), at most `maxChars`
+    // characters; empty on any failure.
+    QString readText(qint64 pid, quint64 window, int maxChars);
     // Text recognition over one grey image, lines joined by line feeds.
     QString recognise(const QImage& image, int maxChars, int resolution = 96);
     // Grey pixels of the window, already scaled; a null image on failure.
-    QImage capture(qint64 pid);
+    QImage capture(qint64 pid, quint64 window = 0);
 
     // Whether the X server answers (the stand-in for screen-capture permission).
     bool available();
 
-    // After the first redirection the applications repaint what was covered.
-    static constexpr int firstRedirectSettleMs = 400;
+    // After a redirection the application repaints what was covered.
+    static constexpr int redirectSettleMs = 400;
 
 private:
     std::vector<ScreenshotGeometry::Window> windowsFrontToBack();
-    bool redirect();
+    bool compositeReady();
+    bool compositorOwnsScreen();
     tesseract::TessBaseAPI* engine();
 
+    QByteArray display_;
     std::unique_ptr<X11Connection> x_;
-    bool redirected_ = false;
+    bool compositeChecked_ = false, compositeReady_ = false;
     std::unique_ptr<tesseract::TessBaseAPI> engine_;
     bool engineFailed_ = false;
 };

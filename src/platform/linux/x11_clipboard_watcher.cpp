@@ -21,6 +21,13 @@ X11ClipboardWatcher::~X11ClipboardWatcher() {
     }
 }
 
+void X11ClipboardWatcher::reset() {
+    window_ = XCB_WINDOW_NONE;
+    fixesEvent_ = 0;
+    pending_ = 0;
+    timeout_.stop();
+}
+
 bool X11ClipboardWatcher::start() {
     if (!x_.ok() || window_ != XCB_WINDOW_NONE) return window_ != XCB_WINDOW_NONE;
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(x_.raw(), &xcb_xfixes_id);

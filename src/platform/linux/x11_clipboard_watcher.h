@@ -19,6 +19,8 @@ public:
     // False when the server lacks XFixes.
     bool start();
     bool handle(xcb_generic_event_t* event);
+    // The display went away with our window; the change count carries on.
+    void reset();
 
     quint64 changeCount() const { return changeCount_; }
     QStringList types() const { return types_; }

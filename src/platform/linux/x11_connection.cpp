@@ -2,23 +2,11 @@
 
 #include <QSocketNotifier>
 #include <cstdlib>
+#include <xcb/res.h>
 
-X11Connection::X11Connection(QObject* parent) : QObject(parent) {
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
-    if (!c || xcb_connection_has_error(c)) {
-        if (c) xcb_disconnect(c);
-        return;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
-    if (!it.rem) {
-        xcb_disconnect(c);
-        return;
-    }
-    connection_ = c;
-    screen_ = it.data;
-    root_ = it.data->root;
+X11Connection::X11Connection(const QByteArray& display, QObject* parent)
+    : QObject(parent), display_(display) {
+    open();
 }
 
 X11Connection::~X11Connection() {
@@ -26,11 +14,68 @@ X11Connection::~X11Connection() {
     if (connection_) xcb_disconnect(connection_);
 }
 
+bool X11Connection::open() {
+    int screenNumber = 0;
+    xcb_connection_t* c =
+        xcb_connect(display_.isEmpty() ? nullptr : display_.constData(), &screenNumber);
+    if (!c || xcb_connection_has_error(c)) {
+        if (c) xcb_disconnect(c);
+        return false;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    if (!it.rem) {
+        xcb_disconnect(c);
+        return false;
+    }
+    connection_ = c;
+    screen_ = it.data;
+    root_ = it.data->root;
+    failed_ = false;
+    return true;
+}
+
+bool X11Connection::reconnect() {
+    if (ok()) return true;
+    if (notifier_) {
+        notifier_->setEnabled(false);
+        notifier_->deleteLater();
+        notifier_ = nullptr;
+    }
+    if (connection_) xcb_disconnect(connection_);
+    connection_ = nullptr;
+    screen_ = nullptr;
+    root_ = XCB_WINDOW_NONE;
+    // Atoms belong to a server; a new one numbers them afresh.
+    atoms_.clear();
+    names_.clear();
+    if (!open()) return false;
+    if (handler_) {
+        notifier_ =
+            new QSocketNotifier(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
+        connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::drainEvents);
+        xcb_flush(connection_);
+    }
+    return true;
+}
+
+void X11Connection::fail() {
+    if (failed_) return;
+    failed_ = true;
+    // Inside the notifier's own signal: stop it now, delete it later.
+    if (notifier_) {
+        notifier_->setEnabled(false);
+        notifier_->deleteLater();
+        notifier_ = nullptr;
+    }
+    emit lost();
+}
+
 xcb_atom_t X11Connection::atom(const char* name) {
     const QByteArray key(name);
     auto it = atoms_.constFind(key);
     if (it != atoms_.constEnd()) return *it;
-    if (!connection_) return XCB_ATOM_NONE;
+    if (!ok()) return XCB_ATOM_NONE;
     XcbPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection_, xcb_intern_atom(connection_, 0, uint16_t(key.size()), name), nullptr));
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
@@ -41,7 +86,7 @@ xcb_atom_t X11Connection::atom(const char* name) {
 QString X11Connection::atomName(xcb_atom_t atom) {
     auto it = names_.constFind(atom);
     if (it != names_.constEnd()) return *it;
-    if (!connection_) return {};
+    if (!ok()) return {};
     XcbPtr<xcb_get_atom_name_reply_t> reply(
         xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr));
     if (!reply) return {};
@@ -53,7 +98,7 @@ QString X11Connection::atomName(xcb_atom_t atom) {
 
 std::optional<QByteArray> X11Connection::property(xcb_window_t window, xcb_atom_t property,
                                                   xcb_atom_t type, bool remove) {
-    if (!connection_ || window == XCB_WINDOW_NONE || property == XCB_ATOM_NONE)
+    if (!ok() || window == XCB_WINDOW_NONE || property == XCB_ATOM_NONE)
         return std::nullopt;
     // 64 KiB is far more than any title, class or target list.
     XcbPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
@@ -94,8 +139,26 @@ QString X11Connection::title(xcb_window_t window) {
     return {};
 }
 
+std::optional<qint64> X11Connection::clientPid(xcb_window_t window) {
+    if (!ok() || window == XCB_WINDOW_NONE) return std::nullopt;
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(connection_, &xcb_res_id);
+    if (!ext || !ext->present) return std::nullopt;
+    xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    XcbPtr<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(
+        connection_, xcb_res_query_client_ids(connection_, 1, &wanted), nullptr));
+    if (!reply) return std::nullopt;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
+         xcb_res_client_id_value_next(&it)) {
+        if (!(it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)) continue;
+        if (xcb_res_client_id_value_value_length(it.data) < 1) continue;
+        const qint64 pid = *xcb_res_client_id_value_value(it.data);
+        if (pid > 0) return pid;
+    }
+    return std::nullopt;
+}
+
 void X11Connection::watchEvents(std::function<void(xcb_generic_event_t*)> handler) {
-    if (!connection_ || notifier_) return;
+    if (!ok() || notifier_) return;
     handler_ = std::move(handler);
     notifier_ = new QSocketNotifier(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
     connect(notifier_, &QSocketNotifier::activated, this, &X11Connection::drainEvents);
@@ -103,10 +166,13 @@ void X11Connection::watchEvents(std::function<void(xcb_generic_event_t*)> handle
 }
 
 void X11Connection::drainEvents() {
-    if (!connection_ || !handler_) return;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-        handler_(event);
-        free(event);
+    if (!ok()) return;
+    if (handler_) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            handler_(event);
+            free(event);
+        }
+        xcb_flush(connection_);
     }
-    xcb_flush(connection_);
+    if (xcb_connection_has_error(connection_)) fail();
 }

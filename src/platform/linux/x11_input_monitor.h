@@ -20,6 +20,11 @@ public:
     bool install();
     void remove();
     bool installed() const { return installed_; }
+    // The display went away: nothing is selected any more.
+    void reset() {
+        installed_ = false;
+        pressedControls_.clear();
+    }
     bool handle(xcb_generic_event_t* event);
 
 signals:

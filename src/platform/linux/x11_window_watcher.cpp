@@ -23,6 +23,16 @@ void X11WindowWatcher::start() {
     readActive();
 }
 
+void X11WindowWatcher::reset() {
+    noneTimer_.stop();
+    {
+        QMutexLocker lock(&mutex_);
+        active_.reset();
+    }
+    announced_.reset();
+    described_.clear();
+}
+
 bool X11WindowWatcher::handle(xcb_generic_event_t* event) {
     if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
     auto* e = reinterpret_cast<xcb_property_notify_event_t*>(event);
@@ -67,6 +77,7 @@ void X11WindowWatcher::setActive(xcb_window_t window) {
         }
     }
     ActiveWindow active{window, describe(window), x_.title(window)};
+    active.app.window = window;
     {
         QMutexLocker lock(&mutex_);
         active_ = active;
@@ -90,7 +101,9 @@ void X11WindowWatcher::clearActive() {
         xcb_change_window_attributes(x_.raw(), previous, XCB_CW_EVENT_MASK, &none);
         xcb_flush(x_.raw());
     }
+    const bool wasAnnounced = announced_.has_value();
     announced_.reset();
+    if (wasAnnounced) emit noneActive();
 }
 
 std::optional<RunningApplication> X11WindowWatcher::frontmost() const {
@@ -120,8 +133,12 @@ std::optional<X11WindowWatcher::ActiveWindow> X11WindowWatcher::activeWindow() c
 
 RunningApplication X11WindowWatcher::describe(xcb_window_t window) {
     // The server hands a closed client's window ids to later clients, so the process is read
-    // every time and a cached description only counts for the same process.
-    const qint64 pid = x_.cardinal(window, "_NET_WM_PID").value_or(0);
+    // every time and a cached description only counts for the same process. The server's own
+    // knowledge of the client comes first: a sandboxed application's _NET_WM_PID is a number
+    // of its own namespace and may name an unrelated process here.
+    std::optional<qint64> known = x_.clientPid(window);
+    if (!known) known = x_.cardinal(window, "_NET_WM_PID");
+    const qint64 pid = known.value_or(0);
     if (auto it = described_.constFind(window); it != described_.constEnd() && it->pid == pid)
         return *it;
     RunningApplication app;

@@ -1,6 +1,8 @@
 // Follows the active window through EWMH (_NET_ACTIVE_WINDOW on the root window) and tells who
 // it belongs to: process, application id and name. Announces a newly active application once;
-// the short "no active window" some window managers set between two windows is ignored.
+// the short "no active window" some window managers set between two windows is ignored, a
+// longer one (the desktop itself, or a window of another display server in front) is
+// announced as no front application.
 //
 // Main thread, except activeWindow(), which any thread may read.
 #pragma once
@@ -28,6 +30,8 @@ public:
 
     // Subscribes to the root window and reads the current active window.
     void start();
+    // Forgets everything about a display that went away, announcing nothing.
+    void reset();
     // Consumes events this watcher cares about; false for others.
     bool handle(xcb_generic_event_t* event);
 
@@ -46,6 +50,7 @@ public:
 
 signals:
     void activated(const RunningApplication& app);
+    void noneActive();
 
 private:
     void readActive();

@@ -3,7 +3,10 @@
 //   CaptureLoop: CPU share of one core and resident memory of this process while the capture
 //   loop runs over scripted use (typing, clicks, scrolls, switches, copies) for
 //   TARNWHISTLE_SOAK_SECONDS (default 60); with TARNWHISTLE_SOAK_QUIET=1 nobody touches the
-//   desktop meanwhile, for the loop's own floor.
+//   desktop meanwhile, for the loop's own floor, and with TARNWHISTLE_SOAK_LOCKED=1 as well
+//   the screen is locked throughout; TARNWHISTLE_SOAK_IDLE_SECONDS sets the idle threshold.
+//   wakeups_per_minute counts the process's context
+//   switches (each wake-up of any of its threads ends in one).
 // Run inside scripts/desktop.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -39,6 +42,12 @@ void onPollWorker(const std::function<void()>& work) {
     DesktopDriver::waitUntil([done] { return done->load(); }, 30000);
 }
 
+double contextSwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_nvcsw + usage.ru_nivcsw);
+}
+
 double cpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -55,15 +64,16 @@ double residentMegabytes() {
 }
 
 // Median wall time of snapshot(), with this process's CPU time of the last one.
-void pollRepeatedly(benchmark::State& state, qint64 pid, const QString& bundleId) {
-    onPollWorker([&] { backend->snapshot(pid, bundleId); });  // warm up
+void pollRepeatedly(benchmark::State& state, qint64 pid, const QString& bundleId,
+                    DesktopBackend::Reading reading = DesktopBackend::Reading::mayReuse) {
+    onPollWorker([&] { backend->snapshot(pid, bundleId, reading); });  // warm up
     for (auto _ : state) {
         double seconds = 0;
         onPollWorker([&] {
             const double start = cpuSeconds();
             QElapsedTimer timer;
             timer.start();
-            benchmark::DoNotOptimize(backend->snapshot(pid, bundleId));
+            benchmark::DoNotOptimize(backend->snapshot(pid, bundleId, reading));
             seconds = timer.nsecsElapsed() / 1e9;
             state.counters["cpu_ms"] = (cpuSeconds() - start) * 1000;
         });
@@ -85,19 +95,19 @@ void WindowPoll(benchmark::State& state) {
 // A window that is not the active one is read afresh each time: the cost without the cache.
 void WindowPollUncached(benchmark::State& state) {
     mousepad->activate();
-    pollRepeatedly(state, form->pid(), QStringLiteral("zenity"));
+    pollRepeatedly(state, form->pid(), QStringLiteral("zenity"), DesktopBackend::Reading::fresh);
 }
 
 void sampleRepeatedly(benchmark::State& state, DesktopDriver::App& app) {
     app.activate();
     int chars = 0;
-    onPollWorker([&] { chars = int(backend->textSample(app.pid(), {}, 1500, 700).size()); });
+    onPollWorker([&] { chars = int(backend->textSample(app.pid(), {}, 1500, 700).text.size()); });
     for (auto _ : state) {
         double seconds = 0;
         onPollWorker([&] {
             QElapsedTimer timer;
             timer.start();
-            chars = int(backend->textSample(app.pid(), {}, 1500, 700).size());
+            chars = int(backend->textSample(app.pid(), {}, 1500, 700).text.size());
             seconds = timer.nsecsElapsed() / 1e9;
         });
         state.SetIterationTime(seconds);
@@ -131,6 +141,9 @@ void CaptureLoop(benchmark::State& state) {
     SignalEngine engine;
     DeploymentConfig config;
     int emittedCount = 0;
+    // A short idle threshold lets a quiet run measure the idle state itself.
+    if (const int idle = qEnvironmentVariableIntValue("TARNWHISTLE_SOAK_IDLE_SECONDS"); idle > 0)
+        config.idleThresholdSeconds = idle;
     engine.configProvider = [&] { return config; };
     engine.sink = [&](const Signal&) { ++emittedCount; };
     engine.classify = [](const QString&, const CategoryList&, const std::optional<QString>&, bool,
@@ -146,14 +159,19 @@ void CaptureLoop(benchmark::State& state) {
     state.counters["rss_before_start_mb"] = residentMegabytes();
     for (auto _ : state) {
         capture.start();
+        if (qEnvironmentVariableIntValue("TARNWHISTLE_SOAK_LOCKED") == 1) emit backend->screenLocked();
         if (qEnvironmentVariableIntValue("TARNWHISTLE_SOAK_QUIET") != 1)
             driver.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromLatin1(script)});
+        // The start-up reads settle first (and a quiet user goes idle, at the second idle poll).
+        DesktopDriver::spin(11000);
+        const double switchesStart = contextSwitches();
         const double cpuStart = cpuSeconds();
         QElapsedTimer wall;
         wall.start();
         DesktopDriver::spin(seconds * 1000);
         const double cpu = cpuSeconds() - cpuStart;
         const double elapsed = wall.nsecsElapsed() / 1e9;
+        state.counters["wakeups_per_minute"] = 60.0 * (contextSwitches() - switchesStart) / elapsed;
         driver.kill();
         driver.waitForFinished();
         capture.stop(QStringLiteral("quit"));
@@ -162,6 +180,7 @@ void CaptureLoop(benchmark::State& state) {
         state.counters["rss_mb"] = residentMegabytes();
         state.counters["seconds"] = elapsed;
         state.counters["signals"] = emittedCount;
+        state.counters["presence_at_end"] = int(engine.presence);  // 0 active, 1 idle, 2 locked
     }
 }
 
@@ -187,7 +206,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 150; ++i)
         rows << QStringLiteral("OPS-%1").arg(i)
              << QStringLiteral("Investigate the latency of the nightly report run %1").arg(i);
-    mousepad = new DesktopDriver::App(QStringLiteral("mousepad"), {});
+    mousepad = new DesktopDriver::App(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
     form = new DesktopDriver::App(QStringLiteral("zenity"),
                                   {QStringLiteral("--forms"), QStringLiteral("--text"),
                                    QStringLiteral("Weekly review"), QStringLiteral("--add-entry"),

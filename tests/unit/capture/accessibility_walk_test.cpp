@@ -8,6 +8,7 @@ struct Node {
     AccessibleElement::Kind kind = AccessibleElement::Kind::other;
     QString text;
     std::optional<QString> address;
+    bool focused = false;
     std::vector<std::shared_ptr<Node>> children;
 };
 using NodePtr = std::shared_ptr<Node>;
@@ -23,6 +24,7 @@ public:
     }
     QString text() override { return node_->text; }
     std::optional<QString> address() override { return node_->address; }
+    bool focused() override { return node_->focused; }
     std::vector<std::unique_ptr<AccessibleElement>> children(int limit) override {
         std::vector<std::unique_ptr<AccessibleElement>> out;
         for (const auto& child : node_->children) {
@@ -112,4 +114,37 @@ TEST(AccessibilityWalk, TheFirstWebAreaWithAnAddressGivesIt) {
               std::nullopt);
     EXPECT_EQ(AccessibilityWalk::webAreaAddress(std::make_unique<TreeElement>(root), -1, stop),
               std::nullopt);
+}
+
+TEST(AccessibilityWalk, AFocusedPasswordFieldIsFoundAndAnUnfocusedOneIsNot) {
+    auto secure = node(AccessibleElement::Kind::secure);
+    auto root = group({label(QStringLiteral("Sign in")), group({secure})});
+    auto focused = [&](int maxNodes) {
+        return AccessibilityWalk::passwordFieldFocused(std::make_unique<TreeElement>(root),
+                                                       maxNodes, [] { return false; });
+    };
+    EXPECT_FALSE(focused(100));
+    secure->focused = true;
+    EXPECT_TRUE(focused(100));
+    EXPECT_FALSE(focused(3));  // beyond the budget
+
+    bool saw = false;
+    AccessibilityWalk::textSample(std::make_unique<TreeElement>(root), 1500, 700,
+                                  [] { return false; }, &saw);
+    EXPECT_TRUE(saw);
+}
+
+TEST(AccessibilityWalk, OnlyFileDocumentsAreDocumentPaths) {
+    const std::vector<std::pair<QString, bool>> cases{
+        {QStringLiteral("file:///home/ana/Plan.odt"), true},
+        {QStringLiteral("/home/ana/notes.txt"), true},
+        {QStringLiteral("FILE:///tmp/a"), true},
+        {QStringLiteral("https://app.example.com/channel/42"), false},
+        {QStringLiteral("app://-/index.html"), false},
+        {QStringLiteral("about:blank"), false},
+        {QString(), false},
+    };
+    for (const auto& [address, kept] : cases)
+        EXPECT_EQ(AccessibilityWalk::fileDocument(address).has_value(), kept)
+            << address.toStdString();
 }

@@ -5,6 +5,7 @@
 #include "capture/clipboard_payload.h"
 #include "capture/graphemes.h"
 #include "capture/screenshot_geometry.h"
+#include "config/deployment_config.h"
 
 TEST(ClipboardPayload, TheFirstMatchingRuleNamesThePayload) {
     using ClipboardPayload::typeFor;
@@ -27,6 +28,29 @@ TEST(ApplicationId, WellKnownApplicationsGetTheirCanonicalIds) {
     EXPECT_EQ(resolve({{}, {}, "thunderbird", "Mail"}), "org.mozilla.Thunderbird");
     // A canonical class wins over an unknown GTK id.
     EXPECT_EQ(resolve({"org.example.Wrapper", {}, {}, "firefox"}), "org.mozilla.firefox");
+}
+
+TEST(ApplicationId, LinuxPasswordManagersAreExcludedOnAFreshInstall) {
+    // As their windows name themselves: GTK id, desktop id, WM_CLASS instance and class.
+    const std::vector<ApplicationId::Identity> managers{
+        {{}, "org.keepassxc.KeePassXC", "keepassxc", "KeePassXC"},
+        {{}, {}, "keepassxc", "KeePassXC"},
+        {{}, {}, "KeePass2", "KeePass2"},
+        {"org.gnome.seahorse.Application", {}, "seahorse", "Seahorse"},
+        {"org.gnome.World.Secrets", {}, "secrets", "Secrets"},
+        {{}, "org.kde.kwalletmanager5", "kwalletmanager5", "kwalletmanager5"},
+        {{}, {}, "1password", "1Password"},
+        {{}, {}, "bitwarden", "Bitwarden"},
+        {{}, {}, "Enpass", "Enpass"},
+        {{}, {}, "Proton Pass", "Proton Pass"},
+        {{}, {}, "nordpass", "NordPass"},
+    };
+    const QStringList excluded = DeploymentConfig::defaultExcludedBundleIds();
+    for (const auto& identity : managers) {
+        const QString id = ApplicationId::resolve(identity);
+        EXPECT_TRUE(excluded.contains(id)) << identity.wmClass.toStdString() << " -> "
+                                           << id.toStdString();
+    }
 }
 
 TEST(ApplicationId, OthersKeepTheirOwnIdentityInOrder) {
@@ -59,6 +83,9 @@ TEST(ScreenshotGeometry, TheFirstOnScreenNormalWindowLargerThan100IsChosen) {
         {6, 7, true, true, 900, 700},
     };
     EXPECT_EQ(ScreenshotGeometry::choose(windows, 7)->id, 5u);
+    // The observed window, or none: never another window of the process in its place.
+    EXPECT_EQ(ScreenshotGeometry::choose(windows, 7, 6)->id, 6u);
+    EXPECT_FALSE(ScreenshotGeometry::choose(windows, 7, 3).has_value());
     windows.erase(windows.begin() + 4, windows.end());
     EXPECT_FALSE(ScreenshotGeometry::choose(windows, 7).has_value());
 }

@@ -12,7 +12,7 @@
 namespace {
 const qint64 ownPid = 4242;
 const RunningApplication editor{100, QStringLiteral("org.example.Editor"),
-                                QStringLiteral("Editor")};
+                                QStringLiteral("Editor"), 11};
 const RunningApplication viewer{200, QStringLiteral("org.example.Viewer"), QString()};
 const RunningApplication agent{ownPid, QStringLiteral("tarnwhistle"), QStringLiteral("Tarnwhistle")};
 
@@ -57,10 +57,10 @@ protected:
 };
 }  // namespace
 
-TEST_F(CaptureTest, StartLearnsTheFrontApplicationAndRunsFiveTimersOnce) {
+TEST_F(CaptureTest, StartLearnsTheFrontApplicationAndRunsItsTimersOnce) {
     capture->start();
     capture->start();
-    EXPECT_EQ(scheduler.repeatingIntervals(), (std::vector<double>{1.5, 1.0, 5.0, 60.0, 3.0}));
+    EXPECT_EQ(scheduler.repeatingIntervals(), (std::vector<double>{1.5, 5.0, 60.0}));
     ASSERT_TRUE(engine.focusApp.has_value());
     EXPECT_EQ(engine.focusApp->bundle, editor.bundleId);
     EXPECT_EQ(desktop.snapshots, 0);  // the poll runs on the worker
@@ -127,18 +127,24 @@ TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
     capture = std::make_unique<Capture>(engine, desktop, scheduler, [this] { return config; },
                                         ownPid);
     startWithContext();
-    scheduler.fire(Capture::clipboardPollInterval);
     EXPECT_FALSE(engine.lastCopy.has_value());
 
-    desktop.changeCount = 9;  // moved twice between polls: still one copy
-    desktop.types = {QStringLiteral("TARGETS"), QStringLiteral("image/png"),
-                     QStringLiteral("UTF8_STRING")};
-    scheduler.fire(Capture::clipboardPollInterval);
+    desktop.copy({QStringLiteral("TARGETS"), QStringLiteral("image/png"),
+                  QStringLiteral("UTF8_STRING")});
     ASSERT_TRUE(engine.lastCopy.has_value());
     EXPECT_EQ(engine.lastCopy->type, QStringLiteral("image"));
     engine.lastCopy.reset();
-    scheduler.fire(Capture::clipboardPollInterval);
+    emit desktop.clipboardChanged();  // the count did not move
     EXPECT_FALSE(engine.lastCopy.has_value());
+
+    // Copies while stopped count once, at the next start.
+    capture->stop(QStringLiteral("pause"));
+    desktop.copy({QStringLiteral("UTF8_STRING")});
+    desktop.copy({QStringLiteral("UTF8_STRING")});
+    EXPECT_FALSE(engine.lastCopy.has_value());
+    capture->start();
+    ASSERT_TRUE(engine.lastCopy.has_value());
+    EXPECT_EQ(engine.lastCopy->type, QStringLiteral("text"));
 }
 
 TEST_F(CaptureTest, IdleStartsAtTheThresholdWithTheMomentInputStopped) {
@@ -160,13 +166,15 @@ TEST_F(CaptureTest, IdleStartsAtTheThresholdWithTheMomentInputStopped) {
 }
 
 TEST_F(CaptureTest, InputReachesTheEngineOnlyWithTheMonitorUnpausedAndAnotherAppInFront) {
-    desktop.trusted = false;
+    desktop.monitorAvailable = false;
     capture->start();
     EXPECT_FALSE(capture->inputMonitorInstalled());
     desktop.key();
     EXPECT_EQ(engine.bKeys, 0);
 
-    desktop.trusted = true;
+    // Counting input does not wait for the accessibility switch.
+    desktop.trusted = false;
+    desktop.monitorAvailable = true;
     scheduler.fire(Capture::inputMonitorRetryInterval);
     EXPECT_TRUE(capture->inputMonitorInstalled());
     desktop.key(true);
@@ -268,4 +276,154 @@ TEST_F(CaptureTest, TheHeartbeatIsLoggedOnlyWhileActive) {
     engine.screenLocked();
     scheduler.fire(Capture::heartbeatInterval);
     EXPECT_EQ(heartbeats(), 1);
+}
+
+TEST_F(CaptureTest, InputIsDroppedAtTheLockScreenAsleepAndInAFocusedPasswordField) {
+    startWithContext();
+    auto counted = [&](auto&& situation) {
+        const qint64 before = engine.bKeys;
+        situation();
+        desktop.key();
+        return engine.bKeys > before;
+    };
+    EXPECT_FALSE(counted([&] { emit desktop.screenLocked(); }));
+    EXPECT_TRUE(counted([&] { emit desktop.screenUnlocked(); }));
+    EXPECT_FALSE(counted([&] { emit desktop.willSleep(); }));
+    EXPECT_TRUE(counted([&] { emit desktop.didWake(); }));
+
+    auto poll = [&](bool passwordFocused) {
+        desktop.nextSnapshot->passwordFocused = passwordFocused;
+        scheduler.fire(Capture::windowPollInterval);
+        scheduler.drain();
+    };
+    EXPECT_FALSE(counted([&] { poll(true); }));
+    EXPECT_TRUE(counted([&] { poll(false); }));
+}
+
+TEST_F(CaptureTest, LosingTheDisplayIsAwayTimeUntilItComesBack) {
+    startWithContext();
+    scheduler.clock += 30;
+    emit desktop.displayLost();
+    EXPECT_EQ(engine.presence, Presence::locked);
+    EXPECT_FALSE(engine.focusApp.has_value());
+    // Idle time is unknown, not zero: nothing turns it into activity; no poll, no input.
+    desktop.idleSeconds.reset();
+    scheduler.fire(Capture::idlePollInterval);
+    scheduler.fire(Capture::windowPollInterval);
+    desktop.key();
+    EXPECT_EQ(engine.presence, Presence::locked);
+    EXPECT_TRUE(scheduler.poll.empty());
+    EXPECT_EQ(engine.bKeys, 0);
+    // An unlock while the display is gone changes nothing.
+    emit desktop.screenUnlocked();
+    EXPECT_EQ(engine.presence, Presence::locked);
+
+    desktop.idleSeconds = 0;
+    desktop.front = viewer;
+    emit desktop.displayRestored();
+    EXPECT_EQ(engine.presence, Presence::active);
+    ASSERT_TRUE(engine.focusApp.has_value());
+    EXPECT_EQ(engine.focusApp->bundle, viewer.bundleId);
+}
+
+TEST_F(CaptureTest, NoFrontApplicationEndsTheFocusWithoutASuccessor) {
+    startWithContext();
+    scheduler.clock += 30;
+    desktop.front.reset();
+    emit desktop.noFrontApplication();
+    EXPECT_FALSE(engine.focusApp.has_value());
+    ASSERT_EQ(count(QStringLiteral("app.focus")), 1);
+    scheduler.clock += 30;
+    desktop.activate(editor);
+    EXPECT_EQ(count(QStringLiteral("app.switch")), 0);
+    ASSERT_TRUE(engine.focusApp.has_value());
+    EXPECT_EQ(engine.focusApp->bundle, editor.bundleId);
+}
+
+TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddress) {
+    desktop.sampleText = QStringLiteral("Notes from the observed window, long enough to keep");
+    startWithContext();
+    const WindowObservation obs = *engine.lastObservation;
+    const RunningApplication otherWindow{editor.pid, editor.bundleId, editor.name, 12};
+    struct Case {
+        const char* what;
+        std::function<void()> beforeRead, duringRead;
+        bool sampled, delivered;
+    };
+    const std::vector<Case> cases{
+        {"another window of the process came to the front", [&] { desktop.front = otherWindow; },
+         [] {}, false, false},
+        {"the user moved to another window during the read", [] {},
+         [&] { desktop.front = otherWindow; }, true, false},
+        {"the address changed under the same title",
+         [&] {
+             desktop.freshSnapshot = desktop.nextSnapshot;
+             desktop.freshSnapshot->url = QStringLiteral("https://excluded.example/");
+         },
+         [] {}, false, false},
+        {"the window is still the observed one", [] {}, [] {}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        desktop.front = editor;
+        desktop.freshSnapshot.reset();
+        const int samples = desktop.samples;
+        const size_t delivered = engine.ctxSnippets.size();
+        capture->scheduleSnippet(obs);
+        c.beforeRead();
+        scheduler.fire(Capture::snippetDelay);
+        while (!scheduler.poll.empty()) {
+            scheduler.poll.front()();
+            scheduler.poll.pop_front();
+        }
+        c.duringRead();
+        scheduler.drain();
+        EXPECT_EQ(desktop.samples > samples, c.sampled);
+        EXPECT_EQ(engine.ctxSnippets.size() > delivered, c.delivered);
+    }
+}
+
+TEST_F(CaptureTest, AWindowWithAPasswordFieldIsNeverPictured) {
+    config.screenshotReader = true;
+    desktop.sampleText = QStringLiteral("Sign in");
+    desktop.screenshot = QStringLiteral("Text seen in the picture of the window");
+    startWithContext();
+    desktop.samplePasswordField = true;
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    desktop.samplePasswordField = false;
+    desktop.freshSnapshot = desktop.nextSnapshot;
+    desktop.freshSnapshot->passwordFocused = true;
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    EXPECT_EQ(desktop.screenshots, 0);
+    EXPECT_EQ(engine.ctxSnippets.back(), desktop.sampleText);
+
+    // Otherwise the picture is of the observed window itself.
+    desktop.freshSnapshot.reset();
+    capture->scheduleSnippet(*engine.lastObservation);
+    snippetDue();
+    EXPECT_EQ(desktop.screenshots, 1);
+    EXPECT_EQ(desktop.lastScreenshotWindow, editor.window);
+}
+
+TEST_F(CaptureTest, PollingRestsWhileTheUserIsAway) {
+    config.idleThresholdSeconds = 60;
+    desktop.monitorAvailable = false;
+    capture->start();
+    const std::vector<double> here{1.5, 3.0, 5.0, 60.0}, away{3.0, 5.0};
+    EXPECT_EQ(scheduler.repeatingIntervals(), here);
+    emit desktop.screenLocked();
+    EXPECT_EQ(scheduler.repeatingIntervals(), away);
+    emit desktop.screenUnlocked();
+    desktop.idleSeconds = 60;
+    scheduler.fire(Capture::idlePollInterval);
+    EXPECT_EQ(scheduler.repeatingIntervals(), away);
+    desktop.idleSeconds = 1;
+    scheduler.fire(Capture::idlePollInterval);
+    EXPECT_EQ(scheduler.repeatingIntervals(), here);
+    // The retry ends once the monitor is in.
+    desktop.monitorAvailable = true;
+    scheduler.fire(Capture::inputMonitorRetryInterval);
+    EXPECT_EQ(scheduler.repeatingIntervals(), (std::vector<double>{1.5, 5.0, 60.0}));
 }

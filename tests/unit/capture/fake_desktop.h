@@ -1,6 +1,7 @@
 // A scripted desktop and hand-driven timers and workers for testing the capture loop.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <vector>
@@ -17,12 +18,15 @@ public:
     bool monitorInstalled = false;
     quint64 changeCount = 0;
     QStringList types;
-    double idleSeconds = 0;
+    std::optional<double> idleSeconds = 0;
     std::optional<Snapshot> nextSnapshot;
+    std::optional<Snapshot> freshSnapshot;  // what a fresh read finds, when it differs
     QString sampleText;
+    bool samplePasswordField = false;
     QString screenshot;
-    int snapshots = 0, samples = 0, screenshots = 0;
+    int snapshots = 0, freshReads = 0, samples = 0, screenshots = 0;
     qint64 lastSamplePid = 0;
+    quint64 lastScreenshotWindow = 0;
 
     std::optional<RunningApplication> frontmostApplication() override { return front; }
     QList<RunningApplication> runningApplications() override { return running; }
@@ -31,24 +35,34 @@ public:
     void removeInputMonitor() override { monitorInstalled = false; }
     quint64 clipboardChangeCount() override { return changeCount; }
     QStringList clipboardTypes() override { return types; }
-    double secondsSinceLastInput() override { return idleSeconds; }
-    std::optional<Snapshot> snapshot(qint64, const QString&) override {
+    std::optional<double> secondsSinceLastInput() override { return idleSeconds; }
+    std::optional<Snapshot> snapshot(qint64, const QString&, Reading reading) override {
+        if (reading == Reading::fresh) {
+            ++freshReads;
+            return freshSnapshot ? freshSnapshot : nextSnapshot;
+        }
         ++snapshots;
         return nextSnapshot;
     }
-    QString textSample(qint64 pid, const QString&, int, int) override {
+    TextSample textSample(qint64 pid, const QString&, int, int) override {
         ++samples;
         lastSamplePid = pid;
-        return sampleText;
+        return {sampleText, samplePasswordField};
     }
-    QString screenshotText(qint64, int) override {
+    QString screenshotText(qint64, quint64 window, int) override {
         ++screenshots;
+        lastScreenshotWindow = window;
         return screenshot;
     }
 
     void activate(const RunningApplication& app) {
         front = app;
         emit applicationActivated(app);
+    }
+    void copy(QStringList newTypes) {
+        ++changeCount;
+        types = std::move(newTypes);
+        emit clipboardChanged();
     }
     void key(bool backspace = false, bool paste = false) {
         emit inputEvent({InputEvent::Kind::keyDown, backspace, paste});
@@ -99,6 +113,7 @@ public:
         std::vector<double> out;
         for (const auto& [id, timer] : timers)
             if (timer.repeating) out.push_back(timer.seconds);
+        std::sort(out.begin(), out.end());
         return out;
     }
     // Runs all queued work: workers first, then what they handed to the main thread.
