@@ -1,6 +1,6 @@
 // The accessibility reader when applications misbehave: one slow answer, and applications
 // that quit in the middle of a walk — scripted ones at every step of the walk and real ones
-// killed while their tree is read.
+// killed while their tree is read; and the page of an embedded browser engine.
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -102,4 +102,22 @@ TEST_F(CaptureOnDesktop, ApplicationsQuittingMidWalkNeverTouchTheAgent) {
     QString sample;
     ASSERT_TRUE(onPollWorker([&] { sample = backend_->textSample(app->processId(), {}, 1500, 700).text; }));
     EXPECT_TRUE(sample.contains(QStringLiteral("Behind the slow call"))) << sample.toStdString();
+}
+
+TEST_F(CaptureOnDesktop, AnEmbeddedWebPageIsNoDocumentAndAFileIs) {
+    const std::vector<std::pair<QString, std::optional<QString>>> cases{
+        {QStringLiteral("https://chat.example/channel/42"), std::nullopt},
+        {QStringLiteral("file:///home/ana/Plan.odt"), QStringLiteral("file:///home/ana/Plan.odt")},
+    };
+    for (const auto& [address, document] : cases) {
+        auto app = startScripted({QStringLiteral("web"), address});
+        ASSERT_TRUE(app);
+        std::optional<Snapshot> snap;
+        ASSERT_TRUE(onPollWorker([&] {
+            snap = backend_->snapshot(app->processId(), QStringLiteral("scripted"),
+                                      DesktopBackend::Reading::fresh);
+        }));
+        ASSERT_TRUE(snap.has_value()) << address.toStdString();
+        EXPECT_EQ(snap->documentPath, document) << address.toStdString();
+    }
 }

@@ -4,6 +4,8 @@
 //                                         answers at once
 //   e2e_scripted_accessible_app quit N    ends the process abruptly on the N-th question (a
 //                                         text sample asks 23, a snapshot 15)
+//   e2e_scripted_accessible_app web URL   the second panel is a web document at URL, as in an
+//                                         application that embeds a browser engine
 // It prints "ready" once the registry lists it. No window: it speaks only the few accessibility
 // methods the reader uses.
 #include <QCoreApplication>
@@ -63,7 +65,8 @@ const QList<Node> tree{
 
 class ScriptedTree : public QDBusVirtualObject {
 public:
-    ScriptedTree(bool slow, int quitAt) : slow_(slow), quitAt_(quitAt) {}
+    ScriptedTree(bool slow, int quitAt, const QString& webAddress)
+        : slow_(slow), quitAt_(quitAt), webAddress_(webAddress) {}
 
     QString introspect(const QString&) const override { return {}; }
 
@@ -87,7 +90,11 @@ public:
                 return true;
             }
         } else if (member == QLatin1String("GetRole")) {
-            reply = message.createReply(node.role);
+            const bool web = index == 3 && !webAddress_.isEmpty();
+            reply = message.createReply(web ? 95u : node.role);
+        } else if (member == QLatin1String("GetAttributeValue")) {
+            const bool url = index == 3 && message.arguments().value(0) == QLatin1String("DocURL");
+            reply = message.createReply(url ? webAddress_ : QString());
         } else if (member == QLatin1String("GetState")) {
             const QList<uint> states{index == 1 ? (1u << 1) | (1u << 25) : 0u, 0u};
             reply = message.createReply(QVariant::fromValue(states));
@@ -116,6 +123,7 @@ public:
 private:
     bool slow_;
     int quitAt_;
+    QString webAddress_;
     int questions_ = 0;
 };
 }  // namespace
@@ -135,7 +143,9 @@ int main(int argc, char** argv) {
     QDBusConnection bus = QDBusConnection::connectToBus(address.arguments().first().toString(),
                                                         QStringLiteral("a11y"));
     if (!bus.isConnected()) return 2;
-    ScriptedTree tree(mode == QLatin1String("slow"), quitAt);
+    const QString webAddress =
+        mode == QLatin1String("web") && argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    ScriptedTree tree(mode == QLatin1String("slow"), quitAt, webAddress);
     bus.registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible"), &tree,
                               QDBusConnection::SubPath);
 
