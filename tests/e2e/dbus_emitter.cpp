@@ -47,7 +47,3 @@ bool DBusEmitter::emitLockedHint(bool locked) {
 QDBusObjectPath DBusEmitter::GetSession(const QString&) {
     return QDBusObjectPath(QString::fromLatin1(sessionPath));
 }
-
-QDBusObjectPath DBusEmitter::GetSessionByPID(uint) {
-    return QDBusObjectPath(QString::fromLatin1(sessionPath));
-}

@@ -1,6 +1,7 @@
 // Plays a desktop service on a bus for the tests: owns its well-known name (so watchers that
-// filter by sender accept it), emits its signals, and answers logind's GetSession and
-// GetSessionByPID with one session.
+// filter by sender accept it), emits its signals, and answers logind's GetSession with one
+// session. It has no GetSessionByPID: run as a user service, the agent is in no session that
+// its process id would find.
 #pragma once
 
 #include <QDBusConnection>
@@ -25,7 +26,6 @@ public:
     static constexpr const char* sessionPath = "/org/freedesktop/login1/session/_31";
 
 public slots:
-    QDBusObjectPath GetSessionByPID(uint pid);
     QDBusObjectPath GetSession(const QString& id);
 
 private:

@@ -8,7 +8,8 @@ endif()
 add_executable(e2e_qt_window ${CMAKE_CURRENT_LIST_DIR}/helpers/qt_window.cpp)
 target_link_libraries(e2e_qt_window PRIVATE Qt6::Widgets)
 add_executable(e2e_scripted_accessible_app ${CMAKE_CURRENT_LIST_DIR}/helpers/scripted_accessible_app.cpp)
-target_link_libraries(e2e_scripted_accessible_app PRIVATE Qt6::DBus)
+target_link_libraries(e2e_scripted_accessible_app PRIVATE Qt6::DBus
+                                                          PkgConfig::TARNWHISTLE_LINUX_DEPS)
 
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
     ${CMAKE_CURRENT_LIST_DIR}/*.h)

@@ -160,3 +160,19 @@ TEST_F(CaptureOnDesktop, AWindowIsToldByItsRealProcessWhateverItsPidPropertySays
     })) << "front process " << backend_->frontmostApplication().value_or(RunningApplication{}).pid
         << ", the window's real one " << qt.pid() << ", its pid property " << mousepad.pid();
 }
+
+TEST_F(CaptureOnDesktop, NoActiveWindowEndsTheFocus) {
+    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
+    ASSERT_TRUE(mousepad.started() && mousepad.activate());
+    makeCapture();
+    capture_->start();
+    ASSERT_TRUE(engine_->focusApp.has_value());
+    // What the window manager says while the desktop itself, or a window of another display
+    // server, has the focus.
+    ASSERT_FALSE(DesktopDriver::run(QStringLiteral("sh"),
+                                    {QStringLiteral("-c"),
+                                     QStringLiteral("xprop -root -f _NET_ACTIVE_WINDOW 32x -set "
+                                                    "_NET_ACTIVE_WINDOW 0 && echo set")})
+                     .isEmpty());
+    EXPECT_TRUE(DesktopDriver::waitUntil([&] { return !engine_->focusApp.has_value(); }));
+}

@@ -174,6 +174,8 @@ TEST_F(CaptureOnDesktop, KeysInAFocusedPasswordFieldAreNotCounted) {
 }
 
 TEST_F(CaptureOnDesktop, InputIsCountedWithTheAccessibilitySwitchOffAndTheSwitchIsFollowed) {
+    // From a known state: the switch as the desktop starts it, on, and the answer in.
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return backend_->isAccessibilityTrusted(); }));
     ASSERT_TRUE(switchAccessibility(false));
     const auto restore = qScopeGuard([] { switchAccessibility(true); });
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return !backend_->isAccessibilityTrusted(); }));

@@ -1,6 +1,7 @@
 // The accessibility reader when applications misbehave: one slow answer, and applications
 // that quit in the middle of a walk — scripted ones at every step of the walk and real ones
-// killed while their tree is read.
+// killed while their tree is read; and what a window's document is (an embedded browser
+// engine's page is none; a fresh read sees a change the title does not show).
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -102,4 +103,44 @@ TEST_F(CaptureOnDesktop, ApplicationsQuittingMidWalkNeverTouchTheAgent) {
     QString sample;
     ASSERT_TRUE(onPollWorker([&] { sample = backend_->textSample(app->processId(), {}, 1500, 700).text; }));
     EXPECT_TRUE(sample.contains(QStringLiteral("Behind the slow call"))) << sample.toStdString();
+}
+
+TEST_F(CaptureOnDesktop, AnEmbeddedWebPageIsNoDocumentAndAFileIs) {
+    const std::vector<std::pair<QString, std::optional<QString>>> cases{
+        {QStringLiteral("https://chat.example/channel/42"), std::nullopt},
+        {QStringLiteral("file:///home/ana/Plan.odt"), QStringLiteral("file:///home/ana/Plan.odt")},
+    };
+    for (const auto& [address, document] : cases) {
+        auto app = startScripted({QStringLiteral("web"), address});
+        ASSERT_TRUE(app);
+        std::optional<Snapshot> snap;
+        ASSERT_TRUE(onPollWorker([&] {
+            snap = backend_->snapshot(app->processId(), QStringLiteral("scripted"),
+                                      DesktopBackend::Reading::fresh);
+        }));
+        ASSERT_TRUE(snap.has_value()) << address.toStdString();
+        EXPECT_EQ(snap->documentPath, document) << address.toStdString();
+    }
+}
+
+TEST_F(CaptureOnDesktop, AFreshReadFindsADocumentThatChangedUnderTheSameTitle) {
+    const QString before = QStringLiteral("file:///home/ana/a.odt"),
+                  after = QStringLiteral("file:///home/ana/b.odt");
+    DesktopDriver::App app(QStringLiteral(E2E_ACCESSIBLE_APP), {QStringLiteral("window"), before});
+    ASSERT_TRUE(app.started() && app.activate());
+    // Only the window in front is remembered between reads.
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        const auto front = backend_->frontmostApplication();
+        return front && front->pid == app.pid();
+    }));
+    const auto document = [&](DesktopBackend::Reading reading) {
+        std::optional<Snapshot> snap;
+        onPollWorker(
+            [&] { snap = backend_->snapshot(app.pid(), QStringLiteral("scripted"), reading); });
+        return snap ? snap->documentPath : std::nullopt;
+    };
+    ASSERT_EQ(document(DesktopBackend::Reading::mayReuse), before);
+    app.send(QStringLiteral("url ") + after);
+    EXPECT_TRUE(DesktopDriver::waitUntil(
+        [&] { return document(DesktopBackend::Reading::fresh) == after; }));
 }

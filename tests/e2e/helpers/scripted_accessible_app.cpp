@@ -4,8 +4,13 @@
 //                                         answers at once
 //   e2e_scripted_accessible_app quit N    ends the process abruptly on the N-th question (a
 //                                         text sample asks 23, a snapshot 15)
-// It prints "ready" once the registry lists it. No window: it speaks only the few accessibility
-// methods the reader uses.
+//   e2e_scripted_accessible_app web URL   the second panel is a web document at URL, as in an
+//                                         application that embeds a browser engine
+//   e2e_scripted_accessible_app window URL  the same, with an X window of its own titled
+//                                         "Scripted window"; a line "url NEW" on standard
+//                                         input moves the document to NEW under that title
+// It prints "ready" once the registry lists it. It speaks only the few accessibility methods the
+// reader uses.
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -14,9 +19,11 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 struct Ref {
@@ -63,7 +70,8 @@ const QList<Node> tree{
 
 class ScriptedTree : public QDBusVirtualObject {
 public:
-    ScriptedTree(bool slow, int quitAt) : slow_(slow), quitAt_(quitAt) {}
+    ScriptedTree(bool slow, int quitAt, const QString& webAddress)
+        : webAddress(webAddress), slow_(slow), quitAt_(quitAt) {}
 
     QString introspect(const QString&) const override { return {}; }
 
@@ -87,7 +95,11 @@ public:
                 return true;
             }
         } else if (member == QLatin1String("GetRole")) {
-            reply = message.createReply(node.role);
+            const bool web = index == 3 && !webAddress.isEmpty();
+            reply = message.createReply(web ? 95u : node.role);
+        } else if (member == QLatin1String("GetAttributeValue")) {
+            const bool url = index == 3 && message.arguments().value(0) == QLatin1String("DocURL");
+            reply = message.createReply(url ? webAddress : QString());
         } else if (member == QLatin1String("GetState")) {
             const QList<uint> states{index == 1 ? (1u << 1) | (1u << 25) : 0u, 0u};
             reply = message.createReply(QVariant::fromValue(states));
@@ -113,11 +125,38 @@ public:
         return true;
     }
 
+    QString webAddress;
+
 private:
     bool slow_;
     int quitAt_;
     int questions_ = 0;
 };
+// A plain top-level window that names this process, as a toolkit's would.
+bool showWindow() {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) return false;
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t w = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 0, 0, 400, 300, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
+                      &screen->white_pixel);
+    const QByteArray title("Scripted window"), pidName("_NET_WM_PID");
+    const char wmClass[] = "scripted\0Scripted";
+    xcb_intern_atom_reply_t* pidAtom = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, uint16_t(pidName.size()), pidName.constData()), nullptr);
+    if (!pidAtom) return false;
+    const uint32_t pid = uint32_t(getpid());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, pidAtom->atom, XCB_ATOM_CARDINAL, 32, 1, &pid);
+    free(pidAtom);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        uint32_t(title.size()), title.constData());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        sizeof wmClass, wmClass);
+    xcb_map_window(c, w);
+    xcb_flush(c);
+    return true;  // the connection lasts as long as the process
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,7 +174,11 @@ int main(int argc, char** argv) {
     QDBusConnection bus = QDBusConnection::connectToBus(address.arguments().first().toString(),
                                                         QStringLiteral("a11y"));
     if (!bus.isConnected()) return 2;
-    ScriptedTree tree(mode == QLatin1String("slow"), quitAt);
+    const bool windowed = mode == QLatin1String("window");
+    const QString webAddress = (mode == QLatin1String("web") || windowed) && argc > 2
+                                   ? QString::fromLocal8Bit(argv[2])
+                                   : QString();
+    ScriptedTree tree(mode == QLatin1String("slow"), quitAt, webAddress);
     bus.registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible"), &tree,
                               QDBusConnection::SubPath);
 
@@ -151,5 +194,17 @@ int main(int argc, char** argv) {
     }
     std::printf("ready\n");
     std::fflush(stdout);
+    if (windowed && !showWindow()) return 2;
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char line[1024];
+        const ssize_t n = read(STDIN_FILENO, line, sizeof line - 1);
+        if (n <= 0) {
+            input.setEnabled(false);
+            return;
+        }
+        for (const QString& command : QString::fromUtf8(line, int(n)).split('\n'))
+            if (command.startsWith(QLatin1String("url "))) tree.webAddress = command.mid(4);
+    });
     return app.exec();
 }

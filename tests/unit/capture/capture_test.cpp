@@ -169,6 +169,10 @@ TEST_F(CaptureTest, IdleStartsAtTheThresholdWithTheMomentInputStopped) {
     scheduler.fire(Capture::idlePollInterval);
     EXPECT_EQ(engine.presence, Presence::idle);
     EXPECT_DOUBLE_EQ(engine.presenceSince, scheduler.clock - 60);
+    // An idle time the display cannot tell is no activity.
+    desktop.idleSeconds.reset();
+    scheduler.fire(Capture::idlePollInterval);
+    EXPECT_EQ(engine.presence, Presence::idle);
 
     desktop.idleSeconds = 0.5;
     scheduler.fire(Capture::idlePollInterval);
