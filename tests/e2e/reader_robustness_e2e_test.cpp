@@ -144,3 +144,27 @@ TEST_F(CaptureOnDesktop, AFreshReadFindsADocumentThatChangedUnderTheSameTitle) {
     EXPECT_TRUE(DesktopDriver::waitUntil(
         [&] { return document(DesktopBackend::Reading::fresh) == after; }));
 }
+
+TEST_F(CaptureOnDesktop, ASandboxedApplicationIsReadThroughItsWindowNotItsProcessId) {
+    // The display knows the window's own process; the accessibility bus knows another one.
+    const QString document = QStringLiteral("file:///home/ana/plan.odt");
+    DesktopDriver::App app(QStringLiteral(E2E_ACCESSIBLE_APP), {QStringLiteral("sandboxed"), document});
+    ASSERT_TRUE(app.started() && app.activate());
+    std::optional<RunningApplication> front;
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        front = backend_->frontmostApplication();
+        // The server may hand the last test's window id to this window: the process tells.
+        return front && front->window == app.windowArg().toULongLong() &&
+               ::kill(pid_t(front->pid), 0) == 0;
+    }));
+    ASSERT_NE(front->pid, app.pid());
+    std::optional<Snapshot> snap;
+    TextSample sample;
+    onPollWorker([&] {
+        snap = backend_->snapshot(front->pid, front->bundleId, DesktopBackend::Reading::fresh);
+        sample = backend_->textSample(front->pid, front->bundleId, 1500, 700);
+    });
+    ASSERT_TRUE(snap.has_value());
+    EXPECT_EQ(snap->documentPath, document);
+    EXPECT_TRUE(sample.text.contains(QStringLiteral("First answer")));
+}

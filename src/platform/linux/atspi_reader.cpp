@@ -18,7 +18,8 @@ bool hasState(const QList<uint>& words, uint bit) {
 }
 }  // namespace
 
-std::optional<QString> AtspiReader::serviceOf(qint64 pid, AtspiDeadline& deadline) {
+std::optional<QString> AtspiReader::serviceOf(qint64 pid, const QString& title,
+                                             AtspiDeadline& deadline) {
     // A process that has ended is not asked.
     if (pid <= 0 || ::kill(pid_t(pid), 0) != 0) return std::nullopt;
     const AtspiRef registry{QStringLiteral("org.a11y.atspi.Registry"), QDBusObjectPath(rootPath)};
@@ -45,7 +46,54 @@ std::optional<QString> AtspiReader::serviceOf(qint64 pid, AtspiDeadline& deadlin
     processOf_ = current;
     for (auto it = processOf_.cbegin(); it != processOf_.cend(); ++it)
         if (it.value() == pid) return it.key();
-    return std::nullopt;
+    if (title.isEmpty()) return std::nullopt;
+    return serviceShowing(pid, title, deadline);
+}
+
+std::optional<QString> AtspiReader::serviceShowing(qint64 pid, const QString& title,
+                                                   AtspiDeadline& deadline) {
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    if (const auto known = byWindow_.constFind(pid); known != byWindow_.cend()) {
+        if (!known->service.isEmpty() && processOf_.contains(known->service)) return known->service;
+        if (known->service.isEmpty() && known->title == title &&
+            nowMs - known->checkedAtMs < unmatchedRetryMs)
+            return std::nullopt;
+    }
+    // Every application's windows, then their states, then the names of the active ones.
+    const QStringList services = processOf_.keys();
+    QList<QDBusPendingCall> listings;
+    for (const QString& service : services)
+        listings << bus_.ask(AtspiRef{service, QDBusObjectPath(rootPath)}, accessibleInterface,
+                             QStringLiteral("GetChildren"), {}, deadline);
+    AtspiBus::await(listings, deadline);
+    QList<AtspiRef> frames;
+    QList<QDBusPendingCall> states;
+    for (const QDBusPendingCall& listing : listings) {
+        for (const AtspiRef& frame : AtspiBus::refs(listing)) {
+            frames << frame;
+            states << bus_.ask(frame, accessibleInterface, QStringLiteral("GetState"), {}, deadline);
+        }
+    }
+    AtspiBus::await(states, deadline);
+    QList<AtspiRef> active;
+    QList<QDBusPendingCall> names;
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        if (!hasState(AtspiBus::words(states[i]), AtspiRoles::stateActive)) continue;
+        active << frames[i];
+        names << bus_.askProperty(frames[i], accessibleInterface, QStringLiteral("Name"), deadline);
+    }
+    AtspiBus::await(names, deadline);
+    QStringList matching;
+    for (qsizetype i = 0; i < active.size(); ++i) {
+        if (AtspiBus::value(names[i]).value_or(QVariant()).toString() == title &&
+            !matching.contains(active[i].service))
+            matching << active[i].service;
+    }
+    // Two applications with an active window of that title: neither is guessed.
+    const QString service = matching.size() == 1 ? matching.first() : QString();
+    if (!deadline.expired() || !service.isEmpty()) byWindow_.insert(pid, {service, title, nowMs});
+    if (service.isEmpty()) return std::nullopt;
+    return service;
 }
 
 std::optional<AtspiRef> AtspiReader::window(const QString& service, bool focusedOnly,
@@ -69,11 +117,12 @@ std::optional<AtspiRef> AtspiReader::window(const QString& service, bool focused
     return showing;
 }
 
-std::optional<AtspiReader::WindowInfo> AtspiReader::windowInfo(qint64 pid, bool browser) {
+std::optional<AtspiReader::WindowInfo> AtspiReader::windowInfo(qint64 pid, const QString& title,
+                                                               bool browser) {
     if (!bus_.connected()) return std::nullopt;
     auto walk = std::make_shared<AtspiWalk>(bus_, sampleDeadlineMs);
     walk->anyDocument = !browser;
-    const auto service = serviceOf(pid, walk->deadline);
+    const auto service = serviceOf(pid, title, walk->deadline);
     if (!service) return std::nullopt;
     const auto frame = window(*service, false, walk->deadline);
     if (!frame) return std::nullopt;
@@ -91,11 +140,12 @@ std::optional<AtspiReader::WindowInfo> AtspiReader::windowInfo(qint64 pid, bool 
     return info;
 }
 
-QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes, bool* passwordField) {
+QString AtspiReader::textSample(qint64 pid, const QString& title, int maxChars, int maxNodes,
+                                bool* passwordField) {
     if (!bus_.connected()) return {};
     auto walk = std::make_shared<AtspiWalk>(bus_, sampleDeadlineMs);
     walk->readsText = true;
-    const auto service = serviceOf(pid, walk->deadline);
+    const auto service = serviceOf(pid, title, walk->deadline);
     if (!service) return {};
     const auto frame = window(*service, true, walk->deadline);
     if (!frame) return {};
@@ -104,7 +154,8 @@ QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes, bool* pa
                                          passwordField);
 }
 
-bool AtspiReader::passwordFocused(qint64 pid, const QString& windowKey, bool fresh) {
+bool AtspiReader::passwordFocused(qint64 pid, const QString& title, const QString& windowKey,
+                                  bool fresh) {
     if (!bus_.connected()) return false;
     const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
     const auto known = std::find_if(passwordFields_.begin(), passwordFields_.end(), [&](auto& f) {
@@ -129,7 +180,7 @@ bool AtspiReader::passwordFocused(qint64 pid, const QString& windowKey, bool fre
                                          }),
                           passwordFields_.end());
     auto walk = std::make_shared<AtspiWalk>(bus_, focusDeadlineMs);
-    const auto service = serviceOf(pid, walk->deadline);
+    const auto service = serviceOf(pid, title, walk->deadline);
     if (!service) return false;
     const auto frame = window(*service, true, walk->deadline);
     if (!frame) return false;

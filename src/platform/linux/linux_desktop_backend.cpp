@@ -135,14 +135,15 @@ std::optional<Snapshot> LinuxDesktopBackend::snapshot(qint64 pid, const QString&
         ours ? QString::number(active->window) + QLatin1Char('\n') + active->title : QString();
     // A fresh read is about the address; the fields are searched again when the window or
     // its title changes.
-    const bool passwordFocused = atspi_->passwordFocused(pid, windowKey, !ours);
+    const QString title = ours ? active->title : QString();
+    const bool passwordFocused = atspi_->passwordFocused(pid, title, windowKey, !ours);
     if (reading == Reading::mayReuse && ours && cachedWindow_ && cachedWindow_->pid == pid &&
         cachedWindow_->window == active->window && cachedWindow_->title == active->title &&
         nowMs - cachedWindow_->readAtMs < windowCacheMs) {
         return Snapshot{active->title, cachedWindow_->documentPath,
                         browser ? cachedWindow_->url : std::nullopt, passwordFocused};
     }
-    const auto info = atspi_->windowInfo(pid, browser);
+    const auto info = atspi_->windowInfo(pid, title, browser);
     if (!ours && !info) return std::nullopt;
     Snapshot snap;
     snap.title = ours ? active->title : info->name;
@@ -162,8 +163,10 @@ TextSample LinuxDesktopBackend::textSample(qint64 pid, const QString&, int maxCh
                                            int maxNodes) {
     QMutexLocker lock(&atspiLock_);
     if (!atspi_) atspi_ = std::make_unique<AtspiReader>();
+    const auto active = windows_->activeWindow();
+    const QString title = active && active->app.pid == pid ? active->title : QString();
     TextSample sample;
-    sample.text = atspi_->textSample(pid, maxChars, maxNodes, &sample.passwordField);
+    sample.text = atspi_->textSample(pid, title, maxChars, maxNodes, &sample.passwordField);
     return sample;
 }
 

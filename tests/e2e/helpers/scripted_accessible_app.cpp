@@ -9,6 +9,10 @@
 //   e2e_scripted_accessible_app window URL  the same, with an X window of its own titled
 //                                         "Scripted window"; a line "url NEW" on standard
 //                                         input moves the document to NEW under that title
+//   e2e_scripted_accessible_app sandboxed URL  the same window, but drawn by a child process
+//                                         that names this one as its owner, as a sandboxed
+//                                         application reaches the display and the accessibility
+//                                         bus as two different processes
 // It prints "ready" once the registry lists it. It speaks only the few accessibility methods the
 // reader uses.
 #include <QCoreApplication>
@@ -21,7 +25,9 @@
 #include <QDBusVirtualObject>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -132,8 +138,8 @@ private:
     int quitAt_;
     int questions_ = 0;
 };
-// A plain top-level window that names this process, as a toolkit's would.
-bool showWindow() {
+// A plain top-level window that names process `owner`, as a toolkit's would.
+bool showWindow(pid_t owner) {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) return false;
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
@@ -146,7 +152,7 @@ bool showWindow() {
     xcb_intern_atom_reply_t* pidAtom = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, uint16_t(pidName.size()), pidName.constData()), nullptr);
     if (!pidAtom) return false;
-    const uint32_t pid = uint32_t(getpid());
+    const uint32_t pid = uint32_t(owner);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, pidAtom->atom, XCB_ATOM_CARDINAL, 32, 1, &pid);
     free(pidAtom);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
@@ -160,6 +166,15 @@ bool showWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Forked before any thread starts: the child only draws the window, and ends with us.
+    if (argc > 1 && qstrcmp(argv[1], "sandboxed") == 0) {
+        const pid_t owner = getpid();
+        if (fork() == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != owner || !showWindow(owner)) _exit(2);
+            for (;;) pause();
+        }
+    }
     QCoreApplication app(argc, argv);
     qDBusRegisterMetaType<Ref>();
     qDBusRegisterMetaType<QList<Ref>>();
@@ -175,7 +190,8 @@ int main(int argc, char** argv) {
                                                         QStringLiteral("a11y"));
     if (!bus.isConnected()) return 2;
     const bool windowed = mode == QLatin1String("window");
-    const QString webAddress = (mode == QLatin1String("web") || windowed) && argc > 2
+    const bool sandboxed = mode == QLatin1String("sandboxed");
+    const QString webAddress = (mode == QLatin1String("web") || windowed || sandboxed) && argc > 2
                                    ? QString::fromLocal8Bit(argv[2])
                                    : QString();
     ScriptedTree tree(mode == QLatin1String("slow"), quitAt, webAddress);
@@ -194,7 +210,7 @@ int main(int argc, char** argv) {
     }
     std::printf("ready\n");
     std::fflush(stdout);
-    if (windowed && !showWindow()) return 2;
+    if (windowed && !showWindow(getpid())) return 2;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char line[1024];
