@@ -200,10 +200,18 @@ void Capture::windowPoll() {
     const QString name = front->name.isEmpty() ? front->bundleId : front->name;
     const quint64 run = run_;
     CaptureScheduler* scheduler = &scheduler_;
-    auto back = [self = QPointer<Capture>(this), run, bundleId, name](std::optional<Snapshot> snap) {
+    auto back = [self = QPointer<Capture>(this), run, pid, bundleId,
+                 name](std::optional<Snapshot> snap) {
         if (!self) return;
         self->polling_ = false;
         if (!snap || !self->running_ || run != self->run_) return;
+        // The user moved on while the window was read: booking it would reopen a focus that
+        // has ended. The one in front now is read instead.
+        const auto now = self->backend_.frontmostApplication();
+        if (!now || now->pid != pid || now->bundleId != bundleId) {
+            self->windowPoll();
+            return;
+        }
         self->passwordFocused_ = snap->passwordFocused;
         self->engine_.windowObserved(
             WindowObservation{bundleId, name, snap->title, snap->url, snap->documentPath});

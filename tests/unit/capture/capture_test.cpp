@@ -122,6 +122,16 @@ TEST_F(CaptureTest, AtMostOneWindowPollIsUnderWayAndNoneWithoutTrust) {
     EXPECT_EQ(scheduler.poll.size(), 1u);
 }
 
+TEST_F(CaptureTest, AWindowReadAfterTheUserMovedOnIsNotBookedToItsApplication) {
+    capture->start();          // the editor's first read is under way...
+    desktop.activate(viewer);  // ...when the user moves on
+    scheduler.drain();
+    ASSERT_TRUE(engine.focusApp.has_value());
+    EXPECT_EQ(engine.focusApp->bundle, viewer.bundleId);
+    ASSERT_TRUE(engine.lastObservation.has_value());
+    EXPECT_EQ(engine.lastObservation->bundleId, viewer.bundleId);
+}
+
 TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
     desktop.changeCount = 7;  // before capture began: never a copy
     capture = std::make_unique<Capture>(engine, desktop, scheduler, [this] { return config; },
