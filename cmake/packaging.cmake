@@ -39,6 +39,7 @@ set(TARNWHISTLE_DEB_DEPENDS
     "libqt6network6 (>= 6.4)" "libqt6dbus6 (>= 6.4)"
     libsqlite3-0 libphonenumber8
     libxcb1 libxcb-xinput0 libxcb-xfixes0 libxcb-screensaver0 libxcb-composite0 libxcb-res0
+    libwayland-client0
     libgomp1
     libtesseract5
     at-spi2-core tesseract-ocr-eng libssl3 ca-certificates)

@@ -14,6 +14,9 @@ target_link_libraries(tarnwhistle_gui PUBLIC tarnwhistle_core tarnwhistle_captur
 if(TARGET tarnwhistle_platform_linux)
     target_link_libraries(tarnwhistle_gui PUBLIC tarnwhistle_platform_linux)
 endif()
+if(TARGET tarnwhistle_platform_wayland)
+    target_link_libraries(tarnwhistle_gui PUBLIC tarnwhistle_platform_wayland)
+endif()
 
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
     add_executable(tarnwhistle ${CMAKE_CURRENT_LIST_DIR}/main.cpp)

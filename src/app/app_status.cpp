@@ -200,3 +200,9 @@ QString AppStatus::relative(TimePoint date, TimePoint now) {
     if (s < 86400) return QStringLiteral("%1 h ago").arg(s / 3600);
     return relativeDate(s);
 }
+
+void AppStatus::setUnavailable(const QString& sentence) {
+    if (sentence == unavailable_) return;
+    unavailable_ = sentence;
+    emit unavailableChanged();
+}

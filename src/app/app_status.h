@@ -26,6 +26,7 @@ class AppStatus : public QObject {
     Q_PROPERTY(qint64 waiting READ waiting NOTIFY countsChanged)
     Q_PROPERTY(qint64 failing READ failing NOTIFY countsChanged)
     Q_PROPERTY(QString storeProblem READ storeProblem NOTIFY storeProblemChanged)
+    Q_PROPERTY(QString unavailable READ unavailable WRITE setUnavailable NOTIFY unavailableChanged)
 
   public:
     // In display order.
@@ -69,6 +70,10 @@ class AppStatus : public QObject {
     // One sentence when the local database is not open (empty otherwise): without it nothing
     // is kept, and the counts say 0.
     QString storeProblem() const { return storeProblem_; }
+    // One sentence naming what this desktop does not let the agent see (empty when nothing is
+    // missing); the signals that would need it are not emitted.
+    QString unavailable() const { return unavailable_; }
+    void setUnavailable(const QString& sentence);
 
     // The webhook's host (or the trimmed text when it does not parse); absent without one.
     std::optional<QString> destinationHost() const;
@@ -93,6 +98,7 @@ class AppStatus : public QObject {
     void trustedChanged();
     void countsChanged();
     void storeProblemChanged();
+    void unavailableChanged();
     // At the end of every refresh (the tray redraws its icon when the state changed).
     void refreshed();
 
@@ -112,4 +118,5 @@ class AppStatus : public QObject {
     qint64 waiting_ = 0;
     qint64 failing_ = 0;
     QString storeProblem_;
+    QString unavailable_;
 };

@@ -62,8 +62,13 @@ Capture& Capture::shared() {
 }
 
 AppStatus& AppStatus::shared() {
-    static AppStatus* instance = new AppStatus(ConfigStore::shared(), Store::shared(),
-                                               Outbox::shared(), AccessibilityTrust::trusted);
+    static AppStatus* instance = [] {
+        auto* status = new AppStatus(ConfigStore::shared(), Store::shared(), Outbox::shared(),
+                                     AccessibilityTrust::trusted);
+        status->setUnavailable(
+            DesktopSession::unavailableSentence(PlatformBackend::capabilities()));
+        return status;
+    }();
     return *instance;
 }
 

@@ -96,6 +96,7 @@ QStringList MenuHeaderView::lines(const AppStatus& status) {
         out << QStringLiteral("Kept on this computer");
     }
     if (!status.storeProblem().isEmpty()) out << status.storeProblem();
+    if (!status.unavailable().isEmpty()) out << status.unavailable();
     out << chipTexts(status).join(QStringLiteral(" · "));
     return out;
 }
@@ -118,7 +119,7 @@ void MenuHeaderView::update() {
         setLine(secondIcon_, second_, QStringLiteral("clock"), QString());
     }
     setLine(problemIcon_, problem_, QStringLiteral("exclamationmark.shield"),
-            status_.storeProblem());
+            status_.storeProblem().isEmpty() ? status_.unavailable() : status_.storeProblem());
 
     while (QLayoutItem* item = chips_->takeAt(0)) {
         delete item->widget();

@@ -41,6 +41,9 @@ UiServices windowServices() {
     s.docsUrl = Links::docs();
     s.deliveryDocsUrl = Links::docs().resolved(QUrl(QStringLiteral("delivery-format")));
     s.loginName = SignalEngine::shared().userPrincipal;
-    s.runningApplications = [] { return PlatformBackend::shared().runningApplications(); };
+    s.runningApplications = [] {
+        auto* front = PlatformBackend::shared().frontWindow;
+        return front ? front->runningApplications() : QList<RunningApplication>{};
+    };
     return s;
 }

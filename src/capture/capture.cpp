@@ -5,7 +5,7 @@
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 
-Capture::Capture(SignalEngine& engine, DesktopBackend& backend, CaptureScheduler& scheduler,
+Capture::Capture(SignalEngine& engine, DesktopBackend backend, CaptureScheduler& scheduler,
                  std::function<DeploymentConfig()> configProvider, qint64 ownPid,
                  QObject* parent, std::function<bool()> pausedProvider)
     : QObject(parent),
@@ -15,7 +15,7 @@ Capture::Capture(SignalEngine& engine, DesktopBackend& backend, CaptureScheduler
       config_(std::move(configProvider)),
       ownPid_(ownPid),
       // Whatever was on the clipboard before capture began is never reported as a copy.
-      lastChangeCount_(backend.clipboardChangeCount()) {
+      lastChangeCount_(backend.clipboard ? backend.clipboard->clipboardChangeCount() : 0) {
     paused_ = pausedProvider ? std::move(pausedProvider) : [this] { return config_().paused; };
 }
 
@@ -23,7 +23,9 @@ Capture::~Capture() {
     for (auto id : {windowTimer_, idleTimer_, heartbeatTimer_, retryTimer_})
         if (id) scheduler_.cancel(id);
     if (snippetTask_) scheduler_.cancel(snippetTask_);
-    if (inputMonitor_) backend_.removeInputMonitor();
+    if (inputMonitor_) backend_.input->removeInputMonitor();
+    // A stopped Capture no longer holds the slots: another may be watching now.
+    if (running_ && !blind()) unwatch();
     if (engine_.requestSnippet) engine_.requestSnippet = nullptr;
 }
 
@@ -34,14 +36,62 @@ std::function<void()> Capture::weakly(std::function<void(Capture&)> action) {
     };
 }
 
+std::optional<RunningApplication> Capture::frontmost() const {
+    return backend_.frontWindow ? backend_.frontWindow->frontmostApplication() : std::nullopt;
+}
+
+void Capture::watch() {
+    // The equivalents of the workspace and lock notifications, each through a weak handle so a
+    // late call after the Capture is gone reaches nothing.
+    if (auto* front = backend_.frontWindow) {
+        front->frontWatch = {
+            .activated = [self = QPointer<Capture>(this)](const RunningApplication& app) {
+                if (self) self->activate(app);
+            },
+            .noFront = weakly([](Capture& c) { c.noFront(); }),
+            .lost = weakly([](Capture& c) { c.displayLost(); }),
+            .restored = weakly([](Capture& c) { c.displayRestored(); }),
+        };
+    }
+    if (auto* clipboard = backend_.clipboard)
+        clipboard->clipboardWatch = {.changed = weakly([](Capture& c) { c.clipboardPoll(); })};
+    if (auto* locks = backend_.locks) {
+        locks->lockWatch = {
+            .locked = weakly([](Capture& c) { c.away(); }),
+            .unlocked = weakly([](Capture& c) { c.back(); }),
+            .sleeping = weakly([](Capture& c) { c.away(); }),
+            .woke = weakly([](Capture& c) { c.back(); }),
+        };
+    }
+    if (auto* input = backend_.input) {
+        input->inputWatch = {.input = [self = QPointer<Capture>(this)](const InputEvent& event) {
+            if (self) self->handleInput(event);
+        }};
+    }
+}
+
+void Capture::unwatch() {
+    if (backend_.frontWindow) backend_.frontWindow->frontWatch = {};
+    if (backend_.clipboard) backend_.clipboard->clipboardWatch = {};
+    if (backend_.locks) backend_.locks->lockWatch = {};
+    if (backend_.input) backend_.input->inputWatch = {};
+}
+
 bool Capture::isOther(const std::optional<RunningApplication>& app) const {
     return app && !app->bundleId.isEmpty() && app->pid != ownPid_;
+}
+
+bool Capture::blind() const {
+    // Without a front window and without idle time nothing says whether anyone works here:
+    // the engine would book the whole run as active presence.
+    return !backend_.frontWindow && !backend_.idle;
 }
 
 void Capture::start() {
     if (running_) return;
     running_ = true;
     ++run_;
+    if (blind()) return;
     engine_.start();
 
     QPointer<Capture> self(this);
@@ -49,30 +99,12 @@ void Capture::start() {
         if (self) self->scheduleSnippet(obs);
     };
 
-    // The equivalents of the workspace and lock notifications; `this` as context makes the
-    // connections die with the Capture.
-    watchers_.push_back(connect(&backend_, &DesktopBackend::applicationActivated, this,
-                                &Capture::activate));
-    watchers_.push_back(
-        connect(&backend_, &DesktopBackend::noFrontApplication, this, &Capture::noFront));
-    watchers_.push_back(
-        connect(&backend_, &DesktopBackend::clipboardChanged, this, &Capture::clipboardPoll));
-    watchers_.push_back(connect(&backend_, &DesktopBackend::willSleep, this, &Capture::away));
-    watchers_.push_back(connect(&backend_, &DesktopBackend::didWake, this, &Capture::back));
-    watchers_.push_back(connect(&backend_, &DesktopBackend::screenLocked, this, &Capture::away));
-    watchers_.push_back(
-        connect(&backend_, &DesktopBackend::screenUnlocked, this, &Capture::back));
-    watchers_.push_back(
-        connect(&backend_, &DesktopBackend::displayLost, this, &Capture::displayLost));
-    watchers_.push_back(
-        connect(&backend_, &DesktopBackend::displayRestored, this, &Capture::displayRestored));
-    watchers_.push_back(
-        connect(&backend_, &DesktopBackend::inputEvent, this, &Capture::handleInput));
+    watch();
 
     // Counting input needs no accessibility: only the display's input extension.
     if (!inputMonitor_) installInputMonitor();
 
-    if (auto front = backend_.frontmostApplication()) activate(*front);
+    if (auto front = frontmost()) activate(*front);
     else noFront();
 
     idleTimer_ = scheduler_.every(idlePollInterval, weakly([](Capture& c) { c.idlePoll(); }));
@@ -98,6 +130,7 @@ void Capture::updatePolling() {
 void Capture::stop(const QString& reason) {
     if (!running_) return;
     running_ = false;
+    if (blind()) return;
     engine_.flushAll(reason);
     updatePolling();
     for (auto* id : {&idleTimer_, &retryTimer_}) {
@@ -105,11 +138,10 @@ void Capture::stop(const QString& reason) {
         *id = 0;
     }
     if (inputMonitor_) {
-        backend_.removeInputMonitor();
+        backend_.input->removeInputMonitor();
         inputMonitor_ = false;
     }
-    for (const auto& connection : watchers_) disconnect(connection);
-    watchers_.clear();
+    unwatch();
     if (snippetTask_) {
         scheduler_.cancel(snippetTask_);
         snippetTask_ = 0;
@@ -153,45 +185,55 @@ void Capture::displayRestored() {
     if (!away_) engine_.screenUnlocked();
     updatePolling();
     if (!inputMonitor_) installInputMonitor();
-    if (auto front = backend_.frontmostApplication()) activate(*front);
+    if (auto front = frontmost()) activate(*front);
     else noFront();
 }
 
 void Capture::windowPoll() {
-    if (polling_ || displayGone_ || !backend_.isAccessibilityTrusted()) return;
-    const auto front = backend_.frontmostApplication();
+    WindowReader* reader = backend_.reader;
+    if (polling_ || displayGone_ || !reader || !reader->isAccessibilityTrusted()) return;
+    const auto front = frontmost();
     if (!isOther(front)) return;
     polling_ = true;
     const qint64 pid = front->pid;
     const QString bundleId = front->bundleId;
     const QString name = front->name.isEmpty() ? front->bundleId : front->name;
     const quint64 run = run_;
-    DesktopBackend* backend = &backend_;
     CaptureScheduler* scheduler = &scheduler_;
-    auto back = [self = QPointer<Capture>(this), run, bundleId, name](std::optional<Snapshot> snap) {
+    auto back = [self = QPointer<Capture>(this), run, pid, bundleId,
+                 name](std::optional<Snapshot> snap) {
         if (!self) return;
         self->polling_ = false;
         if (!snap || !self->running_ || run != self->run_) return;
+        // The user moved on while the window was read: booking it would reopen a focus that
+        // has ended. The one in front now is read instead.
+        const auto now = self->backend_.frontmostApplication();
+        if (!now || now->pid != pid || now->bundleId != bundleId) {
+            self->windowPoll();
+            return;
+        }
         self->passwordFocused_ = snap->passwordFocused;
         self->engine_.windowObserved(
             WindowObservation{bundleId, name, snap->title, snap->url, snap->documentPath});
     };
-    scheduler_.post(CaptureScheduler::Queue::poll, [backend, scheduler, pid, bundleId, back] {
-        auto snap = backend->snapshot(pid, bundleId, DesktopBackend::Reading::mayReuse);
+    scheduler_.post(CaptureScheduler::Queue::poll, [reader, scheduler, pid, bundleId, back] {
+        auto snap = reader->snapshot(pid, bundleId, WindowReader::Reading::mayReuse);
         scheduler->toMain([back, snap] { back(snap); });
     });
 }
 
 void Capture::clipboardPoll() {
-    const quint64 count = backend_.clipboardChangeCount();
+    if (!backend_.clipboard) return;
+    const quint64 count = backend_.clipboard->clipboardChangeCount();
     if (count == lastChangeCount_) return;
     lastChangeCount_ = count;
-    engine_.copyDetected(ClipboardPayload::typeFor(backend_.clipboardTypes()));
+    engine_.copyDetected(ClipboardPayload::typeFor(backend_.clipboard->clipboardTypes()));
 }
 
 void Capture::idlePoll() {
-    // Unknown idle time (no display) is neither idle nor active.
-    const std::optional<double> known = backend_.secondsSinceLastInput();
+    // Unknown idle time (no display, or no way to know) is neither idle nor active.
+    const std::optional<double> known =
+        backend_.idle ? backend_.idle->secondsSinceLastInput() : std::nullopt;
     if (!known) {
         engine_.tick();
         return;
@@ -220,7 +262,9 @@ void Capture::retryInputMonitor() {
 }
 
 void Capture::installInputMonitor() {
-    inputMonitor_ = backend_.installInputMonitor();
+    // Without an input source there is nothing to retry: input is not counted at all.
+    if (!backend_.input) return;
+    inputMonitor_ = backend_.input->installInputMonitor();
     if (inputMonitor_ && retryTimer_) {
         scheduler_.cancel(retryTimer_);
         retryTimer_ = 0;
@@ -235,7 +279,7 @@ void Capture::handleInput(const InputEvent& event) {
     if (!running_ || !inputMonitor_ || away_ || displayGone_ || passwordFocused_) return;
     if (paused_()) return;
     // Input into the agent's own windows is not the user's work elsewhere.
-    if (const auto front = backend_.frontmostApplication(); front && front->pid == ownPid_) return;
+    if (const auto front = frontmost(); front && front->pid == ownPid_) return;
     switch (event.kind) {
         case InputEvent::Kind::leftDown:
         case InputEvent::Kind::rightDown:
@@ -251,7 +295,7 @@ void Capture::handleInput(const InputEvent& event) {
 }
 
 bool Capture::stillInFront(const QString& bundleId, quint64 window) const {
-    const auto front = backend_.frontmostApplication();
+    const auto front = frontmost();
     return front && !front->bundleId.isEmpty() && front->bundleId == bundleId &&
            (window == 0 || front->window == window);
 }
@@ -267,36 +311,38 @@ void Capture::scheduleSnippet(const WindowObservation& obs) {
         return it == config.enabledSignals.end() || it->second;
     };
     if (!enabled("work.category") && !enabled("task.label")) return;
-    const auto front = backend_.frontmostApplication();
+    WindowReader* reader = backend_.reader;
+    WindowPicture* picture = backend_.picture;
+    if (!reader) return;
+    const auto front = frontmost();
     if (!front || front->bundleId.isEmpty() || front->bundleId != obs.bundleId) return;
     const qint64 pid = front->pid;
     const quint64 window = front->window;
-    const bool screenshotReader = config.screenshotReader;
+    const bool screenshotReader = config.screenshotReader && picture;
     const quint64 run = run_;
-    DesktopBackend* backend = &backend_;
     CaptureScheduler* scheduler = &scheduler_;
     auto deliver = [self = QPointer<Capture>(this), run, window, obs](const QString& text) {
         if (self) self->deliverSnippet(run, window, text, obs);
     };
-    snippetTask_ = scheduler_.after(snippetDelay, [this, backend, scheduler, pid, window, obs,
-                                                   screenshotReader, deliver] {
+    snippetTask_ = scheduler_.after(snippetDelay, [this, reader, picture, scheduler, pid, window,
+                                                   obs, screenshotReader, deliver] {
         snippetTask_ = 0;
         // The sample is read by process: another window of it in front would be read instead.
         if (!stillInFront(obs.bundleId, window)) return;
         scheduler->post(CaptureScheduler::Queue::poll, [=] {
             // The address may have changed under an unchanged title, or raced a navigation:
             // a window is sampled only while it still shows what was observed.
-            const auto now = backend->snapshot(pid, obs.bundleId, DesktopBackend::Reading::fresh);
+            const auto now = reader->snapshot(pid, obs.bundleId, WindowReader::Reading::fresh);
             if (!now || now->title != obs.title || now->url != obs.url) return;
             const TextSample sample =
-                backend->textSample(pid, obs.bundleId, snippetMaxChars, snippetMaxNodes);
+                reader->textSample(pid, obs.bundleId, snippetMaxChars, snippetMaxNodes);
             const QString text = sample.text;
             // Never a picture of a window that holds a password field.
             const bool secure = sample.passwordField || now->passwordFocused;
             if (Graphemes::count(text) <= screenshotFallbackChars && screenshotReader &&
                 !secure) {
                 scheduler->post(CaptureScheduler::Queue::recognition, [=] {
-                    const QString seen = backend->screenshotText(pid, window, snippetMaxChars);
+                    const QString seen = picture->screenshotText(pid, window, snippetMaxChars);
                     scheduler->toMain([=] { deliver(seen.isEmpty() ? text : seen); });
                 });
             } else {

@@ -8,11 +8,9 @@
 // reach the engine. Results that arrive after stop() are dropped: the engine has been flushed.
 #pragma once
 
-#include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <functional>
-#include <vector>
 
 #include "capture/capture_scheduler.h"
 #include "capture/desktop_backend.h"
@@ -31,7 +29,8 @@ public:
     // `ownPid` is the agent's own process, never observed. `pausedProvider` answers whether
     // capture is paused without a copy of the whole configuration (asked on every input
     // event); without it the configuration is read.
-    Capture(SignalEngine& engine, DesktopBackend& backend, CaptureScheduler& scheduler,
+    // `backend` holds the session's sources; each must outlive the Capture.
+    Capture(SignalEngine& engine, DesktopBackend backend, CaptureScheduler& scheduler,
             std::function<DeploymentConfig()> configProvider, qint64 ownPid,
             QObject* parent = nullptr, std::function<bool()> pausedProvider = nullptr);
     ~Capture() override;
@@ -79,11 +78,16 @@ private:
     // Whether `window` (0: any) of `bundleId` is still the one in front.
     bool stillInFront(const QString& bundleId, quint64 window) const;
     bool isOther(const std::optional<RunningApplication>& app) const;
+    std::optional<RunningApplication> frontmost() const;
+    bool blind() const;
+    // Sets and clears the sources' notification slots; only a running Capture watches.
+    void watch();
+    void unwatch();
     // Runs `action` on the main thread if this Capture still exists.
     std::function<void()> weakly(std::function<void(Capture&)> action);
 
     SignalEngine& engine_;
-    DesktopBackend& backend_;
+    DesktopBackend backend_;
     CaptureScheduler& scheduler_;
     std::function<DeploymentConfig()> config_;
     qint64 ownPid_;
@@ -92,7 +96,6 @@ private:
     std::function<bool()> paused_;
     CaptureScheduler::TimerId windowTimer_ = 0, idleTimer_ = 0, heartbeatTimer_ = 0,
                               retryTimer_ = 0;
-    std::vector<QMetaObject::Connection> watchers_;
     quint64 lastChangeCount_ = 0;
     bool idle_ = false;
     bool away_ = false;             // locked or asleep: input is not the user's work

@@ -1,9 +1,13 @@
-// The desktop backend of the platform this build targets, defined by the platform library
-// (src/platform/<name>), created on first use on the main thread.
+// The desktop backend of the session the agent runs in, chosen by the platform library
+// (src/platform/<name>) when first asked, on the main thread.
 #pragma once
 
 #include "capture/desktop_backend.h"
+#include "capture/desktop_session.h"
 
 namespace PlatformBackend {
 DesktopBackend& shared();
-}
+// The session shared() was chosen for, and what it can see there.
+DesktopSession::Kind sessionKind();
+DesktopSession::Capabilities capabilities();
+}  // namespace PlatformBackend

@@ -29,7 +29,9 @@ StatusHero::StatusHero(AppStatus& status, Outbox& outbox, QWidget* parent)
 void StatusHero::refresh() {
     const AppStatus::State state = status_.state();
     title_->setText(AppStatus::title(state));
-    description_->setText(AppStatus::description(state));
+    const QString missing = status_.unavailable();  // what this desktop hides, if anything
+    description_->setText(AppStatus::description(state) +
+                          (missing.isEmpty() ? QString() : QLatin1Char(' ') + missing));
     lastSent_->setText(status_.lastSentText());
     lastSent_->setVisible(status_.destinationHost().has_value());
     setAccessibleName(title_->text());

@@ -41,3 +41,4 @@ target_include_directories(e2e_capture_measure PRIVATE ${CMAKE_CURRENT_LIST_DIR}
 target_link_libraries(e2e_capture_measure PRIVATE tarnwhistle_platform_linux tarnwhistle_core
                       benchmark::benchmark PkgConfig::TARNWHISTLE_LINUX_DEPS)
 include(${CMAKE_CURRENT_LIST_DIR}/ui/ui_e2e.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/wayland/wayland_e2e.cmake)

@@ -4,7 +4,6 @@
 #include <sys/prctl.h>
 #include <xcb/screensaver.h>
 
-#include "capture/platform_backend.h"
 #include "platform/linux/atspi_reader.h"
 #include "platform/linux/dbus_lock_watcher.h"
 #include "platform/linux/desktop_file_index.h"
@@ -16,7 +15,7 @@
 #include "privacy/privacy.h"
 
 LinuxDesktopBackend::LinuxDesktopBackend(const QByteArray& display, QObject* parent)
-    : DesktopBackend(parent),
+    : QObject(parent),
       display_(display),
       x_(std::make_unique<X11Connection>(display)),
       index_(std::make_unique<DesktopFileIndex>()),
@@ -28,16 +27,15 @@ LinuxDesktopBackend::LinuxDesktopBackend(const QByteArray& display, QObject* par
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     ScreenshotReader::confineRecognition();
     connect(windows_.get(), &X11WindowWatcher::activated, this,
-            &DesktopBackend::applicationActivated);
-    connect(windows_.get(), &X11WindowWatcher::noneActive, this,
-            &DesktopBackend::noFrontApplication);
-    connect(input_.get(), &X11InputMonitor::input, this, &DesktopBackend::inputEvent);
-    connect(clipboard_.get(), &X11ClipboardWatcher::changed, this,
-            &DesktopBackend::clipboardChanged);
-    connect(locks_.get(), &DBusLockWatcher::locked, this, &DesktopBackend::screenLocked);
-    connect(locks_.get(), &DBusLockWatcher::unlocked, this, &DesktopBackend::screenUnlocked);
-    connect(locks_.get(), &DBusLockWatcher::willSleep, this, &DesktopBackend::willSleep);
-    connect(locks_.get(), &DBusLockWatcher::didWake, this, &DesktopBackend::didWake);
+            [this](const RunningApplication& app) { applicationActivated(app); });
+    connect(windows_.get(), &X11WindowWatcher::noneActive, this, [this] { noFrontApplication(); });
+    connect(input_.get(), &X11InputMonitor::input, this,
+            [this](const InputEvent& event) { inputEvent(event); });
+    connect(clipboard_.get(), &X11ClipboardWatcher::changed, this, [this] { clipboardChanged(); });
+    connect(locks_.get(), &DBusLockWatcher::locked, this, [this] { screenLocked(); });
+    connect(locks_.get(), &DBusLockWatcher::unlocked, this, [this] { screenUnlocked(); });
+    connect(locks_.get(), &DBusLockWatcher::willSleep, this, [this] { willSleep(); });
+    connect(locks_.get(), &DBusLockWatcher::didWake, this, [this] { didWake(); });
     connect(x_.get(), &X11Connection::lost, this, &LinuxDesktopBackend::displayGone);
     reconnect_.setSingleShot(true);
     connect(&reconnect_, &QTimer::timeout, this, &LinuxDesktopBackend::tryReconnect);
@@ -68,7 +66,7 @@ void LinuxDesktopBackend::displayGone() {
     clipboard_->reset();
     reconnectWaitMs_ = firstReconnectMs;
     reconnect_.start(reconnectWaitMs_);
-    emit displayLost();
+    displayLost();
 }
 
 void LinuxDesktopBackend::tryReconnect() {
@@ -78,7 +76,7 @@ void LinuxDesktopBackend::tryReconnect() {
         return;
     }
     startWatching();
-    if (x_->ok()) emit displayRestored();
+    if (x_->ok()) displayRestored();
 }
 
 bool LinuxDesktopBackend::ok() const { return x_->ok(); }
@@ -172,10 +170,4 @@ QString LinuxDesktopBackend::screenshotText(qint64 pid, quint64 window, int maxC
     QMutexLocker lock(&screenshotLock_);
     if (!screenshots_) screenshots_ = std::make_unique<ScreenshotReader>(display_);
     return screenshots_->readText(pid, window, maxChars);
-}
-
-DesktopBackend& PlatformBackend::shared() {
-    static LinuxDesktopBackend* backend =
-        new LinuxDesktopBackend;
-    return *backend;
 }

@@ -21,7 +21,15 @@ class DesktopFileIndex;
 class AtspiReader;
 class ScreenshotReader;
 
-class LinuxDesktopBackend : public DesktopBackend {
+// Offers every capability; the session takes what it needs (all of it on X11).
+class LinuxDesktopBackend : public QObject,
+                            public FrontWindowSource,
+                            public IdleSource,
+                            public LockSource,
+                            public InputSource,
+                            public ClipboardSource,
+                            public WindowReader,
+                            public WindowPicture {
     Q_OBJECT
 public:
     // Connects to `display` (empty: $DISPLAY) at once and starts watching; check ok().
@@ -29,6 +37,7 @@ public:
     ~LinuxDesktopBackend() override;
 
     bool ok() const;
+    operator DesktopBackend() { return DesktopBackend::all(*this); }
 
     std::optional<RunningApplication> frontmostApplication() override;
     QList<RunningApplication> runningApplications() override;

@@ -84,6 +84,11 @@ void pollRepeatedly(benchmark::State& state, qint64 pid, const QString& bundleId
 // The active window with an unchanged title comes from the cache.
 void WindowPoll(benchmark::State& state) {
     mousepad->activate();
+    // The window manager's answer reaches the backend through the event loop.
+    DesktopDriver::waitUntil([] {
+        const auto front = backend->frontmostApplication();
+        return front && front->pid == mousepad->pid();
+    });
     const auto front = backend->frontmostApplication();
     if (!front) {
         state.SkipWithError("no front application");

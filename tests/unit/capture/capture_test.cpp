@@ -122,6 +122,16 @@ TEST_F(CaptureTest, AtMostOneWindowPollIsUnderWayAndNoneWithoutTrust) {
     EXPECT_EQ(scheduler.poll.size(), 1u);
 }
 
+TEST_F(CaptureTest, AWindowReadAfterTheUserMovedOnIsNotBookedToItsApplication) {
+    capture->start();          // the editor's first read is under way...
+    desktop.activate(viewer);  // ...when the user moves on
+    scheduler.drain();
+    ASSERT_TRUE(engine.focusApp.has_value());
+    EXPECT_EQ(engine.focusApp->bundle, viewer.bundleId);
+    ASSERT_TRUE(engine.lastObservation.has_value());
+    EXPECT_EQ(engine.lastObservation->bundleId, viewer.bundleId);
+}
+
 TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
     desktop.changeCount = 7;  // before capture began: never a copy
     capture = std::make_unique<Capture>(engine, desktop, scheduler, [this] { return config; },
@@ -426,4 +436,44 @@ TEST_F(CaptureTest, PollingRestsWhileTheUserIsAway) {
     desktop.monitorAvailable = true;
     scheduler.fire(Capture::inputMonitorRetryInterval);
     EXPECT_EQ(scheduler.repeatingIntervals(), (std::vector<double>{1.5, 5.0, 60.0}));
+}
+
+// A Wayland-like session: front window and titles only. Nothing that needs a missing source is
+// emitted, not even as zeros, and no retry waits for an input monitor that cannot exist.
+TEST_F(CaptureTest, ASourceTheSessionLacksIsNeverStoodInFor) {
+    config.idleThresholdSeconds = 60;
+    config.screenshotReader = true;
+    desktop.sampleText = QStringLiteral("short");
+    desktop.idleSeconds = 600;
+    Capture partial(engine, DesktopBackend{.frontWindow = &desktop, .reader = &desktop}, scheduler,
+                    [this] { return config; }, ownPid);
+    partial.start();
+    scheduler.drain();
+    EXPECT_EQ(scheduler.repeatingIntervals(), (std::vector<double>{1.5, 5.0, 60.0}));
+    scheduler.fire(Capture::idlePollInterval);
+    desktop.copy({QStringLiteral("text/plain")});
+    desktop.key();
+    snippetDue();
+    EXPECT_EQ(engine.presence, Presence::active);
+    EXPECT_EQ(engine.bKeys, 0);
+    EXPECT_EQ(desktop.screenshots, 0);
+    EXPECT_EQ(desktop.samples, 1);
+    scheduler.clock += 30;
+    desktop.activate(viewer);
+    ASSERT_TRUE(engine.focusApp.has_value());
+    EXPECT_EQ(engine.focusApp->bundle, viewer.bundleId);
+    partial.stop(QStringLiteral("quit"));
+    EXPECT_EQ(count(QStringLiteral("copy.detected")), 0);
+    EXPECT_EQ(count(QStringLiteral("app.focus")), 1);
+
+    // With neither a front window nor idle time nothing says anyone is here: no presence at all.
+    emitted.clear();
+    Capture blind(engine, DesktopBackend{.locks = &desktop}, scheduler, [this] { return config; },
+                  ownPid);
+    blind.start();
+    emit desktop.screenLocked();
+    scheduler.clock += 3600;
+    blind.stop(QStringLiteral("quit"));
+    EXPECT_TRUE(scheduler.timers.empty());
+    EXPECT_TRUE(emitted.empty());
 }

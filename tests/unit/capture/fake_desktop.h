@@ -9,33 +9,63 @@
 #include "capture/capture_scheduler.h"
 #include "capture/desktop_backend.h"
 
-class FakeDesktop : public DesktopBackend {
-public:
+// One recording fake per capability; a test session combines the ones it needs.
+class FakeFrontWindow : public FrontWindowSource {
+  public:
     std::optional<RunningApplication> front;
     QList<RunningApplication> running;
-    bool trusted = true;
+
+    std::optional<RunningApplication> frontmostApplication() override { return front; }
+    QList<RunningApplication> runningApplications() override { return running; }
+    void activate(const RunningApplication& app) {
+        front = app;
+        applicationActivated(app);
+    }
+};
+
+class FakeIdle : public IdleSource {
+  public:
+    std::optional<double> idleSeconds = 0;
+    std::optional<double> secondsSinceLastInput() override { return idleSeconds; }
+};
+
+class FakeLocks : public LockSource {};
+
+class FakeInput : public InputSource {
+  public:
     bool monitorAvailable = true;
     bool monitorInstalled = false;
+    bool installInputMonitor() override { return monitorInstalled = monitorAvailable; }
+    void removeInputMonitor() override { monitorInstalled = false; }
+    void key(bool backspace = false, bool paste = false) {
+        inputEvent({InputEvent::Kind::keyDown, backspace, paste});
+    }
+};
+
+class FakeClipboard : public ClipboardSource {
+  public:
     quint64 changeCount = 0;
     QStringList types;
-    std::optional<double> idleSeconds = 0;
+    quint64 clipboardChangeCount() override { return changeCount; }
+    QStringList clipboardTypes() override { return types; }
+    void copy(QStringList newTypes) {
+        ++changeCount;
+        types = std::move(newTypes);
+        clipboardChanged();
+    }
+};
+
+class FakeReader : public WindowReader {
+  public:
+    bool trusted = true;
     std::optional<Snapshot> nextSnapshot;
     std::optional<Snapshot> freshSnapshot;  // what a fresh read finds, when it differs
     QString sampleText;
     bool samplePasswordField = false;
-    QString screenshot;
-    int snapshots = 0, freshReads = 0, samples = 0, screenshots = 0;
+    int snapshots = 0, freshReads = 0, samples = 0;
     qint64 lastSamplePid = 0;
-    quint64 lastScreenshotWindow = 0;
 
-    std::optional<RunningApplication> frontmostApplication() override { return front; }
-    QList<RunningApplication> runningApplications() override { return running; }
     bool isAccessibilityTrusted() override { return trusted; }
-    bool installInputMonitor() override { return monitorInstalled = monitorAvailable; }
-    void removeInputMonitor() override { monitorInstalled = false; }
-    quint64 clipboardChangeCount() override { return changeCount; }
-    QStringList clipboardTypes() override { return types; }
-    std::optional<double> secondsSinceLastInput() override { return idleSeconds; }
     std::optional<Snapshot> snapshot(qint64, const QString&, Reading reading) override {
         if (reading == Reading::fresh) {
             ++freshReads;
@@ -49,28 +79,34 @@ public:
         lastSamplePid = pid;
         return {sampleText, samplePasswordField};
     }
+};
+
+class FakePicture : public WindowPicture {
+  public:
+    QString screenshot;
+    int screenshots = 0;
+    quint64 lastScreenshotWindow = 0;
     QString screenshotText(qint64, quint64 window, int) override {
         ++screenshots;
         lastScreenshotWindow = window;
         return screenshot;
     }
+};
 
-    void activate(const RunningApplication& app) {
-        front = app;
-        emit applicationActivated(app);
-    }
-    void copy(QStringList newTypes) {
-        ++changeCount;
-        types = std::move(newTypes);
-        emit clipboardChanged();
-    }
-    void key(bool backspace = false, bool paste = false) {
-        emit inputEvent({InputEvent::Kind::keyDown, backspace, paste});
-    }
+// A desktop with every capability, as on X11.
+class FakeDesktop : public FakeFrontWindow,
+                    public FakeIdle,
+                    public FakeLocks,
+                    public FakeInput,
+                    public FakeClipboard,
+                    public FakeReader,
+                    public FakePicture {
+  public:
+    operator DesktopBackend() { return DesktopBackend::all(*this); }
 };
 
 class ManualScheduler : public CaptureScheduler {
-public:
+  public:
     struct Timer {
         double seconds;
         bool repeating;

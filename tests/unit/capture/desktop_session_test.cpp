@@ -1,0 +1,37 @@
+// Which session the agent finds itself in, and the sentence that says what it cannot see.
+#include <gtest/gtest.h>
+
+#include "capture/desktop_session.h"
+
+using namespace DesktopSession;
+
+TEST(DesktopSessionTest, TheSessionTypeDecidesAndAnXDisplayUnderWaylandIsNotTheDesktop) {
+    const QStringList kwin{QStringLiteral("org.kde.KWin")};
+    const QStringList shell{QStringLiteral("org.gnome.Shell")};
+    struct Case {
+        Facts facts;
+        bool wlroots;
+        Kind kind;
+    } cases[] = {
+        {{"x11", "wayland-0", ":0", kwin}, true, Kind::x11},
+        {{"", "", ":0", {}}, false, Kind::x11},
+        {{"tty", "", "", {}}, false, Kind::none},
+        // XWayland's display is there too, but it shows only a part of the desktop.
+        {{"wayland", "wayland-1", ":0", {}}, true, Kind::wlroots},
+        {{"", "wayland-1", ":0", {}}, false, Kind::otherWayland},
+        {{"Wayland", "", "", kwin}, false, Kind::kde},
+        {{"wayland", "wayland-0", ":0", shell}, true, Kind::gnome},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(detect(c.facts, c.wlroots), c.kind)
+            << c.facts.sessionType.toStdString() << " " << c.facts.waylandDisplay.toStdString();
+}
+
+TEST(DesktopSessionTest, OneSentenceNamesWhatIsMissing) {
+    EXPECT_EQ(unavailableSentence(capabilities(Kind::x11)), QString());
+    EXPECT_EQ(unavailableSentence(capabilities(Kind::wlroots)),
+              QStringLiteral("This desktop does not let Tarnwhistle see screen lock, typing and "
+                             "clicks, window text and window pictures."));
+    EXPECT_EQ(unavailableSentence(capabilities(Kind::x11) & ~Capabilities(Capability::idle)),
+              QStringLiteral("This desktop does not let Tarnwhistle see idle time."));
+}
