@@ -27,7 +27,7 @@ function report(window) {
 function watchCaption(window) {
     if (!window || !window.captionChanged) return;
     window.captionChanged.connect(function () {
-        if (active() === window) report(window);
+        if (window.active) report(window);
     });
 }
 

@@ -207,7 +207,7 @@ void Capture::windowPoll() {
         if (!snap || !self->running_ || run != self->run_) return;
         // The user moved on while the window was read: booking it would reopen a focus that
         // has ended. The one in front now is read instead.
-        const auto now = self->backend_.frontmostApplication();
+        const auto now = self->frontmost();
         if (!now || now->pid != pid || now->bundleId != bundleId) {
             self->windowPoll();
             return;

@@ -1,6 +1,7 @@
 // Chooses the desktop backend for the session the agent was started in: the X11 backend on an
-// X11 session, the wlroots route on a wlroots compositor, and on any other Wayland compositor
-// only what D-Bus offers, so that XWayland windows are never taken for the whole desktop.
+// X11 session, the wlroots route on a wlroots compositor, the agent's helper inside KWin or
+// GNOME Shell there, and on any other Wayland compositor only what D-Bus offers, so that
+// XWayland windows are never taken for the whole desktop.
 #include "capture/platform_backend.h"
 
 #include <QDBusConnection>
@@ -9,6 +10,7 @@
 
 #include "platform/linux/dbus_lock_source.h"
 #include "platform/linux/linux_desktop_backend.h"
+#include "platform/wayland/compositor_session.h"
 #include "platform/wayland/wlroots_session.h"
 
 namespace {
@@ -47,6 +49,16 @@ Chosen choose() {
         }
     }
     chosen.kind = DesktopSession::detect(facts, false);
+    if (chosen.kind == Kind::kde || chosen.kind == Kind::gnome) {
+        static std::unique_ptr<CompositorSession> compositor = CompositorSession::start(
+            chosen.kind == Kind::kde ? CompositorSession::Compositor::kwin
+                                     : CompositorSession::Compositor::gnome);
+        if (compositor) {
+            chosen.backend = *compositor;
+            chosen.capabilities = compositor->capabilities();
+            return chosen;
+        }
+    }
     chosen.capabilities = DesktopSession::capabilities(chosen.kind);
     if (chosen.kind == Kind::x11) {
         chosen.backend = *new LinuxDesktopBackend;

@@ -27,6 +27,7 @@ function tell(method, parameters) {
 class Reporter {
     enable() {
         this._window = null;
+        this._ownerGone = false;
         this._titleId = 0;
         this._focusId = global.display.connect('notify::focus-window', () => this._focusChanged());
         this._selection = global.display.get_selection();
@@ -75,8 +76,13 @@ class Reporter {
     }
 
     _ownerChanged(type, source) {
-        // Only the clipboard; a cleared clipboard is no copy.
-        if (type !== Meta.SelectionType.SELECTION_CLIPBOARD || !source)
+        if (type !== Meta.SelectionType.SELECTION_CLIPBOARD)
+            return;
+        // A cleared clipboard is no copy. When the owner quits, Mutter's clipboard manager
+        // keeps what it offered and becomes the owner at once: the same contents, no copy.
+        const takenOver = this._ownerGone && source instanceof Meta.SelectionSourceMemory;
+        this._ownerGone = !source;
+        if (!source || takenOver)
             return;
         tell('ClipboardChanged', new GLib.Variant('(as)', [source.get_mimetypes()]));
     }
