@@ -1,7 +1,7 @@
 // Capture on a real KWin or GNOME Shell (headless, run by scripts/wayland-desktop), where the
-// agent's compositor-side helper reports the front window to the agent's D-Bus service. The
-// engine's clock is the real one plus a skew the test pushes forward, so dwell times need no
-// waiting.
+// agent's helper inside the compositor reports the front window to the agent's D-Bus service.
+// The engine's clock is the real one plus a skew the test pushes forward, so dwell times need
+// no waiting.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,6 +26,8 @@
 namespace e2e {
 
 inline const QString qtWindowId = QStringLiteral("tarnwhistle-e2e-window");
+// A GTK dialog beside the Qt window (foot, the wlroots tests' second window, dies on KWin's
+// virtual output).
 inline const QString gtkId = QStringLiteral("zenity");
 inline const QString canary = QStringLiteral("canary-51c0de-never-leaves-the-clipboard");
 
@@ -41,18 +43,16 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 15
     return true;
 }
 
-// Runs a tool to its end with `input` on its standard input; whether it succeeded.
-inline bool run(const QString& program, const QStringList& arguments,
-                const QByteArray& input = {}) {
-    QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    if (!process.waitForStarted(5000)) return false;
-    process.write(input);
-    process.closeWriteChannel();
-    return process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
+// A method call whose answer is awaited with the event loop running (the agent's service in
+// this very process answers on it).
+inline QDBusMessage busCall(const QString& service, const QString& path, const QString& interface,
+                            const QString& method, const QVariantList& arguments = {},
+                            QDBusConnection bus = QDBusConnection::sessionBus()) {
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+    call.setArguments(arguments);
+    QDBusPendingCall pending = bus.asyncCall(call, 5000);
+    waitUntil([&] { return pending.isFinished(); });
+    return pending.reply();
 }
 
 class SkewedScheduler : public QtCaptureScheduler {
@@ -63,10 +63,16 @@ class SkewedScheduler : public QtCaptureScheduler {
 
 class CompositorCapture : public ::testing::Test {
   protected:
-    void startSession(CompositorSession::Compositor compositor) {
+    // `activate` brings the window titled so to the front, as a click would.
+    void start(CompositorSession::Compositor compositor,
+               std::function<void(const QString&)> activate) {
+        activate_ = std::move(activate);
         session_ = CompositorSession::start(
             compositor, QStringLiteral(TARNWHISTLE_SOURCE_DIR "/data/kwin/tarnwhistle-focus.js"));
         ASSERT_TRUE(session_) << "the report service could not be offered";
+        using C = DesktopSession::Capability;
+        EXPECT_EQ(session_->capabilities(),
+                  C::frontWindow | C::idle | C::lockSleep | C::clipboardTypes | C::textSample);
         config_.idleThresholdSeconds = 3600;
         engine_.now = [this] { return scheduler_.now(); };
         engine_.configProvider = [this] { return config_; };
@@ -77,10 +83,16 @@ class CompositorCapture : public ::testing::Test {
         capture_ = std::make_unique<Capture>(
             engine_, *session_, scheduler_, [this] { return config_; },
             QCoreApplication::applicationPid());
+        capture_->start();
+        ASSERT_TRUE(waitUntil([&] { return session_->helperAnswered(); })) << "no helper";
     }
     void TearDown() override {
         if (capture_) capture_->stop(QStringLiteral("quit"));
         capture_.reset();
+        // Nothing the agent made, up to its last flush, carries the clipboard's contents.
+        for (const Signal& s : recorded_)
+            EXPECT_FALSE(s.jsonString().contains(canary)) << s.type.toStdString();
+        for (const LocalEvent& e : events_.events()) EXPECT_FALSE(e.detail.contains(canary));
         for (auto& app : apps_) {
             app->kill();
             app->waitForFinished(5000);
@@ -89,13 +101,12 @@ class CompositorCapture : public ::testing::Test {
     }
     QProcess& launch(const QString& program, const QStringList& arguments) {
         apps_.push_back(std::make_unique<QProcess>());
-        QProcess& app = *apps_.back();
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
         env.insert(QStringLiteral("GDK_BACKEND"), QStringLiteral("wayland"));
-        app.setProcessEnvironment(env);
-        app.start(program, arguments);
-        return app;
+        apps_.back()->setProcessEnvironment(env);
+        apps_.back()->start(program, arguments);
+        return *apps_.back();
     }
     std::vector<Signal> signalsOf(const QString& type) const {
         std::vector<Signal> found;
@@ -107,11 +118,8 @@ class CompositorCapture : public ::testing::Test {
         const auto it = s.fields.find(QLatin1String(key));
         return it != s.fields.end() && it->second.string() ? *it->second.string() : QString();
     }
-    bool inFront(const QString& bundleId) {
-        return waitUntil([&] { return engine_.focusApp && engine_.focusApp->bundle == bundleId; });
-    }
-    // Asks for the window titled `title` until `bundleId` is in front (a window just started
-    // may not be there yet on the first asks).
+    // Asks for the window until its application is in front (a window just started may not be
+    // there yet, or may not take the focus by itself).
     bool bringToFront(const QString& title, const QString& bundleId) {
         return waitUntil([&] {
             activate_(title);
@@ -125,10 +133,8 @@ class CompositorCapture : public ::testing::Test {
     }
 
     // Two windows switched give focus periods and switches with their ids and dwell; a new
-    // title is a new window context.
+    // title is a new window context. Leaves the Qt window, titled "Budget review", in front.
     void checkFocusSwitchAndTitle() {
-        // A GTK dialog beside the Qt window (foot, the wlroots tests' second window, dies on
-        // KWin's virtual output).
         launch(QStringLiteral("zenity"),
                {QStringLiteral("--info"), QStringLiteral("--title=Notice"),
                 QStringLiteral("--text=Hello")});
@@ -136,7 +142,6 @@ class CompositorCapture : public ::testing::Test {
         scheduler_.skew += 30;
         QProcess& window = launch(QStringLiteral(E2E_QT_WINDOW),
                                   {QStringLiteral("Quarterly plan"), QStringLiteral("Plan text")});
-        // A new window may or may not take the focus by itself; asking is harmless.
         ASSERT_TRUE(bringToFront(QStringLiteral("Quarterly plan"), qtWindowId));
         scheduler_.skew += 20;
         ASSERT_TRUE(bringToFront(QStringLiteral("Notice"), gtkId));
@@ -165,49 +170,43 @@ class CompositorCapture : public ::testing::Test {
     // Another program on the session bus cannot report windows or copies: it is refused, and
     // the agent's front window and copies stay as they were.
     void checkForgedReportsIgnored() {
-        ASSERT_TRUE(engine_.focusApp.has_value());
-        const QString front = engine_.focusApp->bundle;
+        const QString front = engine_.focusApp.value_or(FocusedApp{}).bundle;
         QDBusConnection forger =
             QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("forger"));
-        ASSERT_TRUE(forger.isConnected());
         const auto tell = [&](const QString& method, const QVariantList& arguments) {
-            QDBusMessage call = QDBusMessage::createMethodCall(
-                QLatin1String(CompositorReportService::serviceName),
-                QLatin1String(CompositorReportService::objectPath),
-                QStringLiteral("app.tarnwhistle.Compositor"), method);
-            call.setArguments(arguments);
-            // The service answers on this thread's event loop, which must run meanwhile.
-            QDBusPendingCall pending = forger.asyncCall(call, 5000);
-            waitUntil([&] { return pending.isFinished(); });
-            return pending.reply();
+            return busCall(QLatin1String(CompositorReportService::serviceName),
+                           QLatin1String(CompositorReportService::objectPath),
+                           QStringLiteral("app.tarnwhistle.Compositor"), method, arguments, forger)
+                .errorName();
         };
         engine_.lastCopy.reset();
-        const QDBusMessage window =
-            tell(QStringLiteral("WindowActivated"),
-                 {QStringLiteral("org.example.Invented"), QStringLiteral("invented"),
-                  QStringLiteral("Invented"), 1});
-        EXPECT_EQ(window.errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
-        const QDBusMessage copy =
-            tell(QStringLiteral("ClipboardChanged"), {QStringList{QStringLiteral("text/plain")}});
-        EXPECT_EQ(copy.errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
+        const QString denied = QStringLiteral("org.freedesktop.DBus.Error.AccessDenied");
+        EXPECT_EQ(tell(QStringLiteral("WindowActivated"),
+                       {QStringLiteral("org.example.Invented"), QStringLiteral("invented"),
+                        QStringLiteral("Invented"), 1}),
+                  denied);
+        EXPECT_EQ(
+            tell(QStringLiteral("ClipboardChanged"), {QStringList{QStringLiteral("text/plain")}}),
+            denied);
         QDBusConnection::disconnectFromBus(QStringLiteral("forger"));
-        waitUntil([] { return false; }, 500);  // anything wrongly accepted would show by now
-        EXPECT_EQ(engine_.focusApp->bundle, front);
+        waitUntil([] { return false; }, 500);  // anything wrongly taken would show by now
+        EXPECT_EQ(engine_.focusApp.value_or(FocusedApp{}).bundle, front);
         EXPECT_FALSE(engine_.lastCopy.has_value());
-        for (const Signal& s : recorded_)
-            EXPECT_FALSE(s.jsonString().contains(QStringLiteral("Invented")))
-                << s.type.toStdString();
     }
 
-    // Nothing recorded or logged carries the clipboard's contents.
-    void checkCanaryNowhere() {
-        capture_->stop(QStringLiteral("quit"));
-        for (const Signal& s : recorded_)
-            EXPECT_FALSE(s.jsonString().contains(canary)) << s.type.toStdString();
-        for (const LocalEvent& e : events_.events()) EXPECT_FALSE(e.detail.contains(canary));
+    // Copies are seen by their kind, booked to the Qt window. `copy` puts the canary on the
+    // clipboard as `mimeType`.
+    void checkCopies(const std::function<void(const char* mimeType)>& copy,
+                     std::initializer_list<std::pair<const char*, const char*>> kinds) {
+        for (const auto& [type, kind] : kinds) {
+            engine_.lastCopy.reset();
+            copy(type);
+            ASSERT_TRUE(waitUntil([&] { return engine_.lastCopy.has_value(); })) << type;
+            EXPECT_EQ(engine_.lastCopy->type, QLatin1String(kind));
+            EXPECT_EQ(engine_.lastCopy->bundle, qtWindowId);
+        }
     }
 
-    // Brings the window titled so to the front, as a click would.
     std::function<void(const QString& title)> activate_;
     DeploymentConfig config_;
     EventLog events_;
