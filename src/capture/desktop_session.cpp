@@ -30,7 +30,7 @@ Capabilities capabilities(Kind kind) {
         case Kind::none:
             break;
     }
-    return C::lockSleep;
+    return {};
 }
 
 QString unavailableSentence(Capabilities available) {

@@ -1,14 +1,13 @@
 // Chooses the desktop backend for the session the agent was started in: the X11 backend on an
 // X11 session, the wlroots route on a wlroots compositor, the agent's helper inside KWin or
-// GNOME Shell there, and on any other Wayland compositor only what D-Bus offers, so that
-// XWayland windows are never taken for the whole desktop.
+// GNOME Shell there, and nothing on any other Wayland compositor, so that XWayland windows are
+// never taken for the whole desktop.
 #include "capture/platform_backend.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QGuiApplication>
 
-#include "platform/linux/dbus_lock_source.h"
 #include "platform/linux/linux_desktop_backend.h"
 #include "platform/wayland/compositor_session.h"
 #include "platform/wayland/wlroots_session.h"
@@ -38,35 +37,30 @@ Chosen choose() {
     using DesktopSession::Kind;
     const DesktopSession::Facts facts = sessionFacts();
     Chosen chosen;
-    if (DesktopSession::detect(facts, false) == Kind::otherWayland) {
+    chosen.kind = DesktopSession::detect(facts, false);
+    if (chosen.kind == Kind::x11) {
+        chosen.backend = *new LinuxDesktopBackend;
+        chosen.capabilities = DesktopSession::capabilities(Kind::x11);
+    } else if (chosen.kind == Kind::otherWayland) {
+        // A compositor not known by its name on the bus is wlroots when it offers the protocol.
         static std::unique_ptr<WlrootsSession> wlroots = WlrootsSession::connect(
             {}, QGuiApplication::desktopFileName(), QCoreApplication::applicationPid());
         if (wlroots) {
-            chosen.kind = Kind::wlroots;
+            chosen.kind = DesktopSession::detect(facts, true);
             chosen.backend = *wlroots;
             chosen.capabilities = wlroots->capabilities();
-            return chosen;
         }
-    }
-    chosen.kind = DesktopSession::detect(facts, false);
-    if (chosen.kind == Kind::kde || chosen.kind == Kind::gnome) {
+    } else if (chosen.kind == Kind::kde || chosen.kind == Kind::gnome) {
         static std::unique_ptr<CompositorSession> compositor = CompositorSession::start(
             chosen.kind == Kind::kde ? CompositorSession::Compositor::kwin
                                      : CompositorSession::Compositor::gnome);
         if (compositor) {
             chosen.backend = *compositor;
             chosen.capabilities = compositor->capabilities();
-            return chosen;
         }
     }
-    chosen.capabilities = DesktopSession::capabilities(chosen.kind);
-    if (chosen.kind == Kind::x11) {
-        chosen.backend = *new LinuxDesktopBackend;
-    } else {
-        // No route into this session: lock and sleep are all that can be known.
-        chosen.backend.locks = new DBusLockSource;
-        chosen.capabilities = DesktopSession::Capability::lockSleep;
-    }
+    // Anywhere else there is no route in: without the window in front or idle time, lock and
+    // sleep alone would only frame presence that nobody observed, so nothing is watched.
     return chosen;
 }
 

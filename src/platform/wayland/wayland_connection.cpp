@@ -1,5 +1,6 @@
 #include "platform/wayland/wayland_connection.h"
 
+#include <poll.h>
 #include <wayland-client.h>
 #include <QSocketNotifier>
 #include <algorithm>
@@ -66,13 +67,20 @@ void WaylandConnection::flush() {
 }
 
 void WaylandConnection::readEvents() {
-    // The socket is readable, so this does not block; it reads and runs every handler.
-    if (!display_ || wl_display_dispatch(display_) < 0) {
-        fail();
-        return;
+    if (!display_) return;
+    // Reads only what is there: a roundtrip may have taken the data the notifier saw.
+    while (wl_display_prepare_read(display_) != 0) {
+        if (wl_display_dispatch_pending(display_) < 0) return fail();
     }
+    pollfd socket{wl_display_get_fd(display_), POLLIN, 0};
+    if (poll(&socket, 1, 0) > 0) {
+        if (wl_display_read_events(display_) < 0) return fail();
+    } else {
+        wl_display_cancel_read(display_);
+    }
+    if (wl_display_dispatch_pending(display_) < 0) return fail();
     flush();
-    emit dispatched();
+    if (display_) emit dispatched();
 }
 
 void WaylandConnection::fail() {
