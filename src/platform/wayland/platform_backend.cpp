@@ -16,6 +16,7 @@ namespace {
 
 struct Chosen {
     DesktopBackend backend;
+    CompositorSession* compositor = nullptr;
     DesktopSession::Kind kind = DesktopSession::Kind::none;
     DesktopSession::Capabilities capabilities;
 };
@@ -55,6 +56,7 @@ Chosen choose() {
             chosen.kind == Kind::kde ? CompositorSession::Compositor::kwin
                                      : CompositorSession::Compositor::gnome);
         if (compositor) {
+            chosen.compositor = compositor.get();
             chosen.backend = *compositor;
             chosen.capabilities = compositor->capabilities();
         }
@@ -79,4 +81,10 @@ DesktopSession::Kind PlatformBackend::sessionKind() {
 }
 DesktopSession::Capabilities PlatformBackend::capabilities() {
     return chosen().capabilities;
+}
+bool PlatformBackend::compositorHelperAnswered() {
+    const Chosen& c = chosen();
+    const bool needed =
+        c.kind == DesktopSession::Kind::kde || c.kind == DesktopSession::Kind::gnome;
+    return !needed || (c.compositor && c.compositor->helperAnswered());
 }
