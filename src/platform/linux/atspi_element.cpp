@@ -65,8 +65,13 @@ std::vector<std::optional<QString>> readTexts(AtspiWalk& walk, const std::vector
 }  // namespace
 
 AtspiElement::AtspiElement(AtspiRef ref, std::shared_ptr<AtspiWalk> walk,
-                           std::optional<uint32_t> role, std::optional<QString> text)
-    : ref_(std::move(ref)), walk_(std::move(walk)), role_(role), text_(std::move(text)) {}
+                           std::optional<uint32_t> role, std::optional<QString> text,
+                           bool closedMenu)
+    : ref_(std::move(ref)),
+      walk_(std::move(walk)),
+      role_(role),
+      text_(std::move(text)),
+      closedMenu_(closedMenu) {}
 
 uint32_t AtspiElement::role() {
     if (!role_) {
@@ -126,7 +131,8 @@ bool AtspiElement::focused() {
 
 std::vector<std::unique_ptr<AccessibleElement>> AtspiElement::children(int limit) {
     std::vector<std::unique_ptr<AccessibleElement>> result;
-    if (walk_->deadline.expired() || limit <= 0 || role() == AtspiRoles::passwordText)
+    if (walk_->deadline.expired() || limit <= 0 || closedMenu_ ||
+        role() == AtspiRoles::passwordText)
         return result;
     QList<QDBusPendingCall> listing{walk_->bus.ask(ref_, accessibleInterface,
                                                    QStringLiteral("GetChildren"), {},
@@ -139,26 +145,53 @@ std::vector<std::unique_ptr<AccessibleElement>> AtspiElement::children(int limit
     }
     if (refs.empty()) return result;
 
-    // Role and interfaces of every child in one batch; a text walk asks only elements that
-    // offer the text interface for their text (toolkits complain loudly otherwise).
-    QList<QDBusPendingCall> calls;
-    for (const AtspiRef& ref : refs) {
-        calls << walk_->bus.ask(ref, accessibleInterface, QStringLiteral("GetRole"), {},
-                                walk_->deadline);
-        if (walk_->readsText)
-            calls << walk_->bus.ask(ref, accessibleInterface, QStringLiteral("GetInterfaces"), {},
+    // Roles of every child in one batch; a text walk then asks the elements with a text role
+    // (only those) whether they offer the text interface, as toolkits complain loudly when
+    // asked for a text they do not have.
+    QList<QDBusPendingCall> roleCalls;
+    for (const AtspiRef& ref : refs)
+        roleCalls << walk_->bus.ask(ref, accessibleInterface, QStringLiteral("GetRole"), {},
                                     walk_->deadline);
-    }
-    AtspiBus::await(calls, walk_->deadline);
-    const qsizetype stride = walk_->readsText ? 2 : 1;
+    AtspiBus::await(roleCalls, walk_->deadline);
     std::vector<uint32_t> roles;
-    std::vector<bool> hasText;
-    for (qsizetype i = 0; i < calls.size(); i += stride) {
-        roles.push_back(AtspiBus::value(calls[i]).value_or(QVariant(0u)).toUInt());
-        hasText.push_back(stride == 2 && AtspiBus::value(calls[i + 1])
-                                             .value_or(QVariant())
-                                             .toStringList()
-                                             .contains(textInterface));
+    for (const QDBusPendingCall& call : roleCalls)
+        roles.push_back(AtspiBus::value(call).value_or(QVariant(0u)).toUInt());
+    // A menu bar's menus keep all their items in the tree while closed: a hundred elements
+    // that nobody sees, skipped for the price of one question per menu.
+    std::vector<bool> closed(refs.size(), false);
+    {
+        QList<QDBusPendingCall> stateCalls;
+        std::vector<size_t> asked;
+        for (size_t i = 0; i < refs.size(); ++i) {
+            if (roles[i] != AtspiRoles::menu) continue;
+            stateCalls << walk_->bus.ask(refs[i], accessibleInterface, QStringLiteral("GetState"),
+                                         {}, walk_->deadline);
+            asked.push_back(i);
+        }
+        AtspiBus::await(stateCalls, walk_->deadline);
+        for (size_t k = 0; k < asked.size(); ++k) {
+            const QList<uint> words = AtspiBus::words(stateCalls[qsizetype(k)]);
+            const uint bit = AtspiRoles::stateShowing;
+            closed[asked[k]] = words.size() > qsizetype(bit / 32) &&
+                               !((words[bit / 32] >> (bit % 32)) & 1u);
+        }
+    }
+    std::vector<bool> hasText(refs.size(), false);
+    if (walk_->readsText) {
+        QList<QDBusPendingCall> interfaceCalls;
+        std::vector<size_t> asked;
+        for (size_t i = 0; i < refs.size(); ++i) {
+            if (!AtspiRoles::isTextRole(roles[i])) continue;
+            interfaceCalls << walk_->bus.ask(refs[i], accessibleInterface,
+                                             QStringLiteral("GetInterfaces"), {}, walk_->deadline);
+            asked.push_back(i);
+        }
+        AtspiBus::await(interfaceCalls, walk_->deadline);
+        for (size_t k = 0; k < asked.size(); ++k)
+            hasText[asked[k]] = AtspiBus::value(interfaceCalls[qsizetype(k)])
+                                    .value_or(QVariant())
+                                    .toStringList()
+                                    .contains(textInterface);
     }
 
     std::vector<std::optional<QString>> texts(refs.size());
@@ -178,6 +211,7 @@ std::vector<std::unique_ptr<AccessibleElement>> AtspiElement::children(int limit
         }
     }
     for (size_t i = 0; i < refs.size(); ++i)
-        result.push_back(std::make_unique<AtspiElement>(refs[i], walk_, roles[i], texts[i]));
+        result.push_back(
+            std::make_unique<AtspiElement>(refs[i], walk_, roles[i], texts[i], closed[i]));
     return result;
 }

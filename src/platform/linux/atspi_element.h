@@ -1,7 +1,8 @@
 // AccessibleElement over an object on the accessibility bus. Questions about a group of
 // siblings go out together: fetching the children of an element also asks every child for its
 // role and, in a text walk, reads the texts of the text elements among them, so a list of 150
-// rows costs a handful of round trips instead of hundreds. Password fields are recognised by
+// rows costs a handful of round trips instead of hundreds; the items of menus that are not open
+// are never asked for. Password fields are recognised by
 // their role before anything else is asked of them, and are never read. Poll worker only.
 #pragma once
 
@@ -24,7 +25,7 @@ class AtspiElement : public AccessibleElement {
 public:
     AtspiElement(AtspiRef ref, std::shared_ptr<AtspiWalk> walk,
                  std::optional<uint32_t> role = std::nullopt,
-                 std::optional<QString> text = std::nullopt);
+                 std::optional<QString> text = std::nullopt, bool closedMenu = false);
 
     Kind kind() override;
     QString text() override;
@@ -44,4 +45,6 @@ private:
     std::shared_ptr<AtspiWalk> walk_;
     std::optional<uint32_t> role_;
     std::optional<QString> text_;
+    // A menu that is not open: its items are not on screen, and not walked.
+    bool closedMenu_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/linux/atspi_reader.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <csignal>
 
 #include "capture/accessibility_walk.h"
@@ -106,18 +107,27 @@ QString AtspiReader::textSample(qint64 pid, int maxChars, int maxNodes, bool* pa
 bool AtspiReader::passwordFocused(qint64 pid, const QString& windowKey, bool fresh) {
     if (!bus_.connected()) return false;
     const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
-    if (!fresh && passwordFields_ && passwordFields_->pid == pid &&
-        passwordFields_->window == windowKey && nowMs - passwordFields_->foundAtMs < passwordFieldsMs) {
-        if (passwordFields_->fields.isEmpty()) return false;
+    const auto known = std::find_if(passwordFields_.begin(), passwordFields_.end(), [&](auto& f) {
+        return f.pid == pid && f.window == windowKey && nowMs - f.foundAtMs < passwordFieldsMs;
+    });
+    if (!fresh && known != passwordFields_.end()) {
+        if (known->fields.isEmpty()) return false;
         AtspiDeadline deadline(focusDeadlineMs);
         QList<QDBusPendingCall> states;
-        for (const AtspiRef& ref : passwordFields_->fields)
+        for (const AtspiRef& ref : known->fields)
             states << bus_.ask(ref, accessibleInterface, QStringLiteral("GetState"), {}, deadline);
         AtspiBus::await(states, deadline);
         for (const QDBusPendingCall& state : states)
             if (hasState(AtspiBus::words(state), AtspiRoles::stateFocused)) return true;
         return false;
     }
+    // Whatever was known of this window is searched again.
+    passwordFields_.erase(std::remove_if(passwordFields_.begin(), passwordFields_.end(),
+                                         [&](auto& f) {
+                                             return (f.pid == pid && f.window == windowKey) ||
+                                                    nowMs - f.foundAtMs >= passwordFieldsMs;
+                                         }),
+                          passwordFields_.end());
     auto walk = std::make_shared<AtspiWalk>(bus_, focusDeadlineMs);
     const auto service = serviceOf(pid, walk->deadline);
     if (!service) return false;
@@ -133,7 +143,9 @@ bool AtspiReader::passwordFocused(qint64 pid, const QString& windowKey, bool fre
         focused = focused || field->focused();
     }
     // A walk cut short by the deadline may have missed fields: not kept.
-    if (!walk->deadline.expired()) passwordFields_ = found;
-    else passwordFields_.reset();
+    if (!walk->deadline.expired()) {
+        if (passwordFields_.size() >= passwordWindowsKept) passwordFields_.removeFirst();
+        passwordFields_.append(found);
+    }
     return focused;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -26,8 +27,9 @@ public:
     QString textSample(qint64 pid, int maxChars, int maxNodes, bool* passwordField);
     // Whether a password field of the focused window of `pid` has the keyboard focus. The
     // window is searched for password fields when `windowKey` (anything that changes with the
-    // window and its title) changes, when `fresh`, or once a minute; in between only the
-    // fields found are asked, which costs one message each instead of a walk of the tree.
+    // window and its title) is new, when `fresh`, or once a minute; the last few windows are
+    // remembered. In between only the fields found are asked, which costs one message each
+    // instead of a walk of the tree.
     bool passwordFocused(qint64 pid, const QString& windowKey, bool fresh);
 
     static constexpr int sampleDeadlineMs = 1000;
@@ -48,7 +50,9 @@ private:
         qint64 foundAtMs = 0;
         QList<AtspiRef> fields;
     };
-    std::optional<PasswordFields> passwordFields_;
+    // The windows switched between most recently: going back to one costs no search.
+    QList<PasswordFields> passwordFields_;
+    static constexpr qsizetype passwordWindowsKept = 8;
     static constexpr qint64 passwordFieldsMs = 60000;
 
     AtspiBus bus_;

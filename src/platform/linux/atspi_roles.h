@@ -11,6 +11,7 @@ enum : uint32_t {
     dialog = 16,
     frame = 23,
     label = 29,
+    menu = 33,
     pageTab = 37,
     passwordText = 40,
     tableCell = 56,
