@@ -41,10 +41,7 @@ bool CompositorReportService::start() {
 
 bool CompositorReportService::fromCompositor() {
     if (!calledFromDBus()) return true;  // a direct call within the process
-    if (!owner_.isEmpty() && message().service() == owner_) {
-        heard_ = true;
-        return true;
-    }
+    if (!owner_.isEmpty() && message().service() == owner_) return true;
     sendErrorReply(QDBusError::AccessDenied,
                    QStringLiteral("Only %1 reports windows here").arg(compositorName_));
     return false;

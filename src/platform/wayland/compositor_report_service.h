@@ -43,8 +43,6 @@ class CompositorReportService : public QObject, protected QDBusContext {
     // when the bus or the name cannot be had.
     bool start();
 
-    // Whether an accepted report has arrived since start.
-    bool heard() const { return heard_; }
     // Whether the compositor's name is owned now.
     bool compositorPresent() const { return !owner_.isEmpty(); }
 
@@ -69,5 +67,4 @@ class CompositorReportService : public QObject, protected QDBusContext {
     QString owner_;  // the unique name owning compositorName_, kept by the watcher
     QDBusServiceWatcher* watcher_ = nullptr;
     bool registered_ = false;
-    bool heard_ = false;
 };

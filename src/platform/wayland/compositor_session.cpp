@@ -13,6 +13,7 @@
 #include "platform/wayland/wayland_idle.h"
 #include "platform/wayland/wlroots_clipboard.h"
 #include "privacy/data_files.h"
+#include "storage/system_log.h"
 
 CompositorSession::CompositorSession(Compositor compositor) : compositor_(compositor) {}
 
@@ -51,6 +52,9 @@ void CompositorSession::startKWin(const QString& script) {
         script.isEmpty() ? dataFilePath(QStringLiteral("kwin/tarnwhistle-focus.js")) : script);
     connect(service_.get(), &CompositorReportService::compositorCame, script_.get(),
             &KWinScriptLoader::load);
+    // Without its script nothing on KDE says which window is in front: worth a line.
+    connect(script_.get(), &KWinScriptLoader::failed, this,
+            [](const QString& why) { SystemLog::write(QStringLiteral("Tarnwhistle: ") + why); });
     connect(service_.get(), &CompositorReportService::compositorGone, this,
             [this] { setAnswered(false); });
     if (service_->compositorPresent()) script_->load();

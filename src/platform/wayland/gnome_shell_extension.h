@@ -1,7 +1,7 @@
 // Whether the agent's GNOME Shell extension runs: it answers Hello on the Shell's connection
 // (org.gnome.Shell /app/tarnwhistle/ShellReporter), and answering makes it report what is in
 // front now. Asked at start and whenever the Shell comes (back) onto the bus; an extension
-// the user enables later says so by its first report (see CompositorReportService::heard).
+// the user switches on later says so by its first report.
 // Main thread; nothing here blocks.
 #pragma once
 
