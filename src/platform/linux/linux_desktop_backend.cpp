@@ -25,7 +25,6 @@ LinuxDesktopBackend::LinuxDesktopBackend(const QByteArray& display, QObject* par
       locks_(std::make_unique<DBusLockWatcher>()) {
     // Window text and pixels pass through this process: no core file may keep them.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-    ScreenshotReader::confineRecognition();
     connect(windows_.get(), &X11WindowWatcher::activated, this,
             [this](const RunningApplication& app) { applicationActivated(app); });
     connect(windows_.get(), &X11WindowWatcher::noneActive, this, [this] { noFrontApplication(); });

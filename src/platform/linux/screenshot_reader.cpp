@@ -1,27 +1,14 @@
 #include "platform/linux/screenshot_reader.h"
 
 #include <QThread>
-#include <omp.h>
-#include <tesseract/baseapi.h>
 #include <xcb/composite.h>
 
 #include "capture/graphemes.h"
 #include "platform/linux/x11_connection.h"
 
-ScreenshotReader::ScreenshotReader(const QByteArray& display) : display_(display) {
-    confineRecognition();
-}
+ScreenshotReader::ScreenshotReader(const QByteArray& display) : display_(display) {}
 
-void ScreenshotReader::confineRecognition() {
-    // No nesting level may be active, so every parallel region of the recogniser runs on the
-    // calling thread alone, whatever thread count it asks for; no idle workers spin.
-    omp_set_max_active_levels(0);
-    omp_set_dynamic(0);
-}
-
-ScreenshotReader::~ScreenshotReader() {
-    if (engine_) engine_->End();
-}
+ScreenshotReader::~ScreenshotReader() = default;
 
 bool ScreenshotReader::available() {
     // A display that went away is dialled again on the next read.
@@ -31,22 +18,6 @@ bool ScreenshotReader::available() {
     }
     if (!x_) x_ = std::make_unique<X11Connection>(display_);
     return x_->ok();
-}
-
-tesseract::TessBaseAPI* ScreenshotReader::engine() {
-    if (engine_ || engineFailed_) return engine_.get();
-    auto api = std::make_unique<tesseract::TessBaseAPI>();
-    // No dictionaries: the equivalent of switching language correction off, and faster.
-    std::vector<std::string> names{"load_system_dawg", "load_freq_dawg"};
-    std::vector<std::string> values{"0", "0"};
-    if (api->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
-                  false) != 0) {
-        engineFailed_ = true;
-        return nullptr;
-    }
-    api->SetPageSegMode(tesseract::PSM_AUTO);
-    engine_ = std::move(api);
-    return engine_.get();
 }
 
 bool ScreenshotReader::compositeReady() {
@@ -164,27 +135,7 @@ QImage ScreenshotReader::capture(qint64 pid, quint64 window) {
 }
 
 QString ScreenshotReader::recognise(const QImage& image, int maxChars, int resolution) {
-    tesseract::TessBaseAPI* api = engine();
-    if (!api || image.isNull()) return {};
-    const QImage grey = image.format() == QImage::Format_Grayscale8
-                            ? image
-                            : image.convertToFormat(QImage::Format_Grayscale8);
-    api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-    api->SetSourceResolution(resolution);
-    QStringList lines;
-    if (api->Recognize(nullptr) == 0) {
-        std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
-        if (it) {
-            do {
-                std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
-                if (!text) continue;
-                const QString line = QString::fromUtf8(text.get()).trimmed();
-                if (!line.isEmpty()) lines.append(line);
-            } while (it->Next(tesseract::RIL_TEXTLINE));
-        }
-    }
-    api->Clear();
-    return Graphemes::left(lines.join(QLatin1Char('\n')), maxChars);
+    return Graphemes::left(recognition_.read(image, resolution), maxChars);
 }
 
 QString ScreenshotReader::readText(qint64 pid, quint64 window, int maxChars) {

@@ -1,7 +1,7 @@
 // The screenshot reader: the pixels of a process's front window through the Composite
 // extension (so a covered window reads correctly), scaled as the capture size rules say, and
-// recognised by Tesseract with one engine kept for reuse (fast model, no dictionaries, one
-// thread). The picture is never written anywhere. Recognition worker only.
+// recognised by the text-recognition module (loaded on the first read) with one engine kept for
+// reuse. The picture is never written anywhere. Recognition worker only.
 //
 // Only the window being read is redirected, and only for the read; with a compositing manager
 // on the screen every window has its pixmap already and nothing is redirected.
@@ -13,10 +13,8 @@
 #include <optional>
 
 #include "capture/screenshot_geometry.h"
+#include "platform/linux/text_recognition.h"
 
-namespace tesseract {
-class TessBaseAPI;
-}
 class X11Connection;
 
 class ScreenshotReader {
@@ -24,10 +22,6 @@ public:
     // Pictures windows of `display` (empty: $DISPLAY).
     explicit ScreenshotReader(const QByteArray& display = {});
     ~ScreenshotReader();
-
-    // Keeps text recognition on the thread that runs it: no pool of worker threads that spin
-    // while they wait. Process-wide; call before the first recognition.
-    static void confineRecognition();
 
     // Text in `window` (0: the first suitable on-screen window of `pid`), at most `maxChars`
     // characters; empty on any failure.
@@ -47,11 +41,9 @@ private:
     std::vector<ScreenshotGeometry::Window> windowsFrontToBack();
     bool compositeReady();
     bool compositorOwnsScreen();
-    tesseract::TessBaseAPI* engine();
 
     QByteArray display_;
     std::unique_ptr<X11Connection> x_;
     bool compositeChecked_ = false, compositeReady_ = false;
-    std::unique_ptr<tesseract::TessBaseAPI> engine_;
-    bool engineFailed_ = false;
+    TextRecognition recognition_;
 };

@@ -26,7 +26,9 @@ WlrootsSession::WlrootsSession(std::unique_ptr<WaylandConnection> connection,
       clipboard_(std::make_unique<WlrootsClipboard>(*connection_)),
       idle_(std::make_unique<WaylandIdle>(*connection_)),
       reader_(std::make_unique<WlrootsWindowReader>(*toplevels_)),
-      locks_(std::make_unique<DBusLockSource>()) {}
+      locks_(std::make_unique<DBusLockSource>()),
+      clipboardOffered_(clipboard_->ok()),
+      idleOffered_(idle_->ok()) {}
 
 WlrootsSession::~WlrootsSession() = default;
 
@@ -35,16 +37,16 @@ DesktopBackend WlrootsSession::backend() const {
     backend.frontWindow = toplevels_.get();
     backend.reader = reader_.get();
     backend.locks = locks_.get();
-    if (clipboard_->ok()) backend.clipboard = clipboard_.get();
-    if (idle_->ok()) backend.idle = idle_.get();
+    if (clipboardOffered_) backend.clipboard = clipboard_.get();
+    if (idleOffered_) backend.idle = idle_.get();
     return backend;
 }
 
 DesktopSession::Capabilities WlrootsSession::capabilities() const {
     using C = DesktopSession::Capability;
-    DesktopSession::Capabilities available =
-        DesktopSession::capabilities(DesktopSession::Kind::wlroots);
-    if (!clipboard_->ok()) available &= ~DesktopSession::Capabilities(C::clipboardTypes);
-    if (!idle_->ok()) available &= ~DesktopSession::Capabilities(C::idle);
+    using Capabilities = DesktopSession::Capabilities;
+    Capabilities available = DesktopSession::capabilities(DesktopSession::Kind::wlroots);
+    if (!clipboardOffered_) available &= ~Capabilities(C::clipboardTypes);
+    if (!idleOffered_) available &= ~Capabilities(C::idle);
     return available;
 }

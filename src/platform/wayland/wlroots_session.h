@@ -26,7 +26,8 @@ class WlrootsSession : public QObject {
                                                    const QString& ownAppId, qint64 ownPid);
     ~WlrootsSession() override;
 
-    // The sources this compositor offers; absent ones are null.
+    // The sources this compositor offered when the session began; absent ones are null. A source
+    // whose compositor has gone since says so itself.
     DesktopBackend backend() const;
     DesktopSession::Capabilities capabilities() const;
     operator DesktopBackend() const { return backend(); }
@@ -43,4 +44,6 @@ class WlrootsSession : public QObject {
     std::unique_ptr<WaylandIdle> idle_;
     std::unique_ptr<WlrootsWindowReader> reader_;
     std::unique_ptr<DBusLockSource> locks_;
+    bool clipboardOffered_ = false;
+    bool idleOffered_ = false;
 };

@@ -83,7 +83,11 @@ WlrootsToplevels::WlrootsToplevels(WaylandConnection& connection, DesktopFileInd
 WlrootsToplevels::~WlrootsToplevels() {
     if (!connection_.ok()) return;
     for (auto& [handle, toplevel] : toplevels_) zwlr_foreign_toplevel_handle_v1_destroy(handle);
-    if (manager_) zwlr_foreign_toplevel_manager_v1_destroy(manager_);
+    if (manager_) {
+        // The manager has no destructor request: the compositor is asked to stop sending.
+        zwlr_foreign_toplevel_manager_v1_stop(manager_);
+        zwlr_foreign_toplevel_manager_v1_destroy(manager_);
+    }
     connection_.flush();
 }
 

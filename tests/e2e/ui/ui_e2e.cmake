@@ -25,7 +25,8 @@ if(TARGET tarnwhistle AND EXISTS ${CMAKE_CURRENT_LIST_DIR}/../agent/agent_fixtur
     target_include_directories(e2e_ui_agent PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..
                                                     ${CMAKE_CURRENT_LIST_DIR}/../agent)
     target_link_libraries(e2e_ui_agent PRIVATE tarnwhistle_core Qt6::Gui GTest::gtest
-                                               PkgConfig::TARNWHISTLE_LINUX_DEPS)
+                                               PkgConfig::TARNWHISTLE_LINUX_DEPS
+                                               PkgConfig::TARNWHISTLE_OCR_DEPS)
     target_compile_definitions(e2e_ui_agent PRIVATE
         AGENT_EXECUTABLE="$<TARGET_FILE:tarnwhistle>"
         RECEIVER_SCRIPT="${PROJECT_SOURCE_DIR}/tools/receiver/tarnwhistle_receiver.py"

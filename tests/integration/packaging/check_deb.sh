@@ -54,8 +54,11 @@ if command -v desktop-file-validate >/dev/null; then
 fi
 [ -x "$root/usr/bin/tarnwhistle-receiver" ] || fail "the receiver is not executable"
 
-# Every library a program links directly must come with a listed package.
-for program in "$root"/usr/bin/*; do
+modules=$(find "$root/usr/lib" -path '*/tarnwhistle/*.so')
+[ -n "$modules" ] || fail "the text-recognition module is not in the package"
+
+# Every library a program or module links directly must come with a listed package.
+for program in "$root"/usr/bin/* $modules; do
     file_type=$(head -c 4 "$program" | od -An -c | tr -d ' ')
     [ "$file_type" = '177ELF' ] || continue
     resolved=$(ldd "$program")
