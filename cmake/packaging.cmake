@@ -27,6 +27,7 @@ install(FILES ${TARNWHISTLE_DATA_SOURCE_DIR}/autostart/tarnwhistle.desktop
 #       scalable/apps/tarnwhistle.svg -o ${s}x${s}/apps/tarnwhistle.png; done
 install(DIRECTORY ${TARNWHISTLE_DATA_SOURCE_DIR}/icons/hicolor
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+include(${CMAKE_CURRENT_LIST_DIR}/compositor_helpers.cmake)
 
 # The Debian package. Depends name what the binaries load at run time: the packages of the
 # libraries they link directly (the packaging test checks each one is listed) and what they

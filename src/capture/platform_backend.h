@@ -10,4 +10,7 @@ DesktopBackend& shared();
 // The session shared() was chosen for, and what it can see there.
 DesktopSession::Kind sessionKind();
 DesktopSession::Capabilities capabilities();
+// On KDE and GNOME: whether the agent's helper inside the compositor has answered (the KWin
+// script runs; the GNOME Shell extension is switched on). True where no helper is needed.
+bool compositorHelperAnswered();
 }  // namespace PlatformBackend

@@ -1,6 +1,7 @@
 // Chooses the desktop backend for the session the agent was started in: the X11 backend on an
-// X11 session, the wlroots route on a wlroots compositor, and nothing on any other Wayland
-// compositor, so that XWayland windows are never taken for the whole desktop.
+// X11 session, the wlroots route on a wlroots compositor, the agent's helper inside KWin or
+// GNOME Shell there, and nothing on any other Wayland compositor, so that XWayland windows are
+// never taken for the whole desktop.
 #include "capture/platform_backend.h"
 
 #include <QDBusConnection>
@@ -8,12 +9,14 @@
 #include <QGuiApplication>
 
 #include "platform/linux/linux_desktop_backend.h"
+#include "platform/wayland/compositor_session.h"
 #include "platform/wayland/wlroots_session.h"
 
 namespace {
 
 struct Chosen {
     DesktopBackend backend;
+    CompositorSession* compositor = nullptr;
     DesktopSession::Kind kind = DesktopSession::Kind::none;
     DesktopSession::Capabilities capabilities;
 };
@@ -48,6 +51,15 @@ Chosen choose() {
             chosen.backend = *wlroots;
             chosen.capabilities = wlroots->capabilities();
         }
+    } else if (chosen.kind == Kind::kde || chosen.kind == Kind::gnome) {
+        static std::unique_ptr<CompositorSession> compositor = CompositorSession::start(
+            chosen.kind == Kind::kde ? CompositorSession::Compositor::kwin
+                                     : CompositorSession::Compositor::gnome);
+        if (compositor) {
+            chosen.compositor = compositor.get();
+            chosen.backend = *compositor;
+            chosen.capabilities = compositor->capabilities();
+        }
     }
     // Anywhere else there is no route in: without the window in front or idle time, lock and
     // sleep alone would only frame presence that nobody observed, so nothing is watched.
@@ -69,4 +81,10 @@ DesktopSession::Kind PlatformBackend::sessionKind() {
 }
 DesktopSession::Capabilities PlatformBackend::capabilities() {
     return chosen().capabilities;
+}
+bool PlatformBackend::compositorHelperAnswered() {
+    const Chosen& c = chosen();
+    const bool needed =
+        c.kind == DesktopSession::Kind::kde || c.kind == DesktopSession::Kind::gnome;
+    return !needed || (c.compositor && c.compositor->helperAnswered());
 }

@@ -1,7 +1,9 @@
 // A small Qt window for the end-to-end tests: `e2e_qt_window TITLE TEXT`. Shows TEXT in a large
 // label, so both the accessibility reader and text recognition can find it. A line
-// "title NEW" on standard input changes the window's title.
+// "title NEW" on standard input changes the window's title; "copy TEXT" puts TEXT on the
+// clipboard.
 #include <QApplication>
+#include <QClipboard>
 #include <QFont>
 #include <QLabel>
 #include <QSocketNotifier>
@@ -36,6 +38,8 @@ int main(int argc, char** argv) {
         for (const QString& command : QString::fromUtf8(line, int(n)).split('\n')) {
             if (command.startsWith(QLatin1String("title ")))
                 window.setWindowTitle(command.mid(6));
+            else if (command.startsWith(QLatin1String("copy ")))
+                QApplication::clipboard()->setText(command.mid(5));
         }
     });
     return app.exec();

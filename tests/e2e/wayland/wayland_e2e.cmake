@@ -15,3 +15,4 @@ add_test(NAME e2e_wayland_sway
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/wayland-desktop sway --
                  $<TARGET_FILE:e2e_wayland_wlroots>)
 set_tests_properties(e2e_wayland_sway PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE SKIP_RETURN_CODE 77)
+include(${CMAKE_CURRENT_LIST_DIR}/compositor_e2e.cmake)
