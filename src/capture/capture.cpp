@@ -262,11 +262,9 @@ void Capture::scheduleSnippet(const WindowObservation& obs) {
         snippetTask_ = 0;
     }
     const DeploymentConfig config = config_();
-    auto enabled = [&config](const char* key) {
-        auto it = config.enabledSignals.find(QString::fromLatin1(key));
-        return it == config.enabledSignals.end() || it->second;
-    };
-    if (!enabled("work.category") && !enabled("task.label")) return;
+    if (!SignalType(SignalType::workCategory).isOn(config.enabledSignals) &&
+        !SignalType(SignalType::taskLabel).isOn(config.enabledSignals))
+        return;
     const auto front = backend_.frontmostApplication();
     if (!front || front->bundleId.isEmpty() || front->bundleId != obs.bundleId) return;
     const qint64 pid = front->pid;

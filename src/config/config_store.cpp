@@ -159,14 +159,8 @@ void ConfigStore::save(const DeploymentConfig& config) {
 QString ConfigStore::configHash() const { return configHash(config_); }
 
 QString ConfigStore::configHash(const DeploymentConfig& config) {
-    DeploymentConfig copy = config;
-    // Every batch carries the hash: a holder of stored bodies must not be able to test
-    // guesses of any secret against it.
-    copy.salt.clear();
-    copy.webhookSecret.clear();
-    copy.savedDashboardSecret.clear();
-    copy.savedCustomSecret.clear();
-    const QByteArray digest = QCryptographicHash::hash(copy.encoded(), QCryptographicHash::Sha256);
+    const QByteArray digest =
+        QCryptographicHash::hash(config.withSecretsBlanked().encoded(), QCryptographicHash::Sha256);
     return QStringLiteral("sha256:") + QString::fromLatin1(digest.toHex().left(16));
 }
 

@@ -35,7 +35,7 @@ void Outbox::flush() {
         batch.seq = store_.nextSeq();
         batch.created = t;
         batch.body = QString::fromUtf8(envelope(batchSignals, batch.batchId, batch.seq));
-        batch.status = hasAddress ? QStringLiteral("pending") : QStringLiteral("local");
+        batch.status = hasAddress ? BatchStatus::pending : BatchStatus::local;
         batch.nextAttempt = t;
         if (!hasAddress) batch.lastError = kNoAddress;
         batch.signalCount = qint64(batchSignals.size());

@@ -53,7 +53,7 @@ void Outbox::send(const BatchRecord& batch) {
     const auto url = WebhookAddress::usable(config.webhookURL);
     if (!url) {
         BatchRecord failed = batch;
-        failed.status = QStringLiteral("failed");
+        failed.status = BatchStatus::failed;
         failed.lastError = kUnusableAddress;
         failed.nextAttempt = now() + kUnusableAddressDelay;
         store_.updateBatch(failed);
@@ -82,13 +82,13 @@ void Outbox::finish(BatchRecord batch, const HttpOutcome& outcome, const QString
     const bool current = address == destination_.address();
     if (current) destination_.ended();
     if (delivered) {
-        batch.status = QStringLiteral("sent");
+        batch.status = BatchStatus::sent;
         batch.sentAt = t;
         batch.lastError.reset();
         if (current) destination_.succeeded();
     } else {
         const double factor = jitter();
-        batch.status = QStringLiteral("failed");
+        batch.status = BatchStatus::failed;
         batch.lastError = error;
         batch.nextAttempt = t + DestinationState::backoffDelay(batch.attempts) * factor;
         if (current)

@@ -58,8 +58,6 @@ SignalEngine::~SignalEngine() {
     if (typingTimer) typingTimer->invalidate();
 }
 
-QString SignalEngine::dayString(TimePoint t) { return ::dayString(t); }
-
 std::optional<Classification> SignalEngine::ruleOnly(const std::optional<QString>& rule) {
     if (!rule) return std::nullopt;
     return Classification{*rule, std::nullopt, QStringLiteral("rule"), QStringLiteral("rules")};
@@ -80,20 +78,16 @@ JSONObject SignalEngine::interval(TimePoint from, TimePoint to) {
 }
 
 void SignalEngine::emitSignal(SignalType type, JSONObject fields) {
-    const DeploymentConfig cfg = configProvider();
-    if (cfg.paused) return;
-    if (type == SignalType::processStep || type == SignalType::interactionFriction) return;
-    const QString name = type.rawValue();
-    const auto it = cfg.enabledSignals.find(name);
-    if (it != cfg.enabledSignals.end() ? !it->second : type == SignalType::inputPattern) return;
+    const DeploymentConfig config = configProvider();
+    if (config.paused) return;
+    if (type.comingLater() || !type.isOn(config.enabledSignals)) return;
     // The id stamps the real time of making, whatever clock drives the engine.
-    const Signal signal{ULID::make(Time::now()), name, 1, std::move(fields)};
+    const Signal signal{ULID::make(Time::now()), type.rawValue(), 1, std::move(fields)};
     if (sink) sink(signal);
 }
 
-bool SignalEngine::classifierWanted(const DeploymentConfig& cfg, SignalType type) {
-    const auto it = cfg.enabledSignals.find(type.rawValue());
-    return (it == cfg.enabledSignals.end() || it->second) && !cfg.paused;
+bool SignalEngine::classifierWanted(const DeploymentConfig& config, SignalType type) {
+    return type.isOn(config.enabledSignals) && !config.paused;
 }
 
 void SignalEngine::classifyThen(const QString& text, const CategoryList& labels,

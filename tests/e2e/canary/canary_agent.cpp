@@ -98,7 +98,7 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     bool sampled = false;
     for (int attempt = 0; attempt < 3 && !sampled; ++attempt) {
         if (attempt > 0) capture.scheduleSnippet(*engine.lastObservation);
-        sampled = DesktopDriver::waitUntil([&] { return !engine.ctxSnippets.empty(); }, 6000);
+        sampled = DesktopDriver::waitUntil([&] { return !engine.contextSnippets.empty(); }, 6000);
     }
     if (!sampled) return fail("no text sample of the first window");
 

@@ -116,7 +116,7 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
         }
         EXPECT_EQ(batch.destination, receiver.url());
         if (expected.error.isEmpty()) {
-            EXPECT_EQ(batch.status, "sent") << name;
+            EXPECT_EQ(batch.status, BatchStatus::sent) << name;
             EXPECT_FALSE(batch.lastError.has_value()) << name;
             EXPECT_TRUE(batch.sentAt.has_value()) << name;
             EXPECT_TRUE(outbox.lastResult().startsWith("Sent 1 signals at ")) << name;
@@ -124,7 +124,7 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
             EXPECT_EQ(store.metaValue("last_success")->toDouble(), clock);
             continue;
         }
-        EXPECT_EQ(batch.status, "failed") << name;
+        EXPECT_EQ(batch.status, BatchStatus::failed) << name;
         EXPECT_FALSE(batch.sentAt.has_value()) << name;
         ASSERT_TRUE(batch.lastError.has_value()) << name;
         if (expected.error == "*") {
@@ -154,7 +154,7 @@ TEST_F(Delivery, ARefusedConnectionIsATransportFailure) {
     const quint16 port = closed.serverPort();
     closed.close();
     const BatchRecord batch = deliverOne(QStringLiteral("http://127.0.0.1:%1/hook").arg(port));
-    EXPECT_EQ(batch.status, "failed");
+    EXPECT_EQ(batch.status, BatchStatus::failed);
     EXPECT_FALSE(batch.httpStatus.has_value());
     EXPECT_EQ(batch.lastError, "Connection refused");
 }
@@ -270,7 +270,7 @@ TEST_F(Delivery, OfflineWaitsAndIdleIsReportedOnceAfterTheLastOutcome) {
     ASSERT_EQ(outbox.sending().size(), 1);
     configure([](DeploymentConfig& c) { c.paused = true; });
     waitUntilIdle();
-    EXPECT_EQ(store.recentBatches(1).front().status, "sent");
+    EXPECT_EQ(store.recentBatches(1).front().status, BatchStatus::sent);
     insertSignals(1);
     outbox.flush();
     EXPECT_EQ(store.countUnbatchedSignals(), 1);
@@ -315,7 +315,7 @@ TEST_F(Delivery, TestBatchesReportWithoutTouchingTheBatchTable) {
 
 TEST_F(Delivery, TheTestReceiverKeepsBodiesPrivateAndRefusesHugeOnes) {
     ReceiverProcess receiver({});
-    EXPECT_EQ(deliverOne(receiver.url()).status, "sent");
+    EXPECT_EQ(deliverOne(receiver.url()).status, BatchStatus::sent);
     for (const QString& file : {QStringLiteral("1.body"), QStringLiteral("1.json")})
         EXPECT_EQ(QFile::permissions(receiver.folder() + u'/' + file) & 0x0077, 0)
             << file.toStdString();

@@ -40,7 +40,7 @@ TEST_F(DeliverySoak, EverySignalArrivesInExactlyOneBatch) {
     const auto batches = store.recentBatches(1000);
     std::set<QString> storedBatchIds;
     for (const auto& b : batches) {
-        EXPECT_EQ(b.status, "sent");
+        EXPECT_EQ(b.status, BatchStatus::sent);
         storedBatchIds.insert(b.batchId);
     }
 

@@ -71,7 +71,7 @@ class AppDelegateTest : public ::testing::Test {
     qint64 count(const char* status) {
         qint64 n = 0;
         for (const BatchRecord& b : store.recentBatches(100))
-            n += b.status == QLatin1String(status);
+            n += rawValue(b.status) == QLatin1String(status);
         return n;
     }
 

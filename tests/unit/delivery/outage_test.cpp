@@ -55,7 +55,7 @@ TEST(Outage, AWeekDownGetsGentlerAndEverySignalArrivesOnceAfterwards) {
         if (requests[i].status == 200) ++accepted[requests[i].batchId];
     std::map<QString, int> arrivals;
     for (const BatchRecord& b : allBatches(sim.store)) {
-        EXPECT_EQ(b.status, "sent");
+        EXPECT_EQ(b.status, BatchStatus::sent);
         EXPECT_EQ(accepted[b.batchId], 1) << b.batchId.toStdString();
         for (const auto& item : QJsonDocument::fromJson(b.body.toUtf8())["data"].toArray())
             ++arrivals[item.toObject()["id"].toString()];
@@ -124,7 +124,7 @@ TEST(Outage, ClockStepsNeitherStallNorDropBatches) {
     EXPECT_FALSE(sim.outbox.purge(30));  // not before the batches had an attempt
     sim.runUntilDrained(2 * kHour);
     EXPECT_TRUE(sim.outbox.purge(30));
-    for (const BatchRecord& b : allBatches(sim.store)) EXPECT_EQ(b.status, "sent");
+    for (const BatchRecord& b : allBatches(sim.store)) EXPECT_EQ(b.status, BatchStatus::sent);
 
     // After a jump, a failed attempt is the chance the batches had: then they are given up.
     sim.produce = true;
@@ -137,9 +137,9 @@ TEST(Outage, ClockStepsNeitherStallNorDropBatches) {
     EXPECT_TRUE(sim.outbox.purge(30));
     qint64 dropped = 0;
     for (const BatchRecord& b : allBatches(sim.store)) {
-        if (b.status == "sent") continue;
-        EXPECT_EQ(b.status == "dropped", b.created < jumpedAt) << b.status.toStdString();
-        dropped += b.status == "dropped";
+        if (b.status == BatchStatus::sent) continue;
+        EXPECT_EQ(b.status == BatchStatus::dropped, b.created < jumpedAt) << rawValue(b.status).toStdString();
+        dropped += b.status == BatchStatus::dropped;
     }
     EXPECT_GT(dropped, 5);
 }
