@@ -3,8 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "base/system_log.h"
 #include "outbox_fixture.h"
-#include "storage/system_log.h"
 
 namespace {
 
