@@ -82,7 +82,7 @@ QByteArray Outbox::envelope(const std::vector<Signal>& batchSignals, const QStri
         {QStringLiteral("schema_version"), "1.0"},
         {QStringLiteral("sent_at"), Time::iso(now())},
         {QStringLiteral("seq"), seq},
-        {QStringLiteral("subject"), Privacy::hash(principal, config.salt, u"sub_")},
+        {QStringLiteral("subject"), Privacy::hash(principal, config.salt, Privacy::subjectPrefix)},
         {QStringLiteral("type"), "signals.batch"},
     };
     // A non-finite double in a signal cannot be written: the batch still goes, empty.

@@ -59,8 +59,8 @@ const std::vector<EmbeddingClassifier::Vector>& EmbeddingClassifier::labelVector
 QSet<QString> EmbeddingClassifier::words(const QString& text) {
     QSet<QString> result;
     const auto& stop = StopWords::classifier();
-    forEachWord(text, [&](const QString& w) {
-        if (w.size() >= 3 && !stop.contains(w)) result.insert(w);
+    forEachWord(text, [&](const QString& word) {
+        if (word.size() >= 3 && !stop.contains(word)) result.insert(word);
     });
     return result;
 }
@@ -91,7 +91,7 @@ std::optional<EmbeddingClassifier::Result> EmbeddingClassifier::classify(
         double score = similarities.size() >= 2 ? 0.7 * similarities[0] + 0.3 * similarities[1]
                                                 : similarities[0];
         int shared = 0;
-        for (const QString& w : keywordsFor(entry)) shared += textWords.contains(w) ? 1 : 0;
+        for (const QString& keyword : keywordsFor(entry)) shared += textWords.contains(keyword) ? 1 : 0;
         score += 0.04 * std::min(shared, 3);
         if (prior && *prior == entry.name) score += 0.05;
         scores.emplace_back(&entry, score);
