@@ -33,10 +33,6 @@ constexpr double kClockJump = 3600;
 // Purging waits at most this long for the delivery attempt after a jump (offline for good).
 constexpr double kLongestPurgeHold = 86400;
 
-QVariant optionalValue(const auto& value) {
-    return value ? QVariant(*value) : QVariant();
-}
-
 }  // namespace
 
 Outbox::Outbox(Store& store, ConfigStore& configStore, QObject* parent)
@@ -212,14 +208,4 @@ void Outbox::markFailure(const QString& text) {
     lastFailure_ = now();
     lastError_ = text;
     emit changed();
-}
-
-QVariant Outbox::lastSuccessValue() const {
-    return optionalValue(lastSuccess_);
-}
-QVariant Outbox::lastFailureValue() const {
-    return optionalValue(lastFailure_);
-}
-QVariant Outbox::lastErrorValue() const {
-    return optionalValue(lastError_);
 }
