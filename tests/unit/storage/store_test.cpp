@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "storage/store.h"
-#include "storage/system_log.h"
+#include "base/system_log.h"
 
 namespace {
 
