@@ -61,6 +61,39 @@ bool writeOwnerOnlyFileAtomically(const QString& path, const QByteArray& bytes, 
     return true;
 }
 
+ReadOutcome readRegularFile(const QString& path, qint64 maxSize, QByteArray* bytes,
+                            QString* error) {
+    auto failed = [&](int code) {
+        if (error) *error = QString::fromLocal8Bit(std::strerror(code));
+        return ReadOutcome::failed;
+    };
+    // Non-blocking, so a pipe put in the file's place cannot hang the caller.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT ? ReadOutcome::missing : failed(errno);
+    struct stat info {};
+    int code = 0;
+    if (::fstat(fd, &info) != 0)
+        code = errno;
+    else if (S_ISDIR(info.st_mode))
+        code = EISDIR;
+    else if (!S_ISREG(info.st_mode))
+        code = EINVAL;
+    if (code == 0 && info.st_size > maxSize) {
+        ::close(fd);
+        return ReadOutcome::tooLarge;
+    }
+    while (code == 0 && bytes->size() <= maxSize) {
+        char chunk[65536];
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) code = errno;
+        if (n <= 0) break;
+        bytes->append(chunk, n);
+    }
+    ::close(fd);
+    return code ? failed(code) : ReadOutcome::read;
+}
+
 bool makeOwnerOnlyDirectory(const QString& path) {
     QDir().mkpath(path);
     setMode(path, 0700);

@@ -37,6 +37,14 @@ bool setMode(const QString& path, unsigned mode);
 bool writeOwnerOnlyFileAtomically(const QString& path, const QByteArray& bytes,
                                   QString* error = nullptr);
 
+// Reads the regular file at `path` whole. `missing` only when there is no such file: every
+// other problem (permissions, a folder, pipe or device in its place, I/O) is `failed` with the
+// system's reason in `error`, so a caller never mistakes an unreadable file for an absent one.
+// A file larger than `maxSize` is `tooLarge` and not read.
+enum class ReadOutcome { read, missing, tooLarge, failed };
+ReadOutcome readRegularFile(const QString& path, qint64 maxSize, QByteArray* bytes,
+                            QString* error);
+
 // Creates `path` and its parents; the last folder gets mode 0700. False when it does not exist
 // afterwards.
 bool makeOwnerOnlyDirectory(const QString& path);

@@ -8,19 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text_trim.h"
 #include "config/setting.h"
 #include "signals/signal_type.h"
-
-namespace {
-
-QString trimmedSpacesAndTabs(const QString& s) {
-    qsizetype begin = 0, end = s.size();
-    while (begin < end && (s[begin] == u' ' || s[begin] == u'\t')) ++begin;
-    while (end > begin && (s[end - 1] == u' ' || s[end - 1] == u'\t')) --end;
-    return s.mid(begin, end - begin);
-}
-
-}  // namespace
 
 DeploymentConfig::DeploymentConfig()
     : deviceId(QStringLiteral("dev_") + randomHex(8)),
@@ -209,13 +199,13 @@ const std::set<QString>& DeploymentConfig::dashboardHosts() {
 }
 
 bool DeploymentConfig::isDashboardURL() const {
-    const QUrl url(trimmedSpacesAndTabs(webhookURL), QUrl::StrictMode);
+    const QUrl url(Text::trimHorizontalSpace(webhookURL), QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty()) return false;
     return dashboardHosts().count(url.host().toLower()) > 0;
 }
 
 void DeploymentConfig::rememberCurrentDestination() {
-    const QString trimmed = trimmedSpacesAndTabs(webhookURL);
+    const QString trimmed = Text::trimHorizontalSpace(webhookURL);
     if (trimmed.isEmpty() || trimmed == QLatin1String("https://")) return;
     if (isDashboardURL()) {
         savedDashboardURL = trimmed;

@@ -3,9 +3,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <cmath>
-#include <pwd.h>
-#include <unistd.h>
 
+#include "base/system_calls.h"
 #include "signals/ulid.h"
 
 QString rawValue(Presence presence) {
@@ -16,15 +15,6 @@ QString rawValue(Presence presence) {
     }
     return {};
 }
-
-namespace {
-
-QString loginName() {
-    const passwd* entry = getpwuid(getuid());
-    return entry && entry->pw_name ? QString::fromLocal8Bit(entry->pw_name) : QString();
-}
-
-}  // namespace
 
 std::shared_ptr<OneShotTimer> makeQtOneShotTimer(double seconds, std::function<void()> action);
 
@@ -44,7 +34,7 @@ SignalEngine::SignalEngine(std::function<TimePoint()> clock)
       classify([](const QString&, const CategoryList&, const std::optional<QString>& rule, bool,
                   ClassifyDone done) { done(ruleOnly(rule)); }),
       makeTimer(makeQtOneShotTimer),
-      userPrincipal(loginName()),
+      userPrincipal(SystemCalls::loginName()),
       events(&EventLog::shared()),
       lastScrollLog(-62135596800.0),  // the distant past: year 1
       lastClickLog(-62135596800.0) {

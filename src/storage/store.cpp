@@ -1,12 +1,12 @@
 #include "storage/store.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 
-#include "storage/statement.h"
+#include "base/system_calls.h"
 #include "base/system_log.h"
+#include "storage/statement.h"
 
 namespace {
 
@@ -27,17 +27,6 @@ const char* const kSchema =
 
 constexpr double kDay = 86400;
 constexpr double kDropAfter = 7 * kDay;
-
-// Signals are private: the database and the -wal/-shm files SQLite creates next to it must
-// never be readable by others, not even for the moment between creation and a chmod.
-class OwnerOnlyFiles {
-public:
-    OwnerOnlyFiles() : previous_(::umask(077)) {}
-    ~OwnerOnlyFiles() { ::umask(previous_); }
-
-private:
-    mode_t previous_;
-};
 
 // An optional leading sign and decimal digits within 64 bits, nothing else (no spaces, no
 // line break); anything else reads as 0.
@@ -117,11 +106,13 @@ Store::~Store() { close(); }
 
 bool Store::open(const QString& path) {
     if (db_) return true;
-    OwnerOnlyFiles ownerOnly;
+    // Signals are private: the database and the -wal/-shm files SQLite creates next to it must
+    // never be readable by others, not even for the moment between creation and a chmod.
+    SystemCalls::OwnerOnlyCreation ownerOnly;
     const QByteArray file = path.toUtf8();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(file.constData(), &db_, flags, nullptr) == SQLITE_OK) {
-        ::chmod(file.constData(), 0600);  // an existing file from an older build may be wider
+        SystemCalls::setMode(path, 0600);  // an existing file from an older build may be wider
         // Another process holding the lock (the tool, a backup) makes writes wait, not fail.
         sqlite3_busy_timeout(db_, busyTimeoutMs);
         // A file that is not a database opens fine and fails only here, so the schema decides.
