@@ -29,7 +29,6 @@ class Store;
 
 class Outbox : public QObject {
     Q_OBJECT
-
   public:
     // The agent's outbox, created by the application over its store and configuration.
     static Outbox& shared();
