@@ -14,7 +14,7 @@
 #include "signals/time.h"
 
 class DestinationState {
-public:
+  public:
     static constexpr int maxInFlight = 2;
     static constexpr double maxBackoff = 3600;      // seconds
     static constexpr double maxRetryAfter = 86400;  // seconds
@@ -40,7 +40,7 @@ public:
     // When the next probe may go; absent unless backing off.
     std::optional<TimePoint> resumesAt() const;
 
-private:
+  private:
     QString address_;
     int inFlight_ = 0;
     qint64 failures_ = 0;

@@ -29,8 +29,7 @@ class Store;
 
 class Outbox : public QObject {
     Q_OBJECT
-
-public:
+  public:
     // The agent's outbox, created by the application over its store and configuration.
     static Outbox& shared();
     Outbox(Store& store, ConfigStore& configStore, QObject* parent = nullptr);
@@ -104,12 +103,12 @@ public:
     // A next attempt further ahead than any backoff can put it means the clock went back.
     static constexpr double clockStepLimit = 1.2 * DestinationState::maxBackoff;
 
-signals:
+  signals:
     // Any of the published state (last result, success, failure and error, online, revision
     // and the requests in flight) changed.
     void changed();
 
-private:
+  private:
     void scheduleFlush();
     void flushTimerFired();
     void armRetryTimer();

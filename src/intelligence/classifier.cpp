@@ -93,9 +93,8 @@ std::optional<Classification> Classifier::classifyWithEmbeddings(
     const QString& text, const CategoryList& labels, const std::optional<QString>& rule) {
     const auto result = embedding_->classify(text, labels, rule);
     if (!result) return rule ? std::optional(Classification::fromRule(*rule)) : std::nullopt;
-    const bool ruleKnown = rule && std::any_of(labels.begin(), labels.end(), [&](const auto& e) {
-                               return e.name == *rule;
-                           });
+    const bool ruleKnown = rule && std::any_of(labels.begin(), labels.end(),
+                                               [&](const auto& e) { return e.name == *rule; });
     if (ruleKnown && (result->probability < minimumEmbeddingProbability ||
                       (result->label != *rule && result->leadOverPrior &&
                        *result->leadOverPrior < minimumLeadOverRule)))
@@ -106,12 +105,11 @@ std::optional<Classification> Classifier::classifyWithEmbeddings(
 void Classifier::foundationModelLabel(const QString& text, const CategoryList& labels,
                                       LabelCompletion completion) {
     if (!languageModel_) return completion(std::nullopt);
-    languageModel_->chat(LanguageModelPrompt::instructions,
-                         LanguageModelPrompt::prompt(text, labels),
-                         [labels, completion = std::move(completion)](std::optional<QString> reply) {
-                             completion(reply ? LanguageModelPrompt::matchLabel(*reply, labels)
-                                              : std::nullopt);
-                         });
+    languageModel_->chat(
+        LanguageModelPrompt::instructions, LanguageModelPrompt::prompt(text, labels),
+        [labels, completion = std::move(completion)](std::optional<QString> reply) {
+            completion(reply ? LanguageModelPrompt::matchLabel(*reply, labels) : std::nullopt);
+        });
 }
 
 QString Classifier::engineIndicator() const {

@@ -91,7 +91,8 @@ std::optional<EmbeddingClassifier::Result> EmbeddingClassifier::classify(
         double score = similarities.size() >= 2 ? 0.7 * similarities[0] + 0.3 * similarities[1]
                                                 : similarities[0];
         int shared = 0;
-        for (const QString& keyword : keywordsFor(entry)) shared += textWords.contains(keyword) ? 1 : 0;
+        for (const QString& keyword : keywordsFor(entry))
+            shared += textWords.contains(keyword) ? 1 : 0;
         score += 0.04 * std::min(shared, 3);
         if (prior && *prior == entry.name) score += 0.05;
         scores.emplace_back(&entry, score);

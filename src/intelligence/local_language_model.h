@@ -15,7 +15,7 @@
 
 class LocalLanguageModel : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Options {
         QUrl server{QStringLiteral("http://127.0.0.1:11434")};
         int availabilityTimeoutMs = 1000;
@@ -37,7 +37,7 @@ public:
     void chat(const QString& system, const QString& user,
               std::function<void(std::optional<QString>)> completion);
 
-private:
+  private:
     double now() const;
     void finishCheck(bool available, const QString& model);
 

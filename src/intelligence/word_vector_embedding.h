@@ -10,7 +10,7 @@
 #include "intelligence/word_vectors.h"
 
 class WordVectorEmbedding : public SentenceEmbedding {
-public:
+  public:
     explicit WordVectorEmbedding(std::shared_ptr<const WordVectors> vectors)
         : vectors_(std::move(vectors)) {}
 
@@ -19,6 +19,6 @@ public:
 
     std::optional<std::vector<double>> vector(const QString& text) const override;
 
-private:
+  private:
     std::shared_ptr<const WordVectors> vectors_;
 };

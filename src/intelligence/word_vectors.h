@@ -11,7 +11,7 @@
 #include <optional>
 
 class WordVectors {
-public:
+  public:
     // Nothing when the file is missing, unreadable or malformed.
     static std::unique_ptr<WordVectors> open(const QString& path);
 
@@ -25,7 +25,7 @@ public:
     // row adds nothing.
     void addUnitRow(int row, double* sum) const;
 
-private:
+  private:
     WordVectors() = default;
     bool validate(qint64 size);
 

@@ -53,14 +53,14 @@ const std::vector<SiteRule>& siteRules();
 
 // ---- Regular expressions (Unicode \b and \d, compiled once) ---------------------------------
 
-const QRegularExpression& emailRx();       // case-insensitive
+const QRegularExpression& emailRx();  // case-insensitive
 const QRegularExpression& ibanRx();
 // IBANs written in lower case or with hyphens; taken only when the checksum holds.
 const QRegularExpression& looseIbanRx();
 const QRegularExpression& cardRx();
 const QRegularExpression& longNumberRx();
-const QRegularExpression& ticketRx();      // "ABC-123"
-const QRegularExpression& fileTitleRx();   // case-insensitive, ".docx", ".pdf" ...
+const QRegularExpression& ticketRx();     // "ABC-123"
+const QRegularExpression& fileTitleRx();  // case-insensitive, ".docx", ".pdf" ...
 
 // ---- Replacement tokens and classes ----------------------------------------------------------
 
@@ -151,7 +151,6 @@ bool luhn(QStringView text);
 // else cfg.appCategories[bundleId], else defaultAppCategories()[bundleId], else "research" for
 // a browser with a host; otherwise none. The names are returned whatever the user's vocabulary.
 std::optional<QString> ruleCategory(const QString& bundleId, const std::optional<QString>& host,
-                                    const std::optional<QString>& url,
-                                    const DeploymentConfig& cfg);
+                                    const std::optional<QString>& url, const DeploymentConfig& cfg);
 
 }  // namespace Privacy

@@ -13,7 +13,7 @@
 namespace {
 
 class Delivery : public OutboxFixture {
-protected:
+  protected:
     // Points the outbox at `receiver`, stores one signal and flushes it straight out.
     BatchRecord deliverOne(const QString& url, const QString& secret = QString()) {
         configure([&](DeploymentConfig& c) {
