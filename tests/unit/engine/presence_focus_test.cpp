@@ -28,25 +28,6 @@ TEST_F(PresenceFocus, ShortFocusReportsNoFocusButRoundedDwellAndRepeatsAreIgnore
     EXPECT_EQ(integer(switches[1], "dwell_s"), 59);
 }
 
-TEST_F(PresenceFocus, IdleDetectedLateEndsTheActivePeriodWhenInputStopped) {
-    e().start();
-    focus(at(9, 0), kEditor);
-    advance(at(10, 3));
-    e().idleStarted(at(10, 0));
-    EXPECT_EQ(last("activity.presence", "end"), JSONValue("2026-03-03T10:00:00Z"));
-    EXPECT_EQ(last("app.focus", "end"), JSONValue("2026-03-03T10:00:00Z"));
-
-    advance(at(10, 5));  // exactly 300 s idle: a break
-    e().idleEnded();
-    flushAt(at(10, 6));
-    EXPECT_EQ(last("work.day.summary", "breaks"), JSONValue(1));
-    EXPECT_EQ(last("work.day.summary", "idle_s"), JSONValue(300));
-    // Focus and window come back as a new focus and context, without a switch.
-    EXPECT_EQ(last("app.focus", "start"), JSONValue("2026-03-03T10:05:00Z"));
-    EXPECT_EQ(last("window.context", "start"), JSONValue("2026-03-03T10:05:00Z"));
-    EXPECT_TRUE(ofType("app.switch").empty());
-}
-
 TEST_F(PresenceFocus, LockWhileIdleReportsTheIdlePeriodAndResumesTheFocusOnce) {
     e().start();
     focus(at(9, 0), kEditor);

@@ -1,4 +1,6 @@
-// The trace format, the replay driver and the golden 20-minute session.
+// The trace format, the replay driver and the golden 20-minute session, which is also the test
+// of idle noticed late, a break of exactly five minutes, an excluded application in between
+// and the order of the final flush.
 #include <QFile>
 #include <QRegularExpression>
 
