@@ -5,7 +5,8 @@
 // as unchanged.
 #include <benchmark/benchmark.h>
 
-#include "signals/signal_engine_replay.h"
+#include "replay/trace_replayer.h"
+#include "replay/workday_trace.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ void replay(benchmark::State& state, const std::vector<TraceCall>& calls) {
     config.salt = QStringLiteral("0123456789abcdef0123456789abcdef");
     std::size_t emittedCount = 0;
     for (auto _ : state) {
-        TraceReplayer replayer({config, std::nullopt, TraceReplayer::ClassifierMode::rules},
+        TraceReplayer replayer({config, std::nullopt, {}},
                                [&emittedCount](const Signal&) { ++emittedCount; });
         for (const TraceCall& call : calls) replayer.apply(call);
     }

@@ -1,7 +1,7 @@
 #include "capture/capture.h"
 
 #include "capture/clipboard_payload.h"
-#include "capture/graphemes.h"
+#include "base/graphemes.h"
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 
@@ -306,11 +306,9 @@ void Capture::scheduleSnippet(const WindowObservation& obs) {
         snippetTask_ = 0;
     }
     const DeploymentConfig config = config_();
-    auto enabled = [&config](const char* key) {
-        auto it = config.enabledSignals.find(QString::fromLatin1(key));
-        return it == config.enabledSignals.end() || it->second;
-    };
-    if (!enabled("work.category") && !enabled("task.label")) return;
+    if (!SignalType(SignalType::workCategory).isOn(config.enabledSignals) &&
+        !SignalType(SignalType::taskLabel).isOn(config.enabledSignals))
+        return;
     WindowReader* reader = backend_.reader;
     WindowPicture* picture = backend_.picture;
     if (!reader) return;

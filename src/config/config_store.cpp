@@ -7,13 +7,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "config/private_file.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "base/system_calls.h"
 
 namespace {
 const QString kFileName = QStringLiteral("deployment-config.json");
@@ -32,40 +26,22 @@ QString ConfigStore::supportDirectory() {
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/share");
     const QString path = base + QStringLiteral("/Tarnwhistle");
-    makePrivateDirectory(path);
+    SystemCalls::makeOwnerOnlyDirectory(path);
     return path;
 }
 
 QString ConfigStore::filePath() const { return directory_ + u'/' + kFileName; }
 
 ConfigStore::ReadResult ConfigStore::readFile(QByteArray* bytes, QString* error) const {
-    auto failed = [&](int code) {
-        *error = QString::fromLocal8Bit(std::strerror(code));
-        return ReadResult::failed;
-    };
     // Only "no such file" is a first start; every other error must leave the file alone.
-    const int fd = ::open(QFile::encodeName(filePath()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? ReadResult::missing : failed(errno);
-    struct stat info {};
-    int code = 0;
-    if (::fstat(fd, &info) != 0) code = errno;
-    else if (S_ISDIR(info.st_mode)) code = EISDIR;
-    else if (!S_ISREG(info.st_mode)) code = EINVAL;  // a pipe or device is no settings file
-    if (code == 0 && info.st_size > maxFileSize) {
-        ::close(fd);
-        *error = QStringLiteral("the file is larger than %1 MB").arg(maxFileSize / (1024 * 1024));
-        return ReadResult::read;  // read, but not a settings record
+    switch (SystemCalls::readRegularFile(filePath(), maxFileSize, bytes, error)) {
+        case SystemCalls::ReadOutcome::read: return ReadResult::read;
+        case SystemCalls::ReadOutcome::missing: return ReadResult::missing;
+        case SystemCalls::ReadOutcome::failed: return ReadResult::failed;
+        case SystemCalls::ReadOutcome::tooLarge: break;
     }
-    while (code == 0 && bytes->size() <= maxFileSize) {
-        char chunk[65536];
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) code = errno;
-        if (n <= 0) break;
-        bytes->append(chunk, n);
-    }
-    ::close(fd);
-    return code ? failed(code) : ReadResult::read;
+    *error = QStringLiteral("the file is larger than %1 MB").arg(maxFileSize / (1024 * 1024));
+    return ReadResult::read;  // read, but not a settings record
 }
 
 QString ConfigStore::besidePath(const QString& tag) const {
@@ -83,7 +59,7 @@ void ConfigStore::adopt(const DeploymentConfig& config) {
 }
 
 void ConfigStore::load() {
-    makePrivateDirectory(directory_);
+    SystemCalls::makeOwnerOnlyDirectory(directory_);
     QByteArray bytes;
     QString problem;
     const ReadResult result = readFile(&bytes, &problem);
@@ -104,7 +80,7 @@ void ConfigStore::load() {
             if (decoded->schemaVersion > DeploymentConfig::currentSchemaVersion) {
                 // A downgrade must not lose what a newer build wrote: keep its file as it was.
                 const QString copy = besidePath(QStringLiteral("newer"));
-                if (!writePrivateFileAtomically(copy, bytes)) {
+                if (!SystemCalls::writeOwnerOnlyFileAtomically(copy, bytes)) {
                     adopt(*decoded);
                     setLastError(QStringLiteral("The settings file is from a newer version and "
                                                 "could not be kept; it was left unchanged."));
@@ -118,7 +94,7 @@ void ConfigStore::load() {
             decoded->rememberCurrentDestination();
             adopt(*decoded);
             setLastError(notes.isEmpty() ? std::nullopt : std::optional(notes.join(u' ')));
-            writePrivateFileAtomically(filePath(), config_.encoded());
+            SystemCalls::writeOwnerOnlyFileAtomically(filePath(), config_.encoded());
             return;
         }
         setLastError(QStringLiteral("Could not read the settings file: ") + problem +
@@ -140,7 +116,7 @@ void ConfigStore::save(const DeploymentConfig& config) {
     DeploymentConfig copy = config;
     copy.rememberCurrentDestination();
     QString error;
-    makePrivateDirectory(directory_);
+    SystemCalls::makeOwnerOnlyDirectory(directory_);
     // Saving over a file that could not be read (the user saves new settings) keeps it.
     if (keepBeforeSaving_ && QFileInfo::exists(filePath()) &&
         !QFile::rename(filePath(), besidePath(QStringLiteral("unreadable")))) {
@@ -149,7 +125,7 @@ void ConfigStore::save(const DeploymentConfig& config) {
         return;
     }
     keepBeforeSaving_ = false;
-    if (!writePrivateFileAtomically(filePath(), copy.encoded(), &error)) {
+    if (!SystemCalls::writeOwnerOnlyFileAtomically(filePath(), copy.encoded(), &error)) {
         setLastError(QStringLiteral("Could not save settings: ") + error);
         return;
     }
@@ -159,14 +135,8 @@ void ConfigStore::save(const DeploymentConfig& config) {
 QString ConfigStore::configHash() const { return configHash(config_); }
 
 QString ConfigStore::configHash(const DeploymentConfig& config) {
-    DeploymentConfig copy = config;
-    // Every batch carries the hash: a holder of stored bodies must not be able to test
-    // guesses of any secret against it.
-    copy.salt.clear();
-    copy.webhookSecret.clear();
-    copy.savedDashboardSecret.clear();
-    copy.savedCustomSecret.clear();
-    const QByteArray digest = QCryptographicHash::hash(copy.encoded(), QCryptographicHash::Sha256);
+    const QByteArray digest =
+        QCryptographicHash::hash(config.withSecretsBlanked().encoded(), QCryptographicHash::Sha256);
     return QStringLiteral("sha256:") + QString::fromLatin1(digest.toHex().left(16));
 }
 
@@ -190,7 +160,7 @@ bool ConfigStore::importFrom(const QString& path, QString* error) {
 }
 
 void ConfigStore::exportTo(const QString& path) const {
-    writePrivateFileAtomically(path, config_.encoded());
+    SystemCalls::writeOwnerOnlyFileAtomically(path, config_.encoded());
 }
 
 void ConfigStore::setLastError(const std::optional<QString>& error) {

@@ -8,143 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text_trim.h"
+#include "config/setting.h"
 #include "signals/signal_type.h"
-
-namespace {
-
-QString trimmedSpacesAndTabs(const QString& s) {
-    qsizetype begin = 0, end = s.size();
-    while (begin < end && (s[begin] == u' ' || s[begin] == u'\t')) ++begin;
-    while (end > begin && (s[end - 1] == u' ' || s[end - 1] == u'\t')) --end;
-    return s.mid(begin, end - begin);
-}
-
-QJsonArray stringArray(const QStringList& list) {
-    QJsonArray out;
-    for (const auto& s : list) out.append(s);
-    return out;
-}
-
-QJsonArray categoryArray(const CategoryList& list) {
-    QJsonArray out;
-    for (const auto& c : list)
-        out.append(QJsonObject{{"name", c.name}, {"description", c.description}});
-    return out;
-}
-
-// Strict readers: each returns false and describes the first problem.
-class StrictReader {
-public:
-    StrictReader(const QJsonObject& object, QString* error) : object_(object), error_(error) {}
-
-    bool value(const char* key, QJsonValue* out) {
-        const auto it = object_.constFind(QLatin1String(key));
-        if (it == object_.constEnd()) return fail(QStringLiteral("the key \"%1\" is missing").arg(key));
-        *out = it.value();
-        return true;
-    }
-    bool integer(const char* key, qint64* out) {
-        QJsonValue v;
-        if (!value(key, &v)) return false;
-        if (!wholeNumber(v, out)) return wrongType(key, "a whole number");
-        return true;
-    }
-    bool string(const char* key, QString* out) {
-        QJsonValue v;
-        if (!value(key, &v)) return false;
-        if (!v.isString()) return wrongType(key, "a string");
-        *out = v.toString();
-        return true;
-    }
-    bool boolean(const char* key, bool* out) {
-        QJsonValue v;
-        if (!value(key, &v)) return false;
-        if (!v.isBool()) return wrongType(key, "true or false");
-        *out = v.toBool();
-        return true;
-    }
-    bool strings(const char* key, QStringList* out) {
-        QJsonValue v;
-        if (!value(key, &v)) return false;
-        if (!v.isArray()) return wrongType(key, "a list of strings");
-        QStringList list;
-        for (const auto& element : v.toArray()) {
-            if (!element.isString()) return wrongType(key, "a list of strings");
-            list.append(element.toString());
-        }
-        *out = list;
-        return true;
-    }
-    bool categories(const char* key, CategoryList* out) {
-        QJsonValue v;
-        if (!value(key, &v)) return false;
-        if (!v.isArray()) return wrongType(key, "a list of categories");
-        CategoryList list;
-        for (const auto& element : v.toArray()) {
-            const QJsonObject entry = element.toObject();
-            if (!element.isObject() || !entry.value("name").isString() ||
-                !entry.value("description").isString())
-                return wrongType(key, "a list of categories with a name and a description");
-            list.push_back({entry.value("name").toString(), entry.value("description").toString()});
-        }
-        *out = list;
-        return true;
-    }
-    bool booleanMap(const char* key, std::map<QString, bool>* out) {
-        QJsonValue v;
-        if (!value(key, &v)) return false;
-        if (!v.isObject()) return wrongType(key, "an object of true/false values");
-        std::map<QString, bool> map;
-        const QJsonObject o = v.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it) {
-            if (!it.value().isBool()) return wrongType(key, "an object of true/false values");
-            map.emplace(it.key(), it.value().toBool());
-        }
-        *out = map;
-        return true;
-    }
-    bool stringMap(const char* key, std::map<QString, QString>* out) {
-        QJsonValue v;
-        if (!value(key, &v)) return false;
-        if (!v.isObject()) return wrongType(key, "an object of strings");
-        std::map<QString, QString> map;
-        const QJsonObject o = v.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it) {
-            if (!it.value().isString()) return wrongType(key, "an object of strings");
-            map.emplace(it.key(), it.value().toString());
-        }
-        *out = map;
-        return true;
-    }
-
-private:
-    static bool wholeNumber(const QJsonValue& v, qint64* out) {
-        if (!v.isDouble()) return false;
-        const QVariant variant = v.toVariant();
-        if (variant.typeId() == QMetaType::LongLong || variant.typeId() == QMetaType::Int) {
-            *out = variant.toLongLong();
-            return true;
-        }
-        const double d = v.toDouble();
-        if (!std::isfinite(d) || d != std::trunc(d) || d < -9223372036854775808.0 ||
-            d >= 9223372036854775808.0)
-            return false;
-        *out = qint64(d);
-        return true;
-    }
-    bool wrongType(const char* key, const char* expected) {
-        return fail(QStringLiteral("the value of \"%1\" is not %2").arg(key, expected));
-    }
-    bool fail(const QString& message) {
-        if (error_) *error_ = message;
-        return false;
-    }
-
-    const QJsonObject& object_;
-    QString* error_;
-};
-
-}  // namespace
 
 DeploymentConfig::DeploymentConfig()
     : deviceId(QStringLiteral("dev_") + randomHex(8)),
@@ -233,40 +99,23 @@ QStringList DeploymentConfig::defaultExcludedTitleWords() {
     return {"password", "payslip", "salary", "medical", "bank statement"};
 }
 
+bool DeploymentConfig::operator==(const DeploymentConfig& other) const {
+    for (const Setting& setting : Setting::all())
+        if (!setting.equal(*this, other)) return false;
+    return true;
+}
+
 QJsonObject DeploymentConfig::toJsonObject() const {
-    QJsonObject enabled;
-    for (const auto& [name, on] : enabledSignals) enabled.insert(name, on);
-    QJsonObject apps;
-    for (const auto& [bundle, category] : appCategories) apps.insert(bundle, category);
-    return QJsonObject{
-        {"schemaVersion", schemaVersion},
-        {"orgId", orgId},
-        {"externalRef", externalRef},
-        {"deviceId", deviceId},
-        {"salt", salt},
-        {"webhookURL", webhookURL},
-        {"webhookSecret", webhookSecret},
-        {"flushIntervalSeconds", flushIntervalSeconds},
-        {"savedDashboardURL", savedDashboardURL},
-        {"savedDashboardSecret", savedDashboardSecret},
-        {"savedCustomURL", savedCustomURL},
-        {"savedCustomSecret", savedCustomSecret},
-        {"maxBatch", maxBatch},
-        {"enabledSignals", enabled},
-        {"excludedBundleIds", stringArray(excludedBundleIds)},
-        {"excludedDomains", stringArray(excludedDomains)},
-        {"excludedTitleWords", stringArray(excludedTitleWords)},
-        {"retentionDays", retentionDays},
-        {"idleThresholdSeconds", idleThresholdSeconds},
-        {"episodeGapSeconds", episodeGapSeconds},
-        {"workCategories", categoryArray(workCategories)},
-        {"taskLabels", categoryArray(taskLabels)},
-        {"appCategories", apps},
-        {"useAppleIntelligence", useAppleIntelligence},
-        {"screenshotReader", screenshotReader},
-        {"startAtLogin", startAtLogin},
-        {"paused", paused},
-    };
+    QJsonObject object;
+    for (const Setting& setting : Setting::all()) object.insert(setting.key, setting.encode(*this));
+    return object;
+}
+
+DeploymentConfig DeploymentConfig::withSecretsBlanked() const {
+    DeploymentConfig copy = *this;
+    for (const Setting& setting : Setting::all())
+        if (setting.blankedInHash) (copy.*std::get<QString DeploymentConfig::*>(setting.member)).clear();
+    return copy;
 }
 
 QByteArray DeploymentConfig::encoded() const {
@@ -277,41 +126,24 @@ QByteArray DeploymentConfig::encoded() const {
 std::optional<DeploymentConfig> DeploymentConfig::decodeStrict(const QJsonObject& object,
                                                                QString* error) {
     DeploymentConfig c;
-    StrictReader r(object, error);
-    const bool ok =
-        r.integer("schemaVersion", &c.schemaVersion) && r.string("orgId", &c.orgId) &&
-        r.string("externalRef", &c.externalRef) && r.string("deviceId", &c.deviceId) &&
-        r.string("salt", &c.salt) && r.string("webhookURL", &c.webhookURL) &&
-        r.string("webhookSecret", &c.webhookSecret) &&
-        r.integer("flushIntervalSeconds", &c.flushIntervalSeconds) &&
-        r.string("savedDashboardURL", &c.savedDashboardURL) &&
-        r.string("savedDashboardSecret", &c.savedDashboardSecret) &&
-        r.string("savedCustomURL", &c.savedCustomURL) &&
-        r.string("savedCustomSecret", &c.savedCustomSecret) && r.integer("maxBatch", &c.maxBatch) &&
-        r.booleanMap("enabledSignals", &c.enabledSignals) &&
-        r.strings("excludedBundleIds", &c.excludedBundleIds) &&
-        r.strings("excludedDomains", &c.excludedDomains) &&
-        r.strings("excludedTitleWords", &c.excludedTitleWords) &&
-        r.integer("retentionDays", &c.retentionDays) &&
-        r.integer("idleThresholdSeconds", &c.idleThresholdSeconds) &&
-        r.integer("episodeGapSeconds", &c.episodeGapSeconds) &&
-        r.categories("workCategories", &c.workCategories) &&
-        r.categories("taskLabels", &c.taskLabels) &&
-        r.stringMap("appCategories", &c.appCategories) &&
-        r.boolean("useAppleIntelligence", &c.useAppleIntelligence) &&
-        r.boolean("screenshotReader", &c.screenshotReader) &&
-        r.boolean("startAtLogin", &c.startAtLogin) && r.boolean("paused", &c.paused);
-    if (!ok) return std::nullopt;
+    for (const Setting& setting : Setting::all()) {
+        const auto it = object.constFind(QLatin1String(setting.key));
+        if (it == object.constEnd()) {
+            if (error) *error = QStringLiteral("the key \"%1\" is missing").arg(setting.key);
+            return std::nullopt;
+        }
+        if (!setting.decode(it.value(), c, error)) return std::nullopt;
+    }
     return c;
 }
 
 QStringList DeploymentConfig::normalise() {
     QStringList notes;
-    flushIntervalSeconds = std::clamp(flushIntervalSeconds, minFlushInterval, maxFlushInterval);
-    maxBatch = std::clamp(maxBatch, minMaxBatch, maxMaxBatch);
-    retentionDays = std::clamp(retentionDays, minRetentionDays, maxRetentionDays);
-    idleThresholdSeconds = std::clamp(idleThresholdSeconds, minIdleThreshold, maxIdleThreshold);
-    episodeGapSeconds = std::clamp(episodeGapSeconds, minEpisodeGap, maxEpisodeGap);
+    for (const Setting& setting : Setting::all()) {
+        if (!setting.range) continue;
+        qint64& value = this->*std::get<qint64 DeploymentConfig::*>(setting.member);
+        value = std::clamp(value, setting.range->min, setting.range->max);
+    }
     // An empty or short salt would make every coded identifier a hash anyone can reverse by
     // trying likely values.
     if (salt.size() < minSaltLength) {
@@ -367,13 +199,13 @@ const std::set<QString>& DeploymentConfig::dashboardHosts() {
 }
 
 bool DeploymentConfig::isDashboardURL() const {
-    const QUrl url(trimmedSpacesAndTabs(webhookURL), QUrl::StrictMode);
+    const QUrl url(Text::trimHorizontalSpace(webhookURL), QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty()) return false;
     return dashboardHosts().count(url.host().toLower()) > 0;
 }
 
 void DeploymentConfig::rememberCurrentDestination() {
-    const QString trimmed = trimmedSpacesAndTabs(webhookURL);
+    const QString trimmed = Text::trimHorizontalSpace(webhookURL);
     if (trimmed.isEmpty() || trimmed == QLatin1String("https://")) return;
     if (isDashboardURL()) {
         savedDashboardURL = trimmed;

@@ -45,7 +45,8 @@ struct DeploymentConfig {
     // Every default, with a fresh deviceId and salt.
     DeploymentConfig();
 
-    bool operator==(const DeploymentConfig&) const = default;
+    // Field by field, through the settings table (the Settings window's `dirty`).
+    bool operator==(const DeploymentConfig& other) const;
 
     // `count` bytes from the system's secure random source as lower-case hex.
     static QString randomHex(int count);
@@ -60,6 +61,8 @@ struct DeploymentConfig {
     // gives the same bytes. Empty bytes if encoding fails.
     QByteArray encoded() const;
     QJsonObject toJsonObject() const;
+    // A copy with the salt and every secret emptied: what the configuration hash is taken of.
+    DeploymentConfig withSecretsBlanked() const;
 
     // The tolerant reader for the settings file and imports: defaults overlaid with the
     // file's members (enabledSignals merged name by name), then decoded strictly and
@@ -72,17 +75,11 @@ struct DeploymentConfig {
 
     // The format version this build writes; a file with a larger one came from a newer build.
     static constexpr qint64 currentSchemaVersion = 1;
-    // The ranges the Settings window offers; every value read is clamped into them here, once,
-    // so no consumer has to. maxBatch, which the window does not offer, is kept sensible.
-    static constexpr qint64 minFlushInterval = 30, maxFlushInterval = 3600;
-    static constexpr qint64 minMaxBatch = 1, maxMaxBatch = 10000;
-    static constexpr qint64 minRetentionDays = 1, maxRetentionDays = 365;
-    static constexpr qint64 minIdleThreshold = 60, maxIdleThreshold = 1800;
-    static constexpr qint64 minEpisodeGap = 60, maxEpisodeGap = 3600;
     // A salt shorter than this keys the coded identifiers too weakly to stop a dictionary.
     static constexpr qsizetype minSaltLength = 16;
 
-    // Clamps the numbers into their ranges and replaces a short salt with a fresh one.
+    // Clamps the numbers into their ranges (every value read is clamped here, once, so no
+    // consumer has to) and replaces a short salt with a fresh one.
     // Returns a sentence for the user for each change they must know about (a new salt).
     QStringList normalise();
     // Strict decoding: all 27 keys must be present with the right types.

@@ -14,7 +14,7 @@
 #include "signals/time.h"
 
 class DestinationState {
-public:
+  public:
     static constexpr int maxInFlight = 2;
     static constexpr double maxBackoff = 3600;      // seconds
     static constexpr double maxRetryAfter = 86400;  // seconds
@@ -37,12 +37,10 @@ public:
     void endWait() { waitFor_ = 0; }
 
     bool backingOff() const { return failures_ > 0; }
-    qint64 failures() const { return failures_; }
-    int inFlight() const { return inFlight_; }
     // When the next probe may go; absent unless backing off.
     std::optional<TimePoint> resumesAt() const;
 
-private:
+  private:
     QString address_;
     int inFlight_ = 0;
     qint64 failures_ = 0;

@@ -10,7 +10,7 @@ namespace {
 // One request in flight: reads the status as soon as the headers arrive and the body up to
 // its limit, then ends the exchange, whatever else the receiver still sends.
 class Exchange : public QObject {
-public:
+  public:
     Exchange(QNetworkReply* reply, qsizetype replyLimit, int deadlineMs,
              std::function<void(const HttpOutcome&)> done, QObject* parent)
         : QObject(parent), reply_(reply), limit_(replyLimit), done_(std::move(done)) {
@@ -26,7 +26,7 @@ public:
         deadline_.start(deadlineMs);
     }
 
-private:
+  private:
     std::optional<qint64> status() const {
         const QVariant value = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         return value.isValid() ? std::optional<qint64>(value.toLongLong()) : std::nullopt;

@@ -11,12 +11,12 @@
 
 class NetworkTransport : public QObject, public Transport {
     Q_OBJECT
-public:
+  public:
     explicit NetworkTransport(QObject* parent = nullptr);
 
     void post(const QNetworkRequest& request, const QByteArray& body, qsizetype replyLimit,
               int deadlineMs, std::function<void(const HttpOutcome&)> done) override;
 
-private:
+  private:
     QNetworkAccessManager network_;
 };

@@ -13,7 +13,6 @@
 #include <QSet>
 #include <QString>
 #include <QTimer>
-#include <QVariant>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,14 +29,7 @@ class Store;
 
 class Outbox : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString lastResult READ lastResult NOTIFY changed)
-    Q_PROPERTY(bool online READ online NOTIFY changed)
-    Q_PROPERTY(qint64 revision READ revision NOTIFY changed)
-    Q_PROPERTY(QVariant lastSuccess READ lastSuccessValue NOTIFY changed)
-    Q_PROPERTY(QVariant lastFailure READ lastFailureValue NOTIFY changed)
-    Q_PROPERTY(QVariant lastError READ lastErrorValue NOTIFY changed)
-
-public:
+  public:
     // The agent's outbox, created by the application over its store and configuration.
     static Outbox& shared();
     Outbox(Store& store, ConfigStore& configStore, QObject* parent = nullptr);
@@ -111,10 +103,12 @@ public:
     // A next attempt further ahead than any backoff can put it means the clock went back.
     static constexpr double clockStepLimit = 1.2 * DestinationState::maxBackoff;
 
-signals:
+  signals:
+    // Any of the published state (last result, success, failure and error, online, revision
+    // and the requests in flight) changed.
     void changed();
 
-private:
+  private:
     void scheduleFlush();
     void flushTimerFired();
     void armRetryTimer();
@@ -133,10 +127,6 @@ private:
     void watchNetworkPath();
     void post(const QUrl& url, const QByteArray& body, const QString& secret, qsizetype replyLimit,
               std::function<void(const HttpOutcome&)> done);
-
-    QVariant lastSuccessValue() const;
-    QVariant lastFailureValue() const;
-    QVariant lastErrorValue() const;
 
     Store& store_;
     ConfigStore& configStore_;

@@ -9,9 +9,8 @@
 namespace Signer {
 // The header value for `body` sent at `timestamp` (whole seconds since 1970).
 QString signature(const QString& secret, qint64 timestamp, const QByteArray& body);
-// The same over the timestamp exactly as a receiver got it in the header.
-QString signature(const QString& secret, const QByteArray& timestampText, const QByteArray& body);
-// A receiver's check, comparing in constant time.
+// A receiver's check over the timestamp exactly as it came in the header, comparing in
+// constant time.
 bool verify(const QString& secret, const QByteArray& timestampText, const QString& signatureValue,
             const QByteArray& body);
 }  // namespace Signer

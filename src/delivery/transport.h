@@ -9,7 +9,7 @@
 #include "delivery/http_outcome.h"
 
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
 
     // Posts `body` with `request`. `done` is called exactly once, later from the event loop

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "base/system_log.h"
 #include "intelligence/embedding_classifier.h"
 #include "intelligence/language_model_prompt.h"
 #include "intelligence/local_language_model.h"
@@ -33,8 +34,10 @@ Classifier& Classifier::shared() {
         const QString path = wordVectorFilePath();
         std::unique_ptr<SentenceEmbedding> embedding = WordVectorEmbedding::open(path);
         if (!embedding)
-            qWarning("Tarnwhistle: word vectors unavailable (%s); classifying by rules only",
-                     qUtf8Printable(path.isEmpty() ? QString(wordVectorFileName) : path));
+            SystemLog::write(
+                QStringLiteral("Tarnwhistle: word vectors unavailable (%1); classifying by rules "
+                               "only")
+                    .arg(path.isEmpty() ? QString::fromLatin1(wordVectorFileName) : path));
         return new Classifier(std::make_unique<EmbeddingClassifier>(std::move(embedding)),
                               std::make_unique<LocalLanguageModel>());
     }();
@@ -90,9 +93,8 @@ std::optional<Classification> Classifier::classifyWithEmbeddings(
     const QString& text, const CategoryList& labels, const std::optional<QString>& rule) {
     const auto result = embedding_->classify(text, labels, rule);
     if (!result) return rule ? std::optional(Classification::fromRule(*rule)) : std::nullopt;
-    const bool ruleKnown = rule && std::any_of(labels.begin(), labels.end(), [&](const auto& e) {
-                               return e.name == *rule;
-                           });
+    const bool ruleKnown = rule && std::any_of(labels.begin(), labels.end(),
+                                               [&](const auto& e) { return e.name == *rule; });
     if (ruleKnown && (result->probability < minimumEmbeddingProbability ||
                       (result->label != *rule && result->leadOverPrior &&
                        *result->leadOverPrior < minimumLeadOverRule)))
@@ -103,12 +105,11 @@ std::optional<Classification> Classifier::classifyWithEmbeddings(
 void Classifier::foundationModelLabel(const QString& text, const CategoryList& labels,
                                       LabelCompletion completion) {
     if (!languageModel_) return completion(std::nullopt);
-    languageModel_->chat(LanguageModelPrompt::instructions,
-                         LanguageModelPrompt::prompt(text, labels),
-                         [labels, completion = std::move(completion)](std::optional<QString> reply) {
-                             completion(reply ? LanguageModelPrompt::matchLabel(*reply, labels)
-                                              : std::nullopt);
-                         });
+    languageModel_->chat(
+        LanguageModelPrompt::instructions, LanguageModelPrompt::prompt(text, labels),
+        [labels, completion = std::move(completion)](std::optional<QString> reply) {
+            completion(reply ? LanguageModelPrompt::matchLabel(*reply, labels) : std::nullopt);
+        });
 }
 
 QString Classifier::engineIndicator() const {

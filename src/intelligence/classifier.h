@@ -20,7 +20,7 @@ class LocalLanguageModel;
 
 class Classifier : public QObject {
     Q_OBJECT
-public:
+  public:
     using Completion = std::function<void(std::optional<Classification>)>;
     using LabelCompletion = std::function<void(std::optional<QString>)>;
 
@@ -56,10 +56,10 @@ public:
 
     EmbeddingClassifier& embeddingClassifier() { return *embedding_; }
 
-signals:
+  signals:
     void engineIndicatorChanged();
 
-private:
+  private:
     void classifyOnMain(const QString& text, const CategoryList& labels,
                         const std::optional<QString>& rule, bool useAppleIntelligence,
                         const Completion& completion);

@@ -15,7 +15,7 @@
 #include "intelligence/sentence_embedding.h"
 
 class EmbeddingClassifier {
-public:
+  public:
     struct Result {
         QString label;
         double probability = 0;
@@ -40,7 +40,7 @@ public:
     static constexpr int maxEmbeddedChars = 1200;
     static constexpr double temperature = 0.05;
 
-private:
+  private:
     using Vector = std::vector<double>;
     std::optional<Vector> vector(const QString& text) const;
     const std::vector<Vector>& labelVectors(const CategoryDef& entry);

@@ -19,9 +19,8 @@ QString prompt(const QString& text, const CategoryList& labels) {
 std::optional<QString> matchLabel(const QString& reply, const CategoryList& labels) {
     std::vector<const CategoryDef*> ordered;
     for (const auto& entry : labels) ordered.push_back(&entry);
-    std::stable_sort(ordered.begin(), ordered.end(), [](const auto* a, const auto* b) {
-        return a->name.size() > b->name.size();
-    });
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto* a, const auto* b) { return a->name.size() > b->name.size(); });
     const QString lower = reply.toLower();
     for (const auto* entry : ordered) {
         if (!entry->name.isEmpty() && lower.contains(entry->name.toLower())) return entry->name;

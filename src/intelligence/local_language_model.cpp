@@ -27,8 +27,7 @@ bool succeeded(QNetworkReply* reply) {
 
 }  // namespace
 
-LocalLanguageModel::LocalLanguageModel(QObject* parent)
-    : LocalLanguageModel(Options{}, parent) {}
+LocalLanguageModel::LocalLanguageModel(QObject* parent) : LocalLanguageModel(Options{}, parent) {}
 
 LocalLanguageModel::LocalLanguageModel(Options options, QObject* parent)
     : QObject(parent), options_(std::move(options)) {

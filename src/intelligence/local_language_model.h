@@ -15,7 +15,7 @@
 
 class LocalLanguageModel : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Options {
         QUrl server{QStringLiteral("http://127.0.0.1:11434")};
         int availabilityTimeoutMs = 1000;
@@ -31,16 +31,13 @@ public:
 
     // Checks (or reuses a recent answer) and calls back with whether a model can answer now.
     void checkAvailability(std::function<void(bool)> completion);
-    // The last answer of a check, however old; nothing before the first check has answered.
-    std::optional<bool> lastKnownAvailability() const { return available_; }
-    QString modelName() const { return model_; }
 
     // One fresh conversation: `system` as the system message, `user` as the user message,
     // non-streaming, default options. The reply text, or nothing on any failure.
     void chat(const QString& system, const QString& user,
               std::function<void(std::optional<QString>)> completion);
 
-private:
+  private:
     double now() const;
     void finishCheck(bool available, const QString& model);
 

@@ -62,7 +62,8 @@ std::optional<QString> ruleCategory(const QString& bundleId, const std::optional
         for (const SiteRule& rule : siteRules())
             if (hostAndPath.contains(rule.pattern)) return rule.category;
     }
-    if (auto it = cfg.appCategories.find(bundleId); it != cfg.appCategories.end()) return it->second;
+    if (auto it = cfg.appCategories.find(bundleId); it != cfg.appCategories.end())
+        return it->second;
     const auto& defaults = defaultAppCategories();
     if (auto it = defaults.find(bundleId); it != defaults.end()) return it->second;
     if (browsers().count(bundleId) && host) return QStringLiteral("research");

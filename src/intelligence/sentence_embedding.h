@@ -8,7 +8,7 @@
 #include <vector>
 
 class SentenceEmbedding {
-public:
+  public:
     virtual ~SentenceEmbedding() = default;
     virtual std::optional<std::vector<double>> vector(const QString& text) const = 0;
 };

@@ -8,4 +8,6 @@
 inline constexpr const char* wordVectorFileName = "word-vectors.bin";
 
 // The file beside the program (install prefix or build tree); empty when there is none.
-inline QString wordVectorFilePath() { return dataFilePath(QString::fromLatin1(wordVectorFileName)); }
+inline QString wordVectorFilePath() {
+    return dataFilePath(QString::fromLatin1(wordVectorFileName));
+}

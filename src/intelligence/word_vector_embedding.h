@@ -10,7 +10,7 @@
 #include "intelligence/word_vectors.h"
 
 class WordVectorEmbedding : public SentenceEmbedding {
-public:
+  public:
     explicit WordVectorEmbedding(std::shared_ptr<const WordVectors> vectors)
         : vectors_(std::move(vectors)) {}
 
@@ -18,8 +18,7 @@ public:
     static std::unique_ptr<WordVectorEmbedding> open(const QString& path);
 
     std::optional<std::vector<double>> vector(const QString& text) const override;
-    const WordVectors& wordVectors() const { return *vectors_; }
 
-private:
+  private:
     std::shared_ptr<const WordVectors> vectors_;
 };

@@ -31,10 +31,11 @@ std::unique_ptr<WordVectors> WordVectors::open(const QString& path) {
 // never need a bounds check.
 bool WordVectors::validate(qint64 size) {
     if (std::memcmp(data_, "TWWV", 4) != 0) return false;
-    uint32_t h[headerWords - 1];
-    for (uint32_t i = 0; i < headerWords - 1; ++i) h[i] = readLE32(data_ + 4 + 4 * i);
+    uint32_t header[headerWords - 1];
+    for (uint32_t i = 0; i < headerWords - 1; ++i) header[i] = readLE32(data_ + 4 + 4 * i);
     const auto [version, dims, count, flags, vectorsAt, offsetsAt, sortedAt, poolAt, poolSize] =
-        std::tuple{h[0], h[1], h[2], h[3], h[4], h[5], h[6], h[7], h[8]};
+        std::tuple{header[0], header[1], header[2], header[3], header[4],
+                   header[5], header[6], header[7], header[8]};
     if (version != 1 || dims == 0 || dims > maxDimensions || count == 0) return false;
     auto fits = [size](quint64 at, quint64 bytes) { return at + bytes <= quint64(size); };
     if (vectorsAt % 2 || offsetsAt % 4 || sortedAt % 4) return false;
@@ -43,7 +44,6 @@ bool WordVectors::validate(qint64 size) {
         return false;
     dims_ = int(dims);
     count_ = int(count);
-    flags_ = flags;
     vectors_ = reinterpret_cast<const uint16_t*>(data_ + vectorsAt);
     offsets_ = reinterpret_cast<const uint32_t*>(data_ + offsetsAt);
     sorted_ = reinterpret_cast<const uint32_t*>(data_ + sortedAt);

@@ -7,7 +7,7 @@
 #include <QStringView>
 
 class NameGazetteer {
-public:
+  public:
     // The list loaded from the data file; empty (with one warning) when the file is missing.
     static const NameGazetteer& shared();
 
@@ -22,7 +22,7 @@ public:
     static QString folded(QStringView word);
     bool isEmpty() const { return given_.isEmpty() && family_.isEmpty(); }
 
-private:
+  private:
     static bool contains(const QSet<QString>& set, QStringView word);
 
     QSet<QString> given_;

@@ -1,7 +1,7 @@
 #include "privacy/phone_detector.h"
 
-#include <QRegularExpression>
 #include <phonenumbers/phonenumberutil.h>
+#include <QRegularExpression>
 
 #include <string>
 
@@ -20,7 +20,8 @@ const char* const commonRegions[] = {"US", "GB", "DE", "FR", "NL", "ES", "IT",
 const QRegularExpression& candidateRx() {
     static const QRegularExpression rx = [] {
         QRegularExpression r(
-            QStringLiteral(R"((?<![\w+\-/.])(?:\+|\(\+?)?\d(?:\d|[ \x{00A0}.\-/()]{1,3}(?=\d)){5,24}(?!\w))"),
+            QStringLiteral(
+                R"((?<![\w+\-/.])(?:\+|\(\+?)?\d(?:\d|[ \x{00A0}.\-/()]{1,3}(?=\d)){5,24}(?!\w))"),
             QRegularExpression::UseUnicodePropertiesOption);
         r.optimize();
         return r;
@@ -39,7 +40,9 @@ const QRegularExpression& notPhoneRx() {
     return rx;
 }
 
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 int digitCount(QStringView text) {
     int count = 0;
@@ -73,7 +76,9 @@ bool isPhoneNumber(QStringView candidate) {
     return false;
 }
 
-bool startsLikePhone(QChar c) { return c == u'+' || c == u'(' || c == u'0'; }
+bool startsLikePhone(QChar c) {
+    return c == u'+' || c == u'(' || c == u'0';
+}
 
 // Positions where a candidate may be split into two numbers: after white space, where the
 // next number starts with "+", "(" or a trunk prefix.
@@ -119,7 +124,8 @@ QString localeRegion() {
         const QString value = qEnvironmentVariable(name);
         if (value.isEmpty()) continue;
         // language[_territory][.codeset][@modifier]
-        static const QRegularExpression rx(QStringLiteral(R"(^[A-Za-z]{2,3}_([A-Za-z]{2})(?:[.@]|$))"));
+        static const QRegularExpression rx(
+            QStringLiteral(R"(^[A-Za-z]{2,3}_([A-Za-z]{2})(?:[.@]|$))"));
         const auto match = rx.match(value);
         if (match.hasMatch()) return match.captured(1).toUpper();
         // "C", "POSIX" or a bare language: this variable names no region, but it is the one
@@ -144,7 +150,8 @@ std::vector<TextRange> find(const QString& text) {
     auto it = candidateRx().globalMatch(text);
     while (it.hasNext()) {
         const auto match = it.next();
-        const QStringView candidate = QStringView(text).mid(match.capturedStart(), match.capturedLength());
+        const QStringView candidate =
+            QStringView(text).mid(match.capturedStart(), match.capturedLength());
         if (isPhoneNumber(candidate))
             found.push_back({match.capturedStart(), match.capturedEnd()});
         else

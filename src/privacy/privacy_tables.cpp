@@ -5,9 +5,9 @@ namespace Privacy {
 
 const std::set<QString>& browsers() {
     static const std::set<QString> table{
-        "com.apple.Safari",        "com.google.Chrome",       "com.microsoft.edgemac",
-        "company.thebrowser.Browser", "org.mozilla.firefox",  "com.brave.Browser",
-        "com.operasoftware.Opera", "com.vivaldi.Vivaldi",     "com.google.Chrome.canary",
+        "com.apple.Safari", "com.google.Chrome", "com.microsoft.edgemac",
+        "company.thebrowser.Browser", "org.mozilla.firefox", "com.brave.Browser",
+        "com.operasoftware.Opera", "com.vivaldi.Vivaldi", "com.google.Chrome.canary",
         "com.apple.SafariTechnologyPreview",
         // Linux browsers of their own (the others share an id above, see capture).
         "org.gnome.Epiphany", "org.kde.falkon", "org.kde.konqueror",
@@ -17,51 +17,50 @@ const std::set<QString>& browsers() {
 
 const std::set<QString>& conversationApps() {
     static const std::set<QString> table{
-        "com.apple.mail",     "com.microsoft.Outlook", "com.tinyspeck.slackmacgap",
+        "com.apple.mail", "com.microsoft.Outlook", "com.tinyspeck.slackmacgap",
         "com.microsoft.teams2", "com.microsoft.teams", "ru.keepcoder.Telegram",
         "net.whatsapp.WhatsApp", "com.hnc.Discord",
         // Linux mail and chat clients.
         "org.mozilla.Thunderbird", "org.gnome.Evolution", "org.gnome.Geary", "org.kde.kmail2",
-        "claws-mail", "im.riot.Riot", "org.gnome.Fractal", "org.kde.neochat",
-        "org.signal.Signal", "com.mattermost.Desktop", "chat.rocket.RocketChat",
-        "org.zulip.Zulip", "com.skype.Client", "org.kde.konversation", "io.github.Hexchat",
-        "pidgin"};
+        "claws-mail", "im.riot.Riot", "org.gnome.Fractal", "org.kde.neochat", "org.signal.Signal",
+        "com.mattermost.Desktop", "chat.rocket.RocketChat", "org.zulip.Zulip", "com.skype.Client",
+        "org.kde.konversation", "io.github.Hexchat", "pidgin"};
     return table;
 }
 
 const std::set<QString>& twoPartSuffixes() {
-    static const std::set<QString> table{"co.uk", "org.uk", "ac.uk",  "gov.uk", "com.au", "net.au",
-                                         "co.nz", "co.jp",  "com.br", "co.in",  "com.mx", "co.za",
+    static const std::set<QString> table{"co.uk",  "org.uk", "ac.uk",  "gov.uk", "com.au", "net.au",
+                                         "co.nz",  "co.jp",  "com.br", "co.in",  "com.mx", "co.za",
                                          "gov.ie", "com.sg", "com.tr", "co.kr"};
     return table;
 }
 
 const QStringList& ticketSites() {
-    static const QStringList table{"atlassian.net",   "linear.app",    "youtrack.cloud",
-                                   "zendesk.com",     "freshdesk.com", "service-now.com",
-                                   "helpscout.net",   "shortcut.com",  "github.com/issues"};
+    static const QStringList table{"atlassian.net", "linear.app",    "youtrack.cloud",
+                                   "zendesk.com",   "freshdesk.com", "service-now.com",
+                                   "helpscout.net", "shortcut.com",  "github.com/issues"};
     return table;
 }
 
 const QStringList& conversationSites() {
-    static const QStringList table{"mail.google.com", "outlook.office.com", "outlook.live.com",
+    static const QStringList table{"mail.google.com", "outlook.office.com",  "outlook.live.com",
                                    "app.slack.com",   "teams.microsoft.com", "web.whatsapp.com"};
     return table;
 }
 
 const QStringList& documentSites() {
-    static const QStringList table{"docs.google.com",  "drive.google.com", "sharepoint.com",
-                                   "onedrive.live.com", "notion.so",       "coda.io",
-                                   "dropbox.com",      "box.com",          "figma.com",
-                                   "miro.com",         "canva.com"};
+    static const QStringList table{"docs.google.com",   "drive.google.com", "sharepoint.com",
+                                   "onedrive.live.com", "notion.so",        "coda.io",
+                                   "dropbox.com",       "box.com",          "figma.com",
+                                   "miro.com",          "canva.com"};
     return table;
 }
 
 const QStringList& workSites() {
     // atlassian.net serves both the wiki and the issue tracker.
-    static const QStringList table{"docs.google.com", "notion.so",  "figma.com",
+    static const QStringList table{"docs.google.com", "notion.so",      "figma.com",
                                    "atlassian.net",   "sharepoint.com", "linear.app",
-                                   "github.com",      "miro.com",   "airtable.com"};
+                                   "github.com",      "miro.com",       "airtable.com"};
     return table;
 }
 

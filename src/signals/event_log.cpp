@@ -2,13 +2,15 @@
 
 namespace {
 constexpr const char* kRawValues[] = {
-    "app.activated", "window.changed", "title.changed", "url.changed",  "typing.started",
-    "typing.paused", "click",          "scroll",        "copy.detected", "paste.detected",
+    "app.activated", "window.changed", "title.changed", "url.changed",     "typing.started",
+    "typing.paused", "click",          "scroll",        "copy.detected",   "paste.detected",
     "idle.started",  "idle.ended",     "screen.locked", "screen.unlocked", "heartbeat",
 };
 }
 
-QString rawValue(EventKind kind) { return QString::fromLatin1(kRawValues[int(kind)]); }
+QString rawValue(EventKind kind) {
+    return QString::fromLatin1(kRawValues[int(kind)]);
+}
 
 const std::vector<EventKind>& allEventKinds() {
     static const std::vector<EventKind> kinds = [] {
@@ -26,12 +28,9 @@ EventLog& EventLog::shared() {
 
 void EventLog::log(EventKind kind, const QString& detail) {
     events_.push_front(
-                   LocalEvent{QUuid::createUuid(), QDateTime::currentDateTimeUtc(), kind, detail});
-    emit eventsChanged();
-    if (int(events_.size()) > cap) {
-        events_.resize(cap);
-        emit eventsChanged();
-    }
+        LocalEvent{QUuid::createUuid(), QDateTime::currentDateTimeUtc(), kind, detail});
+    if (int(events_.size()) > cap) events_.pop_back();
+    emit eventsChanged();  // once per moment, also when the oldest one fell off
 }
 
 void EventLog::clear() {

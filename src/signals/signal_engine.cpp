@@ -3,9 +3,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <cmath>
-#include <pwd.h>
-#include <unistd.h>
 
+#include "base/system_calls.h"
 #include "signals/ulid.h"
 
 QString rawValue(Presence presence) {
@@ -16,15 +15,6 @@ QString rawValue(Presence presence) {
     }
     return {};
 }
-
-namespace {
-
-QString loginName() {
-    const passwd* entry = getpwuid(getuid());
-    return entry && entry->pw_name ? QString::fromLocal8Bit(entry->pw_name) : QString();
-}
-
-}  // namespace
 
 std::shared_ptr<OneShotTimer> makeQtOneShotTimer(double seconds, std::function<void()> action);
 
@@ -44,7 +34,7 @@ SignalEngine::SignalEngine(std::function<TimePoint()> clock)
       classify([](const QString&, const CategoryList&, const std::optional<QString>& rule, bool,
                   ClassifyDone done) { done(ruleOnly(rule)); }),
       makeTimer(makeQtOneShotTimer),
-      userPrincipal(loginName()),
+      userPrincipal(SystemCalls::loginName()),
       events(&EventLog::shared()),
       lastScrollLog(-62135596800.0),  // the distant past: year 1
       lastClickLog(-62135596800.0) {
@@ -57,8 +47,6 @@ SignalEngine::SignalEngine(std::function<TimePoint()> clock)
 SignalEngine::~SignalEngine() {
     if (typingTimer) typingTimer->invalidate();
 }
-
-QString SignalEngine::dayString(TimePoint t) { return ::dayString(t); }
 
 std::optional<Classification> SignalEngine::ruleOnly(const std::optional<QString>& rule) {
     if (!rule) return std::nullopt;
@@ -80,20 +68,16 @@ JSONObject SignalEngine::interval(TimePoint from, TimePoint to) {
 }
 
 void SignalEngine::emitSignal(SignalType type, JSONObject fields) {
-    const DeploymentConfig cfg = configProvider();
-    if (cfg.paused) return;
-    if (type == SignalType::processStep || type == SignalType::interactionFriction) return;
-    const QString name = type.rawValue();
-    const auto it = cfg.enabledSignals.find(name);
-    if (it != cfg.enabledSignals.end() ? !it->second : type == SignalType::inputPattern) return;
+    const DeploymentConfig config = configProvider();
+    if (config.paused) return;
+    if (type.comingLater() || !type.isOn(config.enabledSignals)) return;
     // The id stamps the real time of making, whatever clock drives the engine.
-    const Signal signal{ULID::make(Time::now()), name, 1, std::move(fields)};
+    const Signal signal{ULID::make(Time::now()), type.rawValue(), 1, std::move(fields)};
     if (sink) sink(signal);
 }
 
-bool SignalEngine::classifierWanted(const DeploymentConfig& cfg, SignalType type) {
-    const auto it = cfg.enabledSignals.find(type.rawValue());
-    return (it == cfg.enabledSignals.end() || it->second) && !cfg.paused;
+bool SignalEngine::classifierWanted(const DeploymentConfig& config, SignalType type) {
+    return type.isOn(config.enabledSignals) && !config.paused;
 }
 
 void SignalEngine::classifyThen(const QString& text, const CategoryList& labels,

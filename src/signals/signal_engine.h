@@ -116,8 +116,6 @@ public:
     SignalEngine(const SignalEngine&) = delete;
     SignalEngine& operator=(const SignalEngine&) = delete;
 
-    // The local calendar date of `t`, "yyyy-MM-dd".
-    static QString dayString(TimePoint t);
     // Classification from the rule category alone, or nothing without one.
     static std::optional<Classification> ruleOnly(const std::optional<QString>& rule);
 
@@ -159,20 +157,20 @@ public:
     double lastFocusSeconds = 0;
     std::optional<SuspendedFocus> suspended;
     std::optional<WindowObservation> lastObservation;
-    std::optional<WindowContext> ctx;
-    std::optional<TimePoint> ctxSince;
-    std::vector<QString> ctxSnippets;  // the 3 newest
+    std::optional<WindowContext> context;
+    std::optional<TimePoint> contextSince;
+    std::vector<QString> contextSnippets;  // the 3 newest
     bool contextExcluded = false;
     // The latest activation named an excluded application: its input is not noticed.
     bool excludedAppInFront = false;
     TimePoint bucketStart = 0;
-    qint64 bKeys = 0, bClicks = 0, bScrolls = 0;
-    std::set<qint64> bSlots;
+    qint64 bucketKeys = 0, bucketClicks = 0, bucketScrolls = 0;
+    std::set<qint64> bucketSlots;
     bool typing = false;
     std::optional<TimePoint> burstStart;
     std::optional<TimePoint> lastKeyAt;
     qint64 burstKeys = 0, burstBackspaces = 0;
-    std::vector<double> ikis;
+    std::vector<double> keyIntervals;
     std::shared_ptr<OneShotTimer> typingTimer;
     std::optional<Episode> episode;
     std::optional<CopyMark> lastCopy;
@@ -181,7 +179,7 @@ public:
     qint64 hourSwitches = 0;
     QString dayKey;
     std::optional<TimePoint> firstActive, lastActive;
-    double activeSecs = 0, idleSecs = 0;
+    double activeSeconds = 0, idleSeconds = 0;
     double longestFocus = 0;
     qint64 breaks = 0;
     std::set<QString> docsSeenToday;
@@ -191,7 +189,7 @@ public:
     static constexpr double slotSeconds = 30;
     static constexpr double hourSeconds = 3600;
     static constexpr double burstGapSeconds = 2.0;
-    static constexpr std::size_t maxIkis = 5000;
+    static constexpr std::size_t maxKeyIntervals = 5000;
     static constexpr double maxEpisodeSeconds = 7200;
     static constexpr double handoverSeconds = 120;
 
@@ -235,7 +233,7 @@ private:
     void emitDaySummary(bool partial);
 
     // A classifier-fed type is wanted unless switched off (a missing key counts as on) or paused.
-    static bool classifierWanted(const DeploymentConfig& cfg, SignalType type);
+    static bool classifierWanted(const DeploymentConfig& config, SignalType type);
     // Starts a classification and hands its answer to `onResult` when one comes back, unless
     // the engine is gone by then.
     void classifyThen(const QString& text, const CategoryList& labels,

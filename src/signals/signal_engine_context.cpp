@@ -56,8 +56,8 @@ void SignalEngine::windowObserved(const WindowObservation& obs) {
     }
 
     closeContext(t);
-    const DeploymentConfig cfg = configProvider();
-    if (Privacy::isExcludedDomain(domain, host, cfg) || Privacy::hasExcludedWord(obs.title, cfg) ||
+    const DeploymentConfig config = configProvider();
+    if (Privacy::isExcludedDomain(domain, host, config) || Privacy::hasExcludedWord(obs.title, config) ||
         Privacy::isPrivateBrowsing(obs.title)) {
         contextExcluded = true;
         return;
@@ -73,23 +73,23 @@ void SignalEngine::windowObserved(const WindowObservation& obs) {
                                        obs.documentPath.has_value());
     if (const auto identity =
             Privacy::documentIdentity(obs.documentPath, obs.url, obs.title, c.titleClass)) {
-        c.docRef = Privacy::hash(identity->identity, cfg.salt, Privacy::documentPrefix);
+        c.docRef = Privacy::hash(identity->identity, config.salt, Privacy::documentPrefix);
         c.docClass = identity->docClass;
     }
     // A title is a line, not a document: a huge one (an application may set anything) is cut
     // before redaction so that its cost stays bounded.
     const QString redactedTitle = Privacy::redact(firstCharacters(obs.title, kTitleCharacters));
-    if (!obs.title.isEmpty()) c.titleHash = Privacy::hash(obs.title, cfg.salt, Privacy::titlePrefix);
-    c.ruleCategory = Privacy::ruleCategory(obs.bundleId, host, obs.url, cfg);
+    if (!obs.title.isEmpty()) c.titleHash = Privacy::hash(obs.title, config.salt, Privacy::titlePrefix);
+    c.ruleCategory = Privacy::ruleCategory(obs.bundleId, host, obs.url, config);
     c.classifierHint = QStringLiteral("App: ") + obs.appName + QStringLiteral(". Window: ") +
                        redactedTitle + QStringLiteral(". Site: ") +
                        host.value_or(QStringLiteral("none")) + QStringLiteral(". Type: ") +
                        c.titleClass + QStringLiteral(".");
     const std::optional<QString> docRef = c.docRef;
     const std::optional<QString> docClass = c.docClass;
-    ctx = std::move(c);
-    ctxSince = t;
-    ctxSnippets.clear();
+    context = std::move(c);
+    contextSince = t;
+    contextSnippets.clear();
 
     if (docRef) {
         if (docsSeenToday.insert(*docRef).second) {
@@ -116,17 +116,17 @@ void SignalEngine::windowObserved(const WindowObservation& obs) {
 }
 
 void SignalEngine::closeContext(TimePoint t) {
-    if (!ctx) return;
-    if (!ctxSince) {
-        ctx.reset();
+    if (!context) return;
+    if (!contextSince) {
+        context.reset();
         return;
     }
-    const WindowContext c = std::move(*ctx);
-    const TimePoint s = *ctxSince;
-    ctx.reset();
-    ctxSince.reset();
-    const std::vector<QString> snippets = std::move(ctxSnippets);
-    ctxSnippets.clear();
+    const WindowContext c = std::move(*context);
+    const TimePoint s = *contextSince;
+    context.reset();
+    contextSince.reset();
+    const std::vector<QString> snippets = std::move(contextSnippets);
+    contextSnippets.clear();
 
     const double d = t - s;
     if (d < 2) return;
@@ -139,12 +139,12 @@ void SignalEngine::closeContext(TimePoint t) {
     emitSignal(SignalType::windowContext, std::move(fields));
     if (d < 30) return;
 
-    const DeploymentConfig cfg = configProvider();
-    if (!classifierWanted(cfg, SignalType::workCategory)) return;
+    const DeploymentConfig config = configProvider();
+    if (!classifierWanted(config, SignalType::workCategory)) return;
     QStringList lines{c.classifierHint};
     for (const QString& snippet : snippets) lines << snippet;
-    classifyThen(lines.join(QLatin1Char('\n')), cfg.workCategories, c.ruleCategory,
-                 cfg.useAppleIntelligence,
+    classifyThen(lines.join(QLatin1Char('\n')), config.workCategories, c.ruleCategory,
+                 config.useAppleIntelligence,
                  [this, s, t, bundle = c.bundleId](const Classification& answer) {
                      JSONObject fields = interval(s, t);
                      fields[QStringLiteral("bundle_id")] = bundle;
@@ -158,9 +158,9 @@ void SignalEngine::closeContext(TimePoint t) {
 
 void SignalEngine::snippetCaptured(const QString& text, const WindowObservation& obs) {
     if (lastObservation != obs) return;  // the window changed while it was being read
-    if (contextExcluded || !ctx) return;
+    if (contextExcluded || !context) return;
     QString sample = firstCharacters(Privacy::redact(text), 1500);
     if (sample.isEmpty()) return;
     if (episode) appendNewest(episode->snippets, firstCharacters(sample, 600), 6);
-    appendNewest(ctxSnippets, std::move(sample), 3);
+    appendNewest(contextSnippets, std::move(sample), 3);
 }

@@ -21,9 +21,9 @@ void SignalEngine::touchEpisode(TimePoint t) {
         e.id = QStringLiteral("ep_") + ULID::make(t);
         e.start = t;
         e.last = t;
-        if (ctx && ctx->docRef) {
-            e.docs = {*ctx->docRef};
-            e.lastDoc = ctx->docRef;
+        if (context && context->docRef) {
+            e.docs = {*context->docRef};
+            e.lastDoc = context->docRef;
         }
         episode = std::move(e);
     }
@@ -55,13 +55,13 @@ void SignalEngine::closeEpisode(TimePoint t, const QString& reason) {
     emitSignal(SignalType::taskEpisode, std::move(fields));
     if (d < 120) return;
 
-    const DeploymentConfig cfg = configProvider();
-    if (!classifierWanted(cfg, SignalType::taskLabel) || e.snippets.empty()) return;
+    const DeploymentConfig config = configProvider();
+    if (!classifierWanted(config, SignalType::taskLabel) || e.snippets.empty()) return;
     QStringList lines;
     for (const QString& snippet : e.snippets) lines << snippet;
     const QString text = lines.join(QLatin1Char('\n'));
-    const QString evidence = Privacy::hash(text, cfg.salt, Privacy::evidencePrefix);
-    classifyThen(text, cfg.taskLabels, std::nullopt, cfg.useAppleIntelligence,
+    const QString evidence = Privacy::hash(text, config.salt, Privacy::evidencePrefix);
+    classifyThen(text, config.taskLabels, std::nullopt, config.useAppleIntelligence,
                  [this, id = e.id, evidence](const Classification& answer) {
                      emitSignal(SignalType::taskLabel,
                                 JSONObject{
@@ -80,7 +80,7 @@ void SignalEngine::copyDetected(const QString& payloadType) {
     events->log(EventKind::copyDetected, payloadType);
     // A copy in an excluded window or outside any focus can never make a handover.
     if (focusApp && !contextExcluded) {
-        lastCopy = CopyMark{t, focusApp->bundle, ctx ? ctx->docRef : std::nullopt, payloadType};
+        lastCopy = CopyMark{t, focusApp->bundle, context ? context->docRef : std::nullopt, payloadType};
     } else {
         lastCopy.reset();
     }
@@ -100,7 +100,7 @@ void SignalEngine::paste() {
                        {QStringLiteral("to_bundle_id"), focusApp->bundle},
                        {QStringLiteral("from_doc_ref"), JSONValue::orNull(lastCopy->doc)},
                        {QStringLiteral("to_doc_ref"),
-                        JSONValue::orNull(ctx ? ctx->docRef : std::nullopt)},
+                        JSONValue::orNull(context ? context->docRef : std::nullopt)},
                        {QStringLiteral("payload_type"), lastCopy->type},
                    });
     }

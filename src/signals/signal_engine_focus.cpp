@@ -6,8 +6,8 @@ QString SignalEngine::focusName() const { return focusApp ? focusApp->name : QSt
 
 void SignalEngine::appActivated(const QString& bundleId, const QString& name) {
     const TimePoint t = now();
-    const DeploymentConfig cfg = configProvider();
-    const bool excluded = Privacy::isExcludedApp(bundleId, cfg);
+    const DeploymentConfig config = configProvider();
+    const bool excluded = Privacy::isExcludedApp(bundleId, config);
     // Whatever else happens, input is not noticed while an excluded application is in front.
     excludedAppInFront = excluded;
     if (focusApp && focusApp->bundle == bundleId) return;
@@ -68,9 +68,9 @@ void SignalEngine::closeFocus(TimePoint t) {
     lastFocusSeconds = d;  // also for short focuses: the next switch reports it as dwell
     if (d < 2) return;
 
-    const DeploymentConfig cfg = configProvider();
+    const DeploymentConfig config = configProvider();
     JSONValue category = JSONValue::null();
-    if (const auto it = cfg.appCategories.find(app.bundle); it != cfg.appCategories.end()) {
+    if (const auto it = config.appCategories.find(app.bundle); it != config.appCategories.end()) {
         category = it->second;
     } else if (const auto& defaults = Privacy::defaultAppCategories();
                defaults.find(app.bundle) != defaults.end()) {

@@ -11,7 +11,7 @@ bool SignalEngine::activity(TimePoint t) {
     if (presence == Presence::active) {
         lastActive = t;
         if (!firstActive) firstActive = t;
-        bSlots.insert(static_cast<qint64>((t - bucketStart) / slotSeconds));  // toward zero
+        bucketSlots.insert(static_cast<qint64>((t - bucketStart) / slotSeconds));  // toward zero
         touchEpisode(t);
     }
     return true;
@@ -24,18 +24,18 @@ void SignalEngine::key(bool isBackspace, bool isPaste) {
         typingPaused();
         return;
     }
-    bKeys += 1;
+    bucketKeys += 1;
     if (typing) {
         if (lastKeyAt) {
             const double gap = t - *lastKeyAt;
-            if (gap < burstGapSeconds && ikis.size() < maxIkis) ikis.push_back(gap);
+            if (gap < burstGapSeconds && keyIntervals.size() < maxKeyIntervals) keyIntervals.push_back(gap);
         }
     } else {
         typing = true;
         burstStart = t;
         burstKeys = 0;
         burstBackspaces = 0;
-        ikis.clear();
+        keyIntervals.clear();
         events->log(EventKind::typingStarted, focusName());
     }
     burstKeys += 1;
@@ -59,12 +59,12 @@ void SignalEngine::typingPaused() {
     typingTimer.reset();
     events->log(EventKind::typingPaused, focusName());
     if (episode) episode->steps += 1;
-    if (burstKeys < 10 || !burstStart || !lastKeyAt || !focusApp || ikis.empty()) return;
+    if (burstKeys < 10 || !burstStart || !lastKeyAt || !focusApp || keyIntervals.empty()) return;
 
-    const double n = double(ikis.size());
-    const double mean = std::accumulate(ikis.begin(), ikis.end(), 0.0) / n;
+    const double n = double(keyIntervals.size());
+    const double mean = std::accumulate(keyIntervals.begin(), keyIntervals.end(), 0.0) / n;
     double squares = 0;
-    for (const double g : ikis) squares += (g - mean) * (g - mean);
+    for (const double g : keyIntervals) squares += (g - mean) * (g - mean);
     const double sd = std::sqrt(squares / n);  // population deviation
     JSONObject fields = interval(*burstStart, *lastKeyAt);
     fields[QStringLiteral("bundle_id")] = focusApp->bundle;
@@ -78,7 +78,7 @@ void SignalEngine::typingPaused() {
 void SignalEngine::click() {
     const TimePoint t = now();
     if (!activity(t)) return;
-    bClicks += 1;
+    bucketClicks += 1;
     if (episode) episode->steps += 1;
     if (t - lastClickLog > 0.5) {  // only the log entry is throttled
         events->log(EventKind::click, focusName());
@@ -91,25 +91,25 @@ void SignalEngine::scroll() {
     if (!activity(t)) return;
     // Counts gestures, not wheel events: at most one per 2 s.
     if (t - lastScrollLog > 2.0) {
-        bScrolls += 1;
+        bucketScrolls += 1;
         events->log(EventKind::scroll, focusName());
         lastScrollLog = t;
     }
 }
 
 void SignalEngine::closeBucket(TimePoint t) {
-    if (bKeys + bClicks + bScrolls >= 1) {
+    if (bucketKeys + bucketClicks + bucketScrolls >= 1) {
         emitSignal(SignalType::activityIntensity,
                    JSONObject{
                        {QStringLiteral("window_start"), Time::iso(bucketStart)},
                        {QStringLiteral("window_s"), qint64(bucketSeconds)},
-                       {QStringLiteral("keystrokes"), bKeys},
-                       {QStringLiteral("clicks"), bClicks},
-                       {QStringLiteral("scroll_events"), bScrolls},
-                       {QStringLiteral("active_ratio"), double(bSlots.size()) / 10.0},
+                       {QStringLiteral("keystrokes"), bucketKeys},
+                       {QStringLiteral("clicks"), bucketClicks},
+                       {QStringLiteral("scroll_events"), bucketScrolls},
+                       {QStringLiteral("active_ratio"), double(bucketSlots.size()) / 10.0},
                    });
     }
-    bKeys = bClicks = bScrolls = 0;
-    bSlots.clear();
+    bucketKeys = bucketClicks = bucketScrolls = 0;
+    bucketSlots.clear();
     bucketStart = floorTo(t, bucketSeconds);
 }

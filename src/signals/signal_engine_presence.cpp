@@ -8,10 +8,10 @@ void SignalEngine::closePresence(TimePoint t) {
     fields[QStringLiteral("state")] = rawValue(presence);
     emitSignal(SignalType::activityPresence, std::move(fields));
     if (presence != Presence::active) {
-        idleSecs += d;
+        idleSeconds += d;
         if (d >= 300) breaks += 1;
     } else {
-        activeSecs += d;
+        activeSeconds += d;
     }
 }
 

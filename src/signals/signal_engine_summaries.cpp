@@ -57,8 +57,8 @@ void SignalEngine::resetDayTallies(const QString& newDay) {
     dayKey = newDay;
     firstActive.reset();
     lastActive.reset();
-    activeSecs = 0;
-    idleSecs = 0;
+    activeSeconds = 0;
+    idleSeconds = 0;
     breaks = 0;
     longestFocus = 0;
     docsSeenToday.clear();
@@ -66,7 +66,7 @@ void SignalEngine::resetDayTallies(const QString& newDay) {
 
 void SignalEngine::emitDaySummary(bool partial) {
     if (!firstActive) return;
-    double active = activeSecs;
+    double active = activeSeconds;
     if (presence == Presence::active) active += now() - presenceSince;
     emitSignal(SignalType::workDaySummary,
                JSONObject{
@@ -75,7 +75,7 @@ void SignalEngine::emitDaySummary(bool partial) {
                    {QStringLiteral("first_active"), Time::iso(*firstActive)},
                    {QStringLiteral("last_active"), Time::iso(lastActive.value_or(*firstActive))},
                    {QStringLiteral("active_s"), roundedSeconds(active)},
-                   {QStringLiteral("idle_s"), roundedSeconds(idleSecs)},
+                   {QStringLiteral("idle_s"), roundedSeconds(idleSeconds)},
                    {QStringLiteral("breaks"), breaks},
                    {QStringLiteral("longest_focus_s"), roundedSeconds(longestFocus)},
                });

@@ -53,6 +53,11 @@ QString SignalType::rawValue() const { return QString::fromLatin1(kCatalogue[cas
 SignalType::Group SignalType::group() const { return kCatalogue[case_].group; }
 QString SignalType::summary() const { return QString::fromUtf8(kCatalogue[case_].summary); }
 
+bool SignalType::isOn(const std::map<QString, bool>& enabledSignals) const {
+    const auto entry = enabledSignals.find(rawValue());
+    return entry != enabledSignals.end() ? entry->second : kCatalogue[case_].enabled;
+}
+
 const std::vector<SignalType>& SignalType::allCases() {
     static const std::vector<SignalType> cases = [] {
         std::vector<SignalType> out;

@@ -35,10 +35,15 @@ public:
     constexpr bool operator==(const SignalType&) const = default;
 
     QString rawValue() const;  // the wire name, e.g. "app.focus"
-    QString id() const { return rawValue(); }
     Group group() const;
     QString summary() const;
     bool needsClassifier() const { return case_ == workCategory || case_ == taskLabel; }
+    // "process.step" and "interaction.friction" are announced but not made yet: never emitted,
+    // whatever the configuration says.
+    bool comingLater() const { return case_ == processStep || case_ == interactionFriction; }
+    // Switched on in a configuration's enabledSignals: the entry under the wire name, or this
+    // type's default when there is none (so "input.pattern" stays off unless switched on).
+    bool isOn(const std::map<QString, bool>& enabledSignals) const;
 
     static const std::vector<SignalType>& allCases();
     static std::optional<SignalType> fromRawValue(const QString& wireName);

@@ -7,12 +7,20 @@
 
 #include "signals/time.h"
 
+// Where a batch stands. "local": kept here, no webhook; "pending": waiting for its first
+// attempt; "failed": waiting for a retry; "sent": delivered; "dropped": given up.
+enum class BatchStatus { local, pending, failed, sent, dropped };
+
+// The text the batches table stores ("local" ...).
+QString rawValue(BatchStatus status);
+std::optional<BatchStatus> batchStatusFromRawValue(const QString& raw);
+
 struct BatchRecord {
     QString batchId;                   // a ULID
     qint64 seq = 0;                    // 1, 2, 3, ... (0 only for test batches, never stored)
     TimePoint created = 0;             // when the batch was built
     QString body;                      // the exact JSON text that is (or would be) sent
-    QString status;                    // "local", "pending", "failed", "sent", "dropped"
+    BatchStatus status = BatchStatus::local;
     qint64 attempts = 0;               // completed delivery attempts
     TimePoint nextAttempt = 0;         // no retry before this time
     std::optional<QString> lastError;  // the last failure text

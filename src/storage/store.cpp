@@ -1,12 +1,12 @@
 #include "storage/store.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 
+#include "base/system_calls.h"
+#include "base/system_log.h"
 #include "storage/statement.h"
-#include "storage/system_log.h"
 
 namespace {
 
@@ -27,17 +27,6 @@ const char* const kSchema =
 
 constexpr double kDay = 86400;
 constexpr double kDropAfter = 7 * kDay;
-
-// Signals are private: the database and the -wal/-shm files SQLite creates next to it must
-// never be readable by others, not even for the moment between creation and a chmod.
-class OwnerOnlyFiles {
-public:
-    OwnerOnlyFiles() : previous_(::umask(077)) {}
-    ~OwnerOnlyFiles() { ::umask(previous_); }
-
-private:
-    mode_t previous_;
-};
 
 // An optional leading sign and decimal digits within 64 bits, nothing else (no spaces, no
 // line break); anything else reads as 0.
@@ -76,7 +65,8 @@ BatchRecord batchFromRow(sqlite3_stmt* row) {
     b.seq = Statement::optionalInt(row, 1).value_or(0);
     b.created = Statement::optionalReal(row, 2).value_or(0);
     b.body = Statement::text(row, 3);
-    b.status = Statement::text(row, 4);
+    // A status this build does not know is neither due nor kept: it ages out like a dropped one.
+    b.status = batchStatusFromRawValue(Statement::text(row, 4)).value_or(BatchStatus::dropped);
     b.attempts = Statement::optionalInt(row, 5).value_or(0);
     b.nextAttempt = Statement::optionalReal(row, 6).value_or(0);
     b.lastError = Statement::optionalText(row, 7);
@@ -88,11 +78,24 @@ BatchRecord batchFromRow(sqlite3_stmt* row) {
     return b;
 }
 
-}  // namespace
+constexpr const char* kBatchStatusRawValues[] = {"local", "pending", "failed", "sent", "dropped"};
 
-const char* const Store::batchCols =
+// The column list of every query that reads whole batch rows, in batchFromRow's order.
+const char* const kBatchColumns =
     "batch_id,seq,created,body,status,attempts,next_attempt,last_error,http_status,"
     "signal_count,types,destination,sent_at";
+
+}  // namespace
+
+QString rawValue(BatchStatus status) {
+    return QString::fromLatin1(kBatchStatusRawValues[int(status)]);
+}
+
+std::optional<BatchStatus> batchStatusFromRawValue(const QString& raw) {
+    for (int i = 0; i <= int(BatchStatus::dropped); ++i)
+        if (raw == QLatin1String(kBatchStatusRawValues[i])) return BatchStatus(i);
+    return std::nullopt;
+}
 
 Store& Store::shared() {
     static Store* instance = new Store();
@@ -103,11 +106,13 @@ Store::~Store() { close(); }
 
 bool Store::open(const QString& path) {
     if (db_) return true;
-    OwnerOnlyFiles ownerOnly;
+    // Signals are private: the database and the -wal/-shm files SQLite creates next to it must
+    // never be readable by others, not even for the moment between creation and a chmod.
+    SystemCalls::OwnerOnlyCreation ownerOnly;
     const QByteArray file = path.toUtf8();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(file.constData(), &db_, flags, nullptr) == SQLITE_OK) {
-        ::chmod(file.constData(), 0600);  // an existing file from an older build may be wider
+        SystemCalls::setMode(path, 0600);  // an existing file from an older build may be wider
         // Another process holding the lock (the tool, a backup) makes writes wait, not fail.
         sqlite3_busy_timeout(db_, busyTimeoutMs);
         // A file that is not a database opens fine and fails only here, so the schema decides.
@@ -220,7 +225,7 @@ qint64 Store::saveBatch(const BatchRecord& b, const QStringList& signalIds) {
         "last_error,http_status,signal_count,types,destination,sent_at)\n"
         "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)",
         {Bind::Text(b.batchId), Bind::Int(b.seq), Bind::Real(b.created), Bind::Text(b.body),
-         Bind::Text(b.status), Bind::Int(b.attempts), Bind::Real(b.nextAttempt),
+         Bind::Text(rawValue(b.status)), Bind::Int(b.attempts), Bind::Real(b.nextAttempt),
          Bind::Text(b.lastError), Bind::Int(b.httpStatus), Bind::Int(b.signalCount),
          Bind::Text(b.types), Bind::Text(b.destination), Bind::Real(b.sentAt)});
     // Signals must never point at a batch that was not stored, and a stored batch must hold
@@ -250,14 +255,14 @@ std::vector<BatchRecord> Store::batchesFrom(const QByteArray& sql, const std::ve
 }
 
 std::vector<BatchRecord> Store::dueBatches(TimePoint now) {
-    return batchesFrom(QByteArray("SELECT ") + batchCols +
+    return batchesFrom(QByteArray("SELECT ") + kBatchColumns +
                            " FROM batches WHERE status IN ('pending','failed') AND "
                            "next_attempt <= ? ORDER BY seq LIMIT 20",
                        {Bind::Real(now)});
 }
 
 std::vector<BatchRecord> Store::recentBatches(qint64 limit) {
-    return batchesFrom(QByteArray("SELECT ") + batchCols +
+    return batchesFrom(QByteArray("SELECT ") + kBatchColumns +
                            " FROM batches ORDER BY created DESC LIMIT ?",
                        {Bind::Int(limit)});
 }
@@ -270,9 +275,9 @@ bool Store::updateBatch(const BatchRecord& b) {
         "UPDATE batches SET status=?,attempts=?,next_attempt=?,last_error=?,"
         "http_status=?,sent_at=? WHERE batch_id=? AND status<>'sent' AND "
         "(status<>'dropped' OR ?='sent')",
-        {Bind::Text(b.status), Bind::Int(b.attempts), Bind::Real(b.nextAttempt),
+        {Bind::Text(rawValue(b.status)), Bind::Int(b.attempts), Bind::Real(b.nextAttempt),
          Bind::Text(b.lastError), Bind::Int(b.httpStatus), Bind::Real(b.sentAt),
-         Bind::Text(b.batchId), Bind::Text(b.status)});
+         Bind::Text(b.batchId), Bind::Text(rawValue(b.status))});
     return ran && sqlite3_changes(db_) > 0;
 }
 

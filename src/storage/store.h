@@ -85,9 +85,6 @@ public:
     // or its -wal; meta (sequence numbers, last success) stays. False when any step failed.
     bool deleteAll();
 
-    // The column list of every query that reads whole batch rows.
-    static const char* const batchCols;
-
     // The clock for row times and retention; replaceable in tests.
     std::function<TimePoint()> now = Time::now;
 

@@ -221,7 +221,7 @@ void ActivityView::fillBatches() {
     QModelIndex keep;
     for (const BatchRecord& b : batches_) {
         auto* item = new QStandardItem;
-        const BadgeStyle badge = statusBadge(b.status);
+        const BadgeStyle badge = statusBadge(rawValue(b.status));
         const QString time =
             timeOfDay(QDateTime::fromMSecsSinceEpoch(qint64(b.created * 1000), QTimeZone::utc()));
         const QString count = QStringLiteral("%1 signals").arg(b.signalCount);

@@ -128,12 +128,7 @@ bool SettingsModel::hasAddress() const {
 int SettingsModel::signalsOnCount(const std::map<QString, bool>& enabled) {
     int on = 0;
     for (const SignalType& type : SignalType::allCases()) {
-        if (type == SignalType::processStep || type == SignalType::interactionFriction) continue;
-        const auto entry = enabled.find(type.rawValue());
-        if (entry != enabled.end())
-            on += entry->second ? 1 : 0;
-        else
-            on += type == SignalType::inputPattern ? 0 : 1;
+        if (!type.comingLater() && type.isOn(enabled)) ++on;
     }
     return on;
 }

@@ -76,11 +76,7 @@ void SettingsSignalsPane::updateCount() {
 
 void SettingsSignalsPane::load() {
     const auto& enabled = model_.draft().enabledSignals;
-    const auto& defaults = SignalType::defaultEnabled();
-    for (auto it = switches_.cbegin(); it != switches_.cend(); ++it) {
-        const auto entry = enabled.find(it.key());
-        const bool on = entry != enabled.end() ? entry->second : defaults.at(it.key());
-        setChecked(it.value(), on);
-    }
+    for (auto it = switches_.cbegin(); it != switches_.cend(); ++it)
+        setChecked(it.value(), SignalType::fromRawValue(it.key())->isOn(enabled));
     updateCount();
 }

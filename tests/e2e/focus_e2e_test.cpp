@@ -135,7 +135,7 @@ TEST_F(CaptureOnDesktop, TheAgentsOwnWindowIsNeverObserved) {
     ASSERT_TRUE(engine_->focusApp.has_value());
     EXPECT_NE(engine_->focusApp->bundle, qtId);
     EXPECT_FALSE(engine_->lastObservation && engine_->lastObservation->bundleId == qtId);
-    EXPECT_EQ(engine_->bKeys, 0);
+    EXPECT_EQ(engine_->bucketKeys, 0);
 }
 
 TEST_F(CaptureOnDesktop, AWindowIsToldByItsRealProcessWhateverItsPidPropertySays) {

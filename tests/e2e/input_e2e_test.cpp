@@ -45,13 +45,13 @@ TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
              QStringLiteral("1"), QStringLiteral("click"), QStringLiteral("4"),
              QStringLiteral("click"), QStringLiteral("5")});
     // 11 letters, BackSpace and V; Control alone is no key press.
-    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys == 13; }))
-        << engine_->bKeys;
-    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bClicks == 1; }))
-        << engine_->bClicks << " clicks, front " << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString()
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketKeys == 13; }))
+        << engine_->bucketKeys;
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketClicks == 1; }))
+        << engine_->bucketClicks << " clicks, front " << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString()
         << " excluded " << engine_->excludedAppInFront << engine_->contextExcluded << " presence "
-        << int(engine_->presence) << " scrolls " << engine_->bScrolls << " keys " << engine_->bKeys;
-    EXPECT_EQ(engine_->bScrolls, 1);  // one gesture
+        << int(engine_->presence) << " scrolls " << engine_->bucketScrolls << " keys " << engine_->bucketKeys;
+    EXPECT_EQ(engine_->bucketScrolls, 1);  // one gesture
     EXPECT_TRUE(logged(EventKind::pasteDetected));
     EXPECT_EQ(engine_->burstBackspaces, 1);
 
@@ -67,10 +67,10 @@ TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
     recorded_.clear();
     capture_->start();
     config_.paused = true;
-    const qint64 before = engine_->bKeys;
+    const qint64 before = engine_->bucketKeys;
     xdotool({QStringLiteral("type"), QStringLiteral("xyz")});
     DesktopDriver::spin(500);
-    EXPECT_EQ(engine_->bKeys, before);
+    EXPECT_EQ(engine_->bucketKeys, before);
 }
 
 TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) {
@@ -103,7 +103,7 @@ TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) 
         << "copy " << (engine_->lastCopy ? engine_->lastCopy->bundle.toStdString() : std::string("none"))
         << " paste seen " << logged(EventKind::pasteDetected) << " focus "
         << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString() << " excluded "
-        << engine_->contextExcluded << " keys " << engine_->bKeys << [&] {
+        << engine_->contextExcluded << " keys " << engine_->bucketKeys << [&] {
                std::string log;
                for (const LocalEvent& e : events_.events())
                    log += "\n  " + rawValue(e.kind).toStdString() + " " + e.detail.toStdString();
@@ -149,27 +149,27 @@ TEST_F(CaptureOnDesktop, KeysInAFocusedPasswordFieldAreNotCounted) {
     capture_->start();
     ASSERT_TRUE(capture_->inputMonitorInstalled());
     xdotool({QStringLiteral("key"), QStringLiteral("a")});
-    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys > 0; }));
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketKeys > 0; }));
     xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
     // Once a window poll has seen the focused password field, keys stop counting.
     ASSERT_TRUE(DesktopDriver::waitUntil([&] {
-        const qint64 before = engine_->bKeys;
+        const qint64 before = engine_->bucketKeys;
         xdotool({QStringLiteral("key"), QStringLiteral("x")});
         DesktopDriver::spin(200);
-        return engine_->bKeys == before;
+        return engine_->bucketKeys == before;
     }));
-    const qint64 atPassword = engine_->bKeys;
+    const qint64 atPassword = engine_->bucketKeys;
     xdotool({QStringLiteral("type"), QStringLiteral("hunter2")});
     DesktopDriver::spin(500);
-    EXPECT_EQ(engine_->bKeys, atPassword);
+    EXPECT_EQ(engine_->bucketKeys, atPassword);
 
     // Back in the plain entry they count again.
     xdotool({QStringLiteral("key"), QStringLiteral("shift+Tab")});
     ASSERT_TRUE(DesktopDriver::waitUntil([&] {
-        const qint64 before = engine_->bKeys;
+        const qint64 before = engine_->bucketKeys;
         xdotool({QStringLiteral("key"), QStringLiteral("y")});
         DesktopDriver::spin(200);
-        return engine_->bKeys > before;
+        return engine_->bucketKeys > before;
     }));
 }
 
@@ -186,7 +186,7 @@ TEST_F(CaptureOnDesktop, InputIsCountedWithTheAccessibilitySwitchOffAndTheSwitch
     // Counting keys needs the input extension only, not the switch.
     ASSERT_TRUE(capture_->inputMonitorInstalled());
     xdotool({QStringLiteral("type"), QStringLiteral("ab")});
-    EXPECT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bKeys == 2; })) << engine_->bKeys;
+    EXPECT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketKeys == 2; })) << engine_->bucketKeys;
 
     ASSERT_TRUE(switchAccessibility(true));
     EXPECT_TRUE(DesktopDriver::waitUntil([&] { return backend_->isAccessibilityTrusted(); }));

@@ -10,9 +10,9 @@ using DesktopDriver::App;
 namespace {
 // One real key press, and the wait until the engine has it (it also touches the episode).
 void press(SignalEngine& engine) {
-    const qint64 before = engine.bKeys;
+    const qint64 before = engine.bucketKeys;
     DesktopDriver::xdotool({QStringLiteral("key"), QStringLiteral("Right")});
-    DesktopDriver::waitUntil([&] { return engine.bKeys > before; });
+    DesktopDriver::waitUntil([&] { return engine.bucketKeys > before; });
 }
 
 std::vector<QString> states(const std::vector<Signal>& presence) {
@@ -128,9 +128,9 @@ TEST_F(CaptureOnDesktop, KeysTypedAtTheLockScreenAreNotCounted) {
     const QString saver = QStringLiteral("org.freedesktop.ScreenSaver");
     screenSaver.emitBool(saverPath, saver, QStringLiteral("ActiveChanged"), true);
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->presence == Presence::locked; }));
-    const qint64 before = engine_->bKeys;
+    const qint64 before = engine_->bucketKeys;
     // The password typed into the locker reaches the X server as raw key events all the same.
     DesktopDriver::xdotool({QStringLiteral("type"), QStringLiteral("hunter2")});
     DesktopDriver::spin(500);
-    EXPECT_EQ(engine_->bKeys, before);
+    EXPECT_EQ(engine_->bucketKeys, before);
 }

@@ -96,11 +96,11 @@ TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
     bool delivered = false;
     for (int attempt = 0; attempt < 3 && !delivered; ++attempt) {
         if (attempt > 0) capture_->scheduleSnippet(*engine_->lastObservation);
-        delivered = DesktopDriver::waitUntil([&] { return !engine_->ctxSnippets.empty(); }, 6000);
+        delivered = DesktopDriver::waitUntil([&] { return !engine_->contextSnippets.empty(); }, 6000);
     }
     ASSERT_TRUE(delivered);
-    EXPECT_TRUE(engine_->ctxSnippets.front().contains(QStringLiteral("Quarterly budget review")));
-    EXPECT_FALSE(engine_->ctxSnippets.front().contains(password));
+    EXPECT_TRUE(engine_->contextSnippets.front().contains(QStringLiteral("Quarterly budget review")));
+    EXPECT_FALSE(engine_->contextSnippets.front().contains(password));
 }
 
 TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread) {

@@ -4,7 +4,13 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "signals/signal_engine_replay.h"
+#include "intelligence/classifier.h"
+#include "intelligence/embedding_classifier.h"
+#include "intelligence/local_language_model.h"
+#include "intelligence/word_vector_data.h"
+#include "intelligence/word_vector_embedding.h"
+#include "replay/trace_replayer.h"
+#include "replay/workday_trace.h"
 #include "subcommand.h"
 
 namespace {
@@ -27,7 +33,7 @@ const char* kHelp =
 struct Arguments {
     QString configPath;
     std::optional<QString> user;
-    TraceReplayer::ClassifierMode classifier = TraceReplayer::ClassifierMode::rules;
+    bool fullClassifier = false;
     QString tracePath;
     bool generateDay = false;
     quint64 seed = 1;
@@ -58,10 +64,8 @@ std::optional<Arguments> parseArguments(const QStringList& args, QTextStream& er
                     err << "replay: --seed needs a whole number\n";
                     return std::nullopt;
                 }
-            } else if (*v == "rules") {
-                a.classifier = TraceReplayer::ClassifierMode::rules;
-            } else if (*v == "full") {
-                a.classifier = TraceReplayer::ClassifierMode::full;
+            } else if (*v == "rules" || *v == "full") {
+                a.fullClassifier = *v == "full";
             } else {
                 err << "replay: --classifier must be 'rules' or 'full'\n";
                 return std::nullopt;
@@ -118,7 +122,18 @@ int run(const QStringList& args) {
         options.config = *config;
     }
     options.user = a->user;
-    options.classifier = a->classifier;
+    // The agent's own classifier: the word vectors beside the program and the local model.
+    std::unique_ptr<Classifier> classifier;
+    if (a->fullClassifier) {
+        classifier = std::make_unique<Classifier>(
+            std::make_unique<EmbeddingClassifier>(WordVectorEmbedding::open(wordVectorFilePath())),
+            std::make_unique<LocalLanguageModel>());
+        options.classify = [&classifier](const QString& text, const CategoryList& labels,
+                                         const std::optional<QString>& rule, bool useLanguageModel,
+                                         SignalEngine::ClassifyDone done) {
+            classifier->classify(text, labels, rule, useLanguageModel, std::move(done));
+        };
+    }
 
     const auto text = readAll(a->tracePath, err);
     if (!text) return 1;

@@ -46,7 +46,7 @@ int run(const QStringList& args) {
             return 2;
         }
     }
-    DeploymentConfig cfg;
+    DeploymentConfig config;
     if (!configPath.isEmpty()) {
         QFile file(configPath);
         QString error;
@@ -60,9 +60,9 @@ int run(const QStringList& args) {
             err << "tarnwhistle-tool rule-category: " << configPath << ": " << error << "\n";
             return 2;
         }
-        cfg = *decoded;
+        config = *decoded;
     }
-    const auto category = Privacy::ruleCategory(bundleId, Privacy::host(url), url, cfg);
+    const auto category = Privacy::ruleCategory(bundleId, Privacy::host(url), url, config);
     if (!category) return 1;
     out << *category << "\n";
     return 0;

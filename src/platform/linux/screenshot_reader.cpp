@@ -3,7 +3,7 @@
 #include <QThread>
 #include <xcb/composite.h>
 
-#include "capture/graphemes.h"
+#include "base/graphemes.h"
 #include "platform/linux/x11_connection.h"
 
 ScreenshotReader::ScreenshotReader(const QByteArray& display) : display_(display) {}

@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "base/system_log.h"
 #include "capture/capture.h"
 #include "capture/qt_capture_scheduler.h"
 #include "config/config_store.h"
@@ -15,7 +16,6 @@
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 #include "storage/store.h"
-#include "storage/system_log.h"
 
 namespace CanaryAgent {
 namespace {
@@ -98,7 +98,7 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     bool sampled = false;
     for (int attempt = 0; attempt < 3 && !sampled; ++attempt) {
         if (attempt > 0) capture.scheduleSnippet(*engine.lastObservation);
-        sampled = DesktopDriver::waitUntil([&] { return !engine.ctxSnippets.empty(); }, 6000);
+        sampled = DesktopDriver::waitUntil([&] { return !engine.contextSnippets.empty(); }, 6000);
     }
     if (!sampled) return fail("no text sample of the first window");
 

@@ -57,11 +57,11 @@ void UiHost::fillSampleData() {
         BatchRecord b = *std::max_element(
             batches.begin(), batches.end(),
             [](const BatchRecord& x, const BatchRecord& y) { return x.seq < y.seq; });
-        b.status = QString::fromUtf8(statuses[i]);
+        b.status = *batchStatusFromRawValue(QString::fromUtf8(statuses[i]));
         b.lastError.reset();
-        if (b.status == QLatin1String("failed"))
+        if (b.status == BatchStatus::failed)
             b.lastError = QStringLiteral("Server replied 503: busy");
-        if (b.status == QLatin1String("local"))
+        if (b.status == BatchStatus::local)
             b.lastError = QStringLiteral("No webhook address set; kept on this computer only.");
         store.updateBatch(b);
     }

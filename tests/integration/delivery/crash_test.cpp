@@ -3,13 +3,13 @@
 // every signal either unbatched or in exactly one stored batch whose body lists it.
 #include <sqlite3.h>
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QThread>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QThread>
 #include <map>
 #include <random>
 
@@ -58,26 +58,30 @@ void expectConsistent(const QString& path) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
     EXPECT_EQ(column(db, "PRAGMA integrity_check"), QStringList{"ok"});
-    EXPECT_EQ(column(db, "SELECT COUNT(*) FROM signals WHERE batch_id IS NOT NULL AND batch_id "
-                         "NOT IN (SELECT batch_id FROM batches)"),
+    EXPECT_EQ(column(db,
+                     "SELECT COUNT(*) FROM signals WHERE batch_id IS NOT NULL AND batch_id "
+                     "NOT IN (SELECT batch_id FROM batches)"),
               QStringList{"0"});
 
     std::map<QString, QStringList> marked;  // batch_id -> signal ids pointing at it
-    const QStringList pairs = column(db, "SELECT batch_id || ' ' || id FROM signals "
-                                         "WHERE batch_id IS NOT NULL ORDER BY created");
+    const QStringList pairs = column(db,
+                                     "SELECT batch_id || ' ' || id FROM signals "
+                                     "WHERE batch_id IS NOT NULL ORDER BY created");
     for (const QString& pair : pairs) marked[pair.section(' ', 0, 0)].append(pair.section(' ', 1));
 
     std::set<QString> listed;
     for (const QString& body : column(db, "SELECT body FROM batches")) {
         const QJsonObject object = QJsonDocument::fromJson(body.toUtf8()).object();
         QStringList ids;
-        for (const auto& item : object["data"].toArray()) ids.append(item.toObject()["id"].toString());
+        for (const auto& item : object["data"].toArray())
+            ids.append(item.toObject()["id"].toString());
         const QString batchId = object["batch_id"].toString();
         QStringList expected = marked[batchId];
         ids.sort();
         expected.sort();
         EXPECT_EQ(ids, expected) << "batch " << batchId.toStdString();
-        for (const QString& id : ids) EXPECT_TRUE(listed.insert(id).second) << "twice: " << id.toStdString();
+        for (const QString& id : ids)
+            EXPECT_TRUE(listed.insert(id).second) << "twice: " << id.toStdString();
     }
     sqlite3_close(db);
 }

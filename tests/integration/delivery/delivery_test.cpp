@@ -1,10 +1,8 @@
 #include <sys/resource.h>
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QLocale>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cmath>
@@ -15,7 +13,7 @@
 namespace {
 
 class Delivery : public OutboxFixture {
-protected:
+  protected:
     // Points the outbox at `receiver`, stores one signal and flushes it straight out.
     BatchRecord deliverOne(const QString& url, const QString& secret = QString()) {
         configure([&](DeploymentConfig& c) {
@@ -47,9 +45,6 @@ qint64 peakMemoryKiB() {
 TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
     const QString long400(400, u'x');
     const QString cutCharacter = QString(299, u'a') + QStringLiteral("é");
-    const QString inTenMinutes =
-        QLocale::c().toString(QDateTime::fromSecsSinceEpoch(qint64(clock) + 600, Qt::UTC),
-                              QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
     const std::vector<Outcome> outcomes = {
         // First, while the peak memory is still low: a 400 MB answer costs next to nothing.
         {{{"status", 500}, {"action", "huge"}, {"size", 400 << 20}},
@@ -58,28 +53,15 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
         {{{"status", 200}}, 200, {}},
         {{{"status", 204}, {"reply", ""}}, 204, {}},
         {{{"status", 299}, {"reply", "whatever"}}, 299, {}},
-        {{{"status", 200}, {"action", "huge"}}, 200, {}},
         // The receiver has the batch once it answers 2xx, also when the body breaks off.
         {{{"action", "truncate"}, {"status", 200}, {"reply", "a reply cut short"}}, 200, {}},
-        {{{"status", 302}, {"reply", "moved"}}, 302, "Server replied 302: moved"},
-        {{{"status", 304}, {"reply", ""}}, 304, "Server replied 304: "},
+        {{{"status", 302}, {"reply", "moved"}}, 302, "Server replied 302: moved"},  // not followed
         {{{"status", 199}, {"reply", "early"}}, 199, "Server replied 199: "},  // 1xx has no body
-        {{{"status", 400}, {"reply", "bad"}}, 400, "Server replied 400: bad"},
-        {{{"status", 401}, {"reply", "who?"}}, 401, "Server replied 401: who?"},
         {{{"status", 404}, {"reply", "no such hook"}}, 404, "Server replied 404: no such hook"},
-        {{{"status", 413}, {"reply", "too big"}}, 413, "Server replied 413: too big"},
-        {{{"status", 418}, {"reply", "teapot"}}, 418, "Server replied 418: teapot"},
         {{{"status", 429}, {"reply", "slow"}, {"headers", QJsonObject{{"Retry-After", "120"}}}},
          429,
          "Server replied 429: slow",
          120},
-        {{{"status", 503},
-          {"reply", "busy"},
-          {"headers", QJsonObject{{"Retry-After", inTenMinutes}}}},
-         503,
-         "Server replied 503: busy",
-         599},
-        {{{"status", 503}, {"reply", ""}}, 503, "Server replied 503: "},
         {{{"status", 500}, {"reply", long400}}, 500, "Server replied 500: " + QString(300, u'x')},
         {{{"status", 500}, {"reply", cutCharacter}}, 500, "Server replied 500"},
         {{{"action", "drop"}}, std::nullopt, "*"},
@@ -116,7 +98,7 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
         }
         EXPECT_EQ(batch.destination, receiver.url());
         if (expected.error.isEmpty()) {
-            EXPECT_EQ(batch.status, "sent") << name;
+            EXPECT_EQ(batch.status, BatchStatus::sent) << name;
             EXPECT_FALSE(batch.lastError.has_value()) << name;
             EXPECT_TRUE(batch.sentAt.has_value()) << name;
             EXPECT_TRUE(outbox.lastResult().startsWith("Sent 1 signals at ")) << name;
@@ -124,7 +106,7 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
             EXPECT_EQ(store.metaValue("last_success")->toDouble(), clock);
             continue;
         }
-        EXPECT_EQ(batch.status, "failed") << name;
+        EXPECT_EQ(batch.status, BatchStatus::failed) << name;
         EXPECT_FALSE(batch.sentAt.has_value()) << name;
         ASSERT_TRUE(batch.lastError.has_value()) << name;
         if (expected.error == "*") {
@@ -154,7 +136,7 @@ TEST_F(Delivery, ARefusedConnectionIsATransportFailure) {
     const quint16 port = closed.serverPort();
     closed.close();
     const BatchRecord batch = deliverOne(QStringLiteral("http://127.0.0.1:%1/hook").arg(port));
-    EXPECT_EQ(batch.status, "failed");
+    EXPECT_EQ(batch.status, BatchStatus::failed);
     EXPECT_FALSE(batch.httpStatus.has_value());
     EXPECT_EQ(batch.lastError, "Connection refused");
 }
@@ -270,7 +252,7 @@ TEST_F(Delivery, OfflineWaitsAndIdleIsReportedOnceAfterTheLastOutcome) {
     ASSERT_EQ(outbox.sending().size(), 1);
     configure([](DeploymentConfig& c) { c.paused = true; });
     waitUntilIdle();
-    EXPECT_EQ(store.recentBatches(1).front().status, "sent");
+    EXPECT_EQ(store.recentBatches(1).front().status, BatchStatus::sent);
     insertSignals(1);
     outbox.flush();
     EXPECT_EQ(store.countUnbatchedSignals(), 1);
@@ -315,7 +297,7 @@ TEST_F(Delivery, TestBatchesReportWithoutTouchingTheBatchTable) {
 
 TEST_F(Delivery, TheTestReceiverKeepsBodiesPrivateAndRefusesHugeOnes) {
     ReceiverProcess receiver({});
-    EXPECT_EQ(deliverOne(receiver.url()).status, "sent");
+    EXPECT_EQ(deliverOne(receiver.url()).status, BatchStatus::sent);
     for (const QString& file : {QStringLiteral("1.body"), QStringLiteral("1.json")})
         EXPECT_EQ(QFile::permissions(receiver.folder() + u'/' + file) & 0x0077, 0)
             << file.toStdString();

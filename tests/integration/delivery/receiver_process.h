@@ -2,16 +2,16 @@
 // signature itself with Python's hmac/hashlib and records each request in a folder.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 struct ReceivedRequest {
     QByteArray body;
@@ -23,7 +23,7 @@ struct ReceivedRequest {
 };
 
 class ReceiverProcess {
-public:
+  public:
     explicit ReceiverProcess(QStringList arguments) {
         const QString script =
             QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py");
@@ -75,7 +75,7 @@ public:
         return out;
     }
 
-private:
+  private:
     QTemporaryDir out_;
     QProcess process_;
     int port_ = 0;

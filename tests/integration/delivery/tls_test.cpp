@@ -43,7 +43,7 @@ TEST_F(Tls, OnlyATrustedValidCertificateForTheHostIsAccepted) {
         outbox.flush();
         waitUntilIdle();
         const BatchRecord batch = store.recentBatches(1).front();
-        EXPECT_EQ(batch.status, c.accepted ? "sent" : "failed") << c.certificate;
+        EXPECT_EQ(batch.status, c.accepted ? BatchStatus::sent : BatchStatus::failed) << c.certificate;
         EXPECT_EQ(receiver.received().size(), c.accepted ? 1u : 0u) << c.certificate;
         if (!c.accepted) {
             EXPECT_FALSE(batch.httpStatus.has_value()) << c.certificate;

@@ -11,6 +11,7 @@
 #include "app/app_delegate.h"
 #include "app/app_status.h"
 #include "app/login_item.h"
+#include "base/system_log.h"
 #include "capture/capture.h"
 #include "config/config_store.h"
 #include "delivery/outbox.h"
@@ -18,7 +19,6 @@
 #include "signals/signal_engine.h"
 #include "signals/ulid.h"
 #include "storage/store.h"
-#include "storage/system_log.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ class AppDelegateTest : public ::testing::Test {
     qint64 count(const char* status) {
         qint64 n = 0;
         for (const BatchRecord& b : store.recentBatches(100))
-            n += b.status == QLatin1String(status);
+            n += rawValue(b.status) == QLatin1String(status);
         return n;
     }
 

@@ -124,7 +124,7 @@ TEST_F(MenuBarTest, HeaderLinesAndChips) {
     BatchRecord pending;
     pending.batchId = ULID::make(Time::now());
     pending.seq = 1;
-    pending.status = QStringLiteral("pending");
+    pending.status = BatchStatus::pending;
     ASSERT_EQ(store.saveBatch(pending, ids), 2);
     status.refresh();
     EXPECT_EQ(MenuHeaderView::lines(status),

@@ -35,7 +35,7 @@ protected:
     void startWithContext() {
         capture->start();
         scheduler.drain();
-        ASSERT_TRUE(engine.ctx.has_value());
+        ASSERT_TRUE(engine.context.has_value());
     }
     // Lets the snippet delay pass and the read come back.
     void snippetDue() {
@@ -184,7 +184,7 @@ TEST_F(CaptureTest, InputReachesTheEngineOnlyWithTheMonitorUnpausedAndAnotherApp
     capture->start();
     EXPECT_FALSE(capture->inputMonitorInstalled());
     desktop.key();
-    EXPECT_EQ(engine.bKeys, 0);
+    EXPECT_EQ(engine.bucketKeys, 0);
 
     // Counting input does not wait for the accessibility switch.
     desktop.trusted = false;
@@ -195,18 +195,18 @@ TEST_F(CaptureTest, InputReachesTheEngineOnlyWithTheMonitorUnpausedAndAnotherApp
     emit desktop.inputEvent({InputEvent::Kind::leftDown, false, false});
     emit desktop.inputEvent({InputEvent::Kind::rightDown, false, false});
     emit desktop.inputEvent({InputEvent::Kind::scroll, false, false});
-    EXPECT_EQ(engine.bKeys, 1);
+    EXPECT_EQ(engine.bucketKeys, 1);
     EXPECT_EQ(engine.burstBackspaces, 1);
-    EXPECT_EQ(engine.bClicks, 2);
-    EXPECT_EQ(engine.bScrolls, 1);
+    EXPECT_EQ(engine.bucketClicks, 2);
+    EXPECT_EQ(engine.bucketScrolls, 1);
 
     config.paused = true;
     desktop.key();
-    EXPECT_EQ(engine.bKeys, 1);
+    EXPECT_EQ(engine.bucketKeys, 1);
     config.paused = false;
     desktop.front = agent;  // typing into the agent's own window
     desktop.key();
-    EXPECT_EQ(engine.bKeys, 1);
+    EXPECT_EQ(engine.bucketKeys, 1);
 }
 
 TEST_F(CaptureTest, OnlyTheLatestSnippetRequestIsReadTwoSecondsLater) {
@@ -216,8 +216,8 @@ TEST_F(CaptureTest, OnlyTheLatestSnippetRequestIsReadTwoSecondsLater) {
     snippetDue();
     EXPECT_EQ(desktop.samples, 1);
     EXPECT_EQ(desktop.lastSamplePid, editor.pid);
-    ASSERT_EQ(engine.ctxSnippets.size(), 1u);
-    EXPECT_EQ(engine.ctxSnippets[0], desktop.sampleText);
+    ASSERT_EQ(engine.contextSnippets.size(), 1u);
+    EXPECT_EQ(engine.contextSnippets[0], desktop.sampleText);
     EXPECT_EQ(desktop.screenshots, 0);
 }
 
@@ -247,21 +247,21 @@ TEST_F(CaptureTest, AShortSampleFallsBackToTheScreenshotWhenThatReaderIsOn) {
     startWithContext();
     snippetDue();
     EXPECT_EQ(desktop.screenshots, 1);
-    ASSERT_EQ(engine.ctxSnippets.size(), 1u);
-    EXPECT_EQ(engine.ctxSnippets.back(), desktop.screenshot);
+    ASSERT_EQ(engine.contextSnippets.size(), 1u);
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.screenshot);
 
     // Nothing recognised: the short accessibility text is used.
     desktop.screenshot.clear();
     capture->scheduleSnippet(*engine.lastObservation);
     snippetDue();
-    EXPECT_EQ(engine.ctxSnippets.back(), desktop.sampleText);
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
 
     // Forty characters are enough.
     desktop.sampleText = QString(40, QLatin1Char('b'));
     capture->scheduleSnippet(*engine.lastObservation);
     snippetDue();
     EXPECT_EQ(desktop.screenshots, 2);
-    EXPECT_EQ(engine.ctxSnippets.back(), desktop.sampleText);
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
 }
 
 TEST_F(CaptureTest, StopCancelsThePendingSnippetAndDropsLateResults) {
@@ -295,10 +295,10 @@ TEST_F(CaptureTest, TheHeartbeatIsLoggedOnlyWhileActive) {
 TEST_F(CaptureTest, InputIsDroppedAtTheLockScreenAsleepAndInAFocusedPasswordField) {
     startWithContext();
     auto counted = [&](auto&& situation) {
-        const qint64 before = engine.bKeys;
+        const qint64 before = engine.bucketKeys;
         situation();
         desktop.key();
-        return engine.bKeys > before;
+        return engine.bucketKeys > before;
     };
     EXPECT_FALSE(counted([&] { emit desktop.screenLocked(); }));
     EXPECT_TRUE(counted([&] { emit desktop.screenUnlocked(); }));
@@ -327,7 +327,7 @@ TEST_F(CaptureTest, LosingTheDisplayIsAwayTimeUntilItComesBack) {
     desktop.key();
     EXPECT_EQ(engine.presence, Presence::locked);
     EXPECT_TRUE(scheduler.poll.empty());
-    EXPECT_EQ(engine.bKeys, 0);
+    EXPECT_EQ(engine.bucketKeys, 0);
     // An unlock while the display is gone changes nothing.
     emit desktop.screenUnlocked();
     EXPECT_EQ(engine.presence, Presence::locked);
@@ -382,7 +382,7 @@ TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddres
         desktop.front = editor;
         desktop.freshSnapshot.reset();
         const int samples = desktop.samples;
-        const size_t delivered = engine.ctxSnippets.size();
+        const size_t delivered = engine.contextSnippets.size();
         capture->scheduleSnippet(obs);
         c.beforeRead();
         scheduler.fire(Capture::snippetDelay);
@@ -393,7 +393,7 @@ TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddres
         c.duringRead();
         scheduler.drain();
         EXPECT_EQ(desktop.samples > samples, c.sampled);
-        EXPECT_EQ(engine.ctxSnippets.size() > delivered, c.delivered);
+        EXPECT_EQ(engine.contextSnippets.size() > delivered, c.delivered);
     }
 }
 
@@ -411,7 +411,7 @@ TEST_F(CaptureTest, AWindowWithAPasswordFieldIsNeverPictured) {
     capture->scheduleSnippet(*engine.lastObservation);
     snippetDue();
     EXPECT_EQ(desktop.screenshots, 0);
-    EXPECT_EQ(engine.ctxSnippets.back(), desktop.sampleText);
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
 
     // Otherwise the picture is of the observed window itself.
     desktop.freshSnapshot.reset();

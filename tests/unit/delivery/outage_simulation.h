@@ -26,7 +26,7 @@ struct SimRequest {
 // A receiver that answers each request `latency` seconds after it arrives, as `answer` says
 // at arrival.
 class SimReceiver : public Transport {
-public:
+  public:
     explicit SimReceiver(const TimePoint& clock) : clock_(clock) {}
 
     static HttpOutcome status(qint64 code, const QByteArray& retryAfter = {}) {
@@ -73,14 +73,14 @@ public:
         pending_ = std::move(moved);
     }
 
-private:
+  private:
     const TimePoint& clock_;
     std::multimap<TimePoint, std::pair<HttpOutcome, std::function<void(const HttpOutcome&)>>>
         pending_;
 };
 
 class OutageSimulation {
-public:
+  public:
     // One signal per flush, so one batch per flush.
     explicit OutageSimulation(double flushIntervalSeconds = 60)
         : flushInterval_(flushIntervalSeconds) {
@@ -165,7 +165,7 @@ public:
     QStringList signalIds;
     bool produce = true;  // the agent keeps making signals
 
-private:
+  private:
     QRandomGenerator random_{20261207};
     double flushInterval_;
     TimePoint nextFlush_;

@@ -1,7 +1,6 @@
 // The outbox against a receiver that goes down, on a simulated clock: how many requests it
 // sends while the receiver is down, and that every signal still arrives once it is back.
 #include <gtest/gtest.h>
-#include <QDateTime>
 #include <QJsonArray>
 #include <map>
 
@@ -55,7 +54,7 @@ TEST(Outage, AWeekDownGetsGentlerAndEverySignalArrivesOnceAfterwards) {
         if (requests[i].status == 200) ++accepted[requests[i].batchId];
     std::map<QString, int> arrivals;
     for (const BatchRecord& b : allBatches(sim.store)) {
-        EXPECT_EQ(b.status, "sent");
+        EXPECT_EQ(b.status, BatchStatus::sent);
         EXPECT_EQ(accepted[b.batchId], 1) << b.batchId.toStdString();
         for (const auto& item : QJsonDocument::fromJson(b.body.toUtf8())["data"].toArray())
             ++arrivals[item.toObject()["id"].toString()];
@@ -73,19 +72,6 @@ TEST(Outage, RetryAfterHoldsTheDestinationAndATestBatchEndsTheWait) {
     sim.runFor(7100);  // new batches pile up, nothing is sent
     EXPECT_EQ(sim.receiver->requests.size(), 1u);
     EXPECT_GT(sim.store.countWaitingBatches(), 100);
-
-    // The date form, relative to the agent's clock.
-    sim.receiver->answer = [&] {
-        const QString date = QLocale::c().toString(
-            QDateTime::fromSecsSinceEpoch(qint64(sim.clock) + 3 * 3600, Qt::UTC),
-            QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
-        return SimReceiver::status(503, date.toLatin1());
-    };
-    sim.runFor(200);
-    ASSERT_EQ(sim.receiver->requests.size(), 2u);
-    EXPECT_GE(sim.receiver->requests[1].at - sim.receiver->requests[0].at, 7200);
-    sim.runFor(2.9 * kHour);
-    EXPECT_EQ(sim.receiver->requests.size(), 2u);
 
     // Back up: the user's connection test goes at once, and its success starts the drain.
     sim.receiver->answer = [] { return SimReceiver::status(200); };
@@ -124,7 +110,7 @@ TEST(Outage, ClockStepsNeitherStallNorDropBatches) {
     EXPECT_FALSE(sim.outbox.purge(30));  // not before the batches had an attempt
     sim.runUntilDrained(2 * kHour);
     EXPECT_TRUE(sim.outbox.purge(30));
-    for (const BatchRecord& b : allBatches(sim.store)) EXPECT_EQ(b.status, "sent");
+    for (const BatchRecord& b : allBatches(sim.store)) EXPECT_EQ(b.status, BatchStatus::sent);
 
     // After a jump, a failed attempt is the chance the batches had: then they are given up.
     sim.produce = true;
@@ -137,9 +123,9 @@ TEST(Outage, ClockStepsNeitherStallNorDropBatches) {
     EXPECT_TRUE(sim.outbox.purge(30));
     qint64 dropped = 0;
     for (const BatchRecord& b : allBatches(sim.store)) {
-        if (b.status == "sent") continue;
-        EXPECT_EQ(b.status == "dropped", b.created < jumpedAt) << b.status.toStdString();
-        dropped += b.status == "dropped";
+        if (b.status == BatchStatus::sent) continue;
+        EXPECT_EQ(b.status == BatchStatus::dropped, b.created < jumpedAt) << rawValue(b.status).toStdString();
+        dropped += b.status == BatchStatus::dropped;
     }
     EXPECT_GT(dropped, 5);
 }

@@ -2,10 +2,10 @@
 // clock. Shared by the delivery unit and integration tests.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "config/config_store.h"
 #include "delivery/outbox.h"
@@ -13,7 +13,7 @@
 #include "storage/store.h"
 
 class OutboxFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         store.now = [this] { return clock; };
@@ -73,4 +73,6 @@ protected:
 };
 
 // Readable failure messages for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}

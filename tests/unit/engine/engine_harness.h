@@ -7,36 +7,39 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "signals/signal_engine_replay.h"
+#include "replay/trace_replayer.h"
+
+// Failures show field values as JSON.
+inline void PrintTo(const JSONValue& value, std::ostream* out) {
+    *out << value.serialized().value_or("<not writable>").toStdString();
+}
 
 // 2026-03-03T09:00:00Z, a Tuesday.
 inline constexpr TimePoint kNine = 1772528400;
 // Seconds since 1970 of hh:mm:ss UTC on that day.
-inline TimePoint at(int h, int m, double s = 0) { return kNine + (h - 9) * 3600 + m * 60 + s; }
+inline TimePoint at(int h, int m, double s = 0) {
+    return kNine + (h - 9) * 3600 + m * 60 + s;
+}
 
 // Runs a test in a given time zone and restores the previous one.
 class ScopedTimeZone {
-public:
+  public:
     explicit ScopedTimeZone(const char* zone) {
         if (const char* old = std::getenv("TZ")) previous_ = old;
         setenv("TZ", zone, 1);
         tzset();
     }
     ~ScopedTimeZone() {
-        if (previous_.empty()) {
-            unsetenv("TZ");
-        } else {
-            setenv("TZ", previous_.c_str(), 1);
-        }
+        previous_.empty() ? unsetenv("TZ") : setenv("TZ", previous_.c_str(), 1);
         tzset();
     }
 
-private:
+  private:
     std::string previous_;
 };
 
 class EngineHarness : public ::testing::Test {
-public:
+  public:
     static WindowObservation window(const QString& bundle, const QString& title,
                                     std::optional<QString> url = std::nullopt,
                                     std::optional<QString> document = std::nullopt) {
@@ -44,7 +47,7 @@ public:
                                  std::move(document)};
     }
 
-protected:
+  protected:
     EngineHarness() : zone_("UTC") {
         time.advanceTo(at(9, 0));
         engine = std::make_unique<SignalEngine>(time.clock());
@@ -62,15 +65,16 @@ protected:
 
     std::vector<Signal> ofType(const QString& type) const {
         std::vector<Signal> out;
-        for (const Signal& s : emitted) {
+        for (const Signal& s : emitted)
             if (s.type == type) out.push_back(s);
-        }
         return out;
     }
-    std::vector<QString> types() const {
-        std::vector<QString> out;
-        for (const Signal& s : emitted) out.push_back(s.type);
-        return out;
+    // The field `key` of the last signal of `type` (null when there is none).
+    JSONValue last(const QString& type, const char* key) const {
+        const auto all = ofType(type);
+        if (all.empty()) return JSONValue::null();
+        const auto it = all.back().fields.find(QString::fromLatin1(key));
+        return it != all.back().fields.end() ? it->second : JSONValue::null();
     }
     static qint64 integer(const Signal& s, const char* key) {
         const auto it = s.fields.find(QString::fromLatin1(key));
@@ -79,14 +83,6 @@ protected:
     static QString text(const Signal& s, const char* key) {
         const auto it = s.fields.find(QString::fromLatin1(key));
         return it != s.fields.end() && it->second.string() ? *it->second.string() : QString();
-    }
-    static bool isNull(const Signal& s, const char* key) {
-        const auto it = s.fields.find(QString::fromLatin1(key));
-        return it != s.fields.end() && it->second.isNull();
-    }
-    static double number(const Signal& s, const char* key) {
-        const auto it = s.fields.find(QString::fromLatin1(key));
-        return it != s.fields.end() && it->second.number() ? *it->second.number() : -1;
     }
 
     // Activation followed by the capture loop's immediate poll, at time t.
@@ -104,6 +100,10 @@ protected:
     void tickAt(TimePoint t) {
         advance(t);
         e().tick();
+    }
+    void flushAt(TimePoint t, const char* reason = "quit") {
+        advance(t);
+        e().flushAll(reason);
     }
 
     ScopedTimeZone zone_;

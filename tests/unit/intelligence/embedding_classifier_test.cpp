@@ -14,7 +14,9 @@ EmbeddingClassifier make(std::shared_ptr<QStringList> calls = nullptr) {
 }
 
 // The winner's probability when it leads the only other entry by `gap`.
-double softmaxOfGap(double gap) { return 1.0 / (1.0 + std::exp(-gap / 0.05)); }
+double softmaxOfGap(double gap) {
+    return 1.0 / (1.0 + std::exp(-gap / 0.05));
+}
 
 }  // namespace
 
@@ -25,7 +27,8 @@ TEST(EmbeddingClassifier, EmbedsEachEntryAndLongEnoughPhraseOnceAndTextsCutTo120
     auto r = classifier.classify("beta", labels, std::nullopt);
     ASSERT_TRUE(r);
     EXPECT_DOUBLE_EQ(r->probability, 1.0) << "a lone entry is certain";
-    EXPECT_EQ(*calls, (QStringList{"beta", "data entry: ab, \tbeta forms ,x,gamma", "beta forms", "gamma"}));
+    EXPECT_EQ(*calls, (QStringList{"beta", "data entry: ab, \tbeta forms ,x,gamma", "beta forms",
+                                   "gamma"}));
 
     calls->clear();
     classifier.classify("  " + QString(2000, 'a') + " ", labels, std::nullopt);
@@ -35,7 +38,9 @@ TEST(EmbeddingClassifier, EmbedsEachEntryAndLongEnoughPhraseOnceAndTextsCutTo120
 
     // An entry with no phrase of 3 characters still scores on its whole sentence; one with no
     // vector at all takes no part.
-    EXPECT_EQ(classifier.classify("alpha", {{"zzz", "unknown"}, {"alpha", "ab"}}, std::nullopt)->label, "alpha");
+    EXPECT_EQ(
+        classifier.classify("alpha", {{"zzz", "unknown"}, {"alpha", "ab"}}, std::nullopt)->label,
+        "alpha");
     EXPECT_FALSE(classifier.classify("alpha", {{"zzz", "unknown"}}, std::nullopt));
 }
 
@@ -68,11 +73,13 @@ TEST(EmbeddingClassifier, KeywordBonusCountsEachWordOnceUpToThree) {
     auto classifier = make();
     // Same vectors for both entries; both share "alpha" with the text, so only the extra
     // keywords of "keyed" make a difference.
-    const CategoryList labels{{"plain", "alpha"}, {"keyed", "alpha, invoices, payroll, ledger, receipts"}};
+    const CategoryList labels{{"plain", "alpha"},
+                              {"keyed", "alpha, invoices, payroll, ledger, receipts"}};
     auto once = classifier.classify("Alpha invoices INVOICES invoices", labels, std::nullopt);
     EXPECT_EQ(once->label, "keyed");
     EXPECT_NEAR(once->probability, softmaxOfGap(0.04), 1e-9);
-    auto capped = classifier.classify("alpha invoices payroll ledger receipts", labels, std::nullopt);
+    auto capped =
+        classifier.classify("alpha invoices payroll ledger receipts", labels, std::nullopt);
     EXPECT_NEAR(capped->probability, softmaxOfGap(0.12 - 0.04), 1e-9);
     // Hint template words and pieces under 3 letters are no keywords.
     EXPECT_EQ(EmbeddingClassifier::words("App: Slack. Window: Re: the Q3 plan — Über-Budget"),
@@ -98,7 +105,8 @@ TEST(HintText, DropsTheApplicationNameWordsOnlyFromAHint) {
     } cases[] = {
         {"App: Google Chrome. Window: Google Meet - Google Chrome. Site: meet.google.com.",
          "Window:  Meet -  . Site: meet..com."},
-        {"App: Files. Window: Reports. Site: none.\nfiles to check", "Window: Reports. Site: none.\n to check"},
+        {"App: Files. Window: Reports. Site: none.\nfiles to check",
+         "Window: Reports. Site: none.\n to check"},
         {"App: Files without a window part", "App: Files without a window part"},
         {"Notes. App: Files. Window: x", "Notes. App: Files. Window: x"},
     };

@@ -9,7 +9,7 @@
 #include "intelligence/words.h"
 
 class FakeEmbedding : public SentenceEmbedding {
-public:
+  public:
     explicit FakeEmbedding(QStringList axes, std::shared_ptr<QStringList> calls = nullptr)
         : axes_(std::move(axes)), calls_(std::move(calls)) {}
 
@@ -23,7 +23,7 @@ public:
         return any ? std::optional(v) : std::nullopt;
     }
 
-private:
+  private:
     QStringList axes_;
     std::shared_ptr<QStringList> calls_;
 };

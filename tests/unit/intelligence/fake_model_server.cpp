@@ -25,7 +25,8 @@ void FakeModelServer::readFrom(QTcpSocket* socket) {
     if (headerEnd < 0) return;
     qsizetype length = 0;
     for (const QByteArray& line : data.left(headerEnd).split('\n'))
-        if (line.toLower().startsWith("content-length:")) length = line.mid(15).trimmed().toLongLong();
+        if (line.toLower().startsWith("content-length:"))
+            length = line.mid(15).trimmed().toLongLong();
     if (data.size() < headerEnd + 4 + length) return;
     socket->read(headerEnd + 4 + length);
     const Request request{data.split(' ').value(1),
@@ -38,9 +39,11 @@ void FakeModelServer::readFrom(QTcpSocket* socket) {
     QByteArray body = R"({"error":"model failed to load"})";
     if (mode == Mode::answer && tags) body = tagsBody;
     if (mode == Mode::answer && !tags)
-        body = QJsonDocument(QJsonObject{{"message", QJsonObject{{"role", "assistant"}, {"content", chatReply}}},
-                                         {"done", true}})
-                   .toJson(QJsonDocument::Compact);
+        body =
+            QJsonDocument(
+                QJsonObject{{"message", QJsonObject{{"role", "assistant"}, {"content", chatReply}}},
+                            {"done", true}})
+                .toJson(QJsonDocument::Compact);
     socket->write((mode == Mode::fail ? "HTTP/1.1 500 Error" : "HTTP/1.1 200 OK") +
                   QByteArray("\r\nContent-Type: application/json\r\nContent-Length: ") +
                   QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);

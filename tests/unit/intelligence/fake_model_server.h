@@ -8,7 +8,7 @@
 #include <vector>
 
 class FakeModelServer : public QObject {
-public:
+  public:
     enum class Mode { answer, fail, silent };
     struct Request {
         QByteArray path;
@@ -25,7 +25,7 @@ public:
     Mode chatMode = Mode::answer;
     std::vector<Request> requests;
 
-private:
+  private:
     void readFrom(QTcpSocket* socket);
     QTcpServer server_;
 };

@@ -33,7 +33,8 @@ namespace {
 struct LocalModel : ::testing::Test {
     FakeModelServer server;
     double clock = 1000;
-    LocalLanguageModel model{LocalLanguageModel::Options{server.url(), 300, 5, 500, [this] { return clock; }}};
+    LocalLanguageModel model{
+        LocalLanguageModel::Options{server.url(), 300, 5, 500, [this] { return clock; }}};
 
     std::optional<bool> check() {
         std::optional<bool> answer;
@@ -44,7 +45,8 @@ struct LocalModel : ::testing::Test {
     std::optional<QString> chat() {
         bool done = false;
         std::optional<QString> reply;
-        model.chat("be brief", "Label name:", [&](std::optional<QString> r) { reply = r, done = true; });
+        model.chat("be brief",
+                   "Label name:", [&](std::optional<QString> r) { reply = r, done = true; });
         EXPECT_TRUE(waitFor([&] { return done; }));
         return reply;
     }

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <thread>
 
+#include "base/system_log.h"
 #include "storage/store.h"
-#include "storage/system_log.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ class StoreErasureTest : public ::testing::Test {
             batch.seq = b + 1;
             batch.created = clock;
             batch.body = QString::fromLatin1(kMarker).repeated(20);
-            batch.status = QStringLiteral("sent");
+            batch.status = BatchStatus::sent;
             ASSERT_EQ(store.saveBatch(batch, ids), 50);
         }
     }

@@ -11,7 +11,8 @@
 #include <QTimeZone>
 #include <random>
 
-#include "signals/signal_engine_replay.h"
+#include "replay/trace_call.h"
+#include "replay/workday_trace.h"
 
 namespace {
 
@@ -36,37 +37,46 @@ struct Window {
 struct App {
     const char* bundleId;
     const char* name;
-    double weight;   // how often work happens here
-    double typing;   // share of actions that are typing bursts
+    double weight;  // how often work happens here
+    double typing;  // share of actions that are typing bursts
     std::vector<Window> windows;
 };
 
 const std::vector<App>& apps() {
     static const std::vector<App> table = {
-        {"org.mozilla.firefox", "Firefox", 3.0, 0.25,
+        {"org.mozilla.firefox",
+         "Firefox",
+         3.0,
+         0.25,
          {
-             {"Fix hour split · Pull Request #42 · tarn/engine", "https://github.com/tarn/engine/pull/42",
-              nullptr, "Review requested. The hour close counts the open focus up to the tick."},
+             {"Fix hour split · Pull Request #42 · tarn/engine",
+              "https://github.com/tarn/engine/pull/42", nullptr,
+              "Review requested. The hour close counts the open focus up to the tick."},
              {"Q1 planning notes - Google Docs", "https://docs.google.com/document/d/1AbCdEf/edit",
               nullptr, "Goals for the quarter. Owner: Jane Doe, jane.doe@example.com."},
              {"Budget 2026 - Google Sheets", "https://docs.google.com/spreadsheets/d/1XyZ9/edit",
               nullptr, "Travel 12,400  Licences 8,100  Hardware 22,750"},
-             {"Inbox (12) - jane.doe@example.com - Gmail", "https://mail.google.com/mail/u/0/#inbox",
-              nullptr, "Re: supplier invoice, call me on +44 20 7946 0958 tomorrow."},
+             {"Inbox (12) - jane.doe@example.com - Gmail",
+              "https://mail.google.com/mail/u/0/#inbox", nullptr,
+              "Re: supplier invoice, call me on +44 20 7946 0958 tomorrow."},
              {"[ENG-1234] Crash on resume - Jira", "https://example.atlassian.net/browse/ENG-1234",
               nullptr, "Steps to reproduce: lock the screen while idle, unlock."},
              {"c++ - QTimer single shot - Stack Overflow",
               "https://stackoverflow.com/questions/123456/qtimer-single-shot", nullptr,
               "Use QTimer::singleShot with a context object."},
-             {"Exponential backoff - Wikipedia", "https://en.wikipedia.org/wiki/Exponential_backoff",
-              nullptr, "Exponential backoff is an algorithm that uses feedback."},
+             {"Exponential backoff - Wikipedia",
+              "https://en.wikipedia.org/wiki/Exponential_backoff", nullptr,
+              "Exponential backoff is an algorithm that uses feedback."},
              {"PayPal: Summary", "https://www.paypal.com/myaccount/summary", nullptr,
               "Balance and recent activity."},
              {"Change password - Account settings", "https://accounts.example.org/security",
               nullptr, "Current password, new password."},
              {"Mozilla Firefox Private Browsing", nullptr, nullptr, ""},
          }},
-        {"com.microsoft.VSCode", "Code", 3.0, 0.7,
+        {"com.microsoft.VSCode",
+         "Code",
+         3.0,
+         0.7,
          {
              {"focus.cpp - engine - Visual Studio Code", nullptr,
               "file:///home/jane/src/engine/focus.cpp", "void closeFocus(double t) {"},
@@ -75,23 +85,35 @@ const std::vector<App>& apps() {
              {"README.md - engine - Visual Studio Code", nullptr,
               "file:///home/jane/src/engine/README.md", "Replaying a trace"},
          }},
-        {"org.gnome.Terminal", "Terminal", 1.5, 0.6,
+        {"org.gnome.Terminal",
+         "Terminal",
+         1.5,
+         0.6,
          {
              {"jane@box: ~/src/engine", nullptr, nullptr, "$ ctest --output-on-failure"},
              {"jane@box: ~/src/engine/build", nullptr, nullptr, "$ ninja -j2"},
          }},
-        {"com.tinyspeck.slackmacgap", "Slack", 1.5, 0.55,
+        {"com.tinyspeck.slackmacgap",
+         "Slack",
+         1.5,
+         0.55,
          {
              {"general (Channel) - Acme - Slack", nullptr, nullptr,
               "Standup in five minutes. Ping Tom Baker if you are late."},
              {"Tom Baker (DM) - Acme - Slack", nullptr, nullptr, "Can you look at the PR?"},
          }},
-        {"org.libreoffice.LibreOffice", "LibreOffice Calc", 1.0, 0.5,
+        {"org.libreoffice.LibreOffice",
+         "LibreOffice Calc",
+         1.0,
+         0.5,
          {
              {"Expenses March.ods - LibreOffice Calc", nullptr,
               "file:///home/jane/Documents/Expenses%20March.ods", "Date Amount Category"},
          }},
-        {"org.mozilla.thunderbird", "Thunderbird", 1.0, 0.45,
+        {"org.mozilla.thunderbird",
+         "Thunderbird",
+         1.0,
+         0.45,
          {
              {"Inbox - jane@acme.example - Mozilla Thunderbird", nullptr, nullptr,
               "From: Sam Hill <sam@acme.example>, Subject: contract renewal"},
@@ -100,14 +122,17 @@ const std::vector<App>& apps() {
     return table;
 }
 
-const App kPasswordManager{"com.bitwarden.desktop", "Bitwarden", 0, 1.0,
-                           {{"Bitwarden", nullptr, nullptr, ""}}};
+const App kPasswordManager{
+    "com.bitwarden.desktop", "Bitwarden", 0, 1.0, {{"Bitwarden", nullptr, nullptr, ""}}};
 
 class DayWriter {
-public:
+  public:
     DayWriter(quint64 seed, TimePoint dayStart)
-        : draw_{std::mt19937_64(seed)}, t_(dayStart), nextTick_(dayStart + 5),
-          nextPoll_(dayStart + 1.5), lastInput_(dayStart) {}
+        : draw_{std::mt19937_64(seed)},
+          t_(dayStart),
+          nextTick_(dayStart + 5),
+          nextPoll_(dayStart + 1.5),
+          lastInput_(dayStart) {}
 
     std::vector<TraceCall> calls;
 
@@ -231,7 +256,7 @@ public:
     Draw& draw() { return draw_; }
     const App* app() const { return app_; }
 
-private:
+  private:
     TraceCall make(Op op) const {
         TraceCall c;
         c.t = t_;
@@ -250,9 +275,7 @@ private:
         return obs;
     }
 
-    void input() {
-        lastInput_ = t_;
-    }
+    void input() { lastInput_ = t_; }
 
     // The capture loop's idle check before every tick (threshold 180 s).
     void idlePoll() {
