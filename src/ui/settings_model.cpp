@@ -65,29 +65,24 @@ bool SettingsModel::save() {
         emit dirtyChanged();
         return false;
     }
-    if (pausedChanged) {
-        if (setPaused) {
-            setPaused(draft_.paused);
-        } else {
-            DeploymentConfig paused = store_.config();
-            paused.paused = draft_.paused;
-            store_.save(paused);
-        }
-    }
+    if (pausedChanged) applyPause(draft_.paused);
     if (loginChanged && applyLoginItem) applyLoginItem();
     replaceDraft(store_.config());
     return true;
 }
 
-void SettingsModel::togglePause() {
-    const bool paused = !store_.config().paused;
+void SettingsModel::applyPause(bool paused) {
     if (setPaused) {
         setPaused(paused);
-    } else {
-        DeploymentConfig c = store_.config();
-        c.paused = paused;
-        store_.save(c);
+        return;
     }
+    DeploymentConfig config = store_.config();
+    config.paused = paused;
+    store_.save(config);
+}
+
+void SettingsModel::togglePause() {
+    applyPause(!store_.config().paused);
     DeploymentConfig next = draft_;
     next.paused = store_.config().paused;
     replaceDraft(next);

@@ -23,7 +23,8 @@ QLabel* secondaryLabel(const QString& text, QWidget* parent = nullptr, bool wrap
 QFont scaledFont(const QFont& base, qreal factor, QFont::Weight weight = QFont::Normal);
 QFont monospaceFont(qreal factor = 1.0);
 
-// The system colours named by the windows; chosen to stay legible on light and dark themes.
+// The system colours: the states' colours (tray dot, status pill), badges and tinted symbols.
+// Badges darken a pale one on a light window.
 QColor green();
 QColor orange();
 QColor yellow();
