@@ -4,12 +4,12 @@
 
 #include "app/app_status.h"
 #include "app/login_item.h"
+#include "base/system_log.h"
 #include "capture/capture.h"
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 #include "signals/event_log.h"
 #include "storage/store.h"
-#include "storage/system_log.h"
 
 AppDelegate::AppDelegate(Parts parts, Hooks hooks, QObject* parent)
     : QObject(parent), parts_(parts), hooks_(std::move(hooks)) {

@@ -4,9 +4,9 @@
 #include <QUrl>
 #include <cmath>
 
+#include "base/text_trim.h"
 #include "config/config_store.h"
 #include "delivery/outbox.h"
-#include "delivery/webhook_address.h"
 #include "storage/store.h"
 #include "ui/ui_style.h"
 
@@ -157,7 +157,7 @@ void AppStatus::refresh() {
 AppStatus::State AppStatus::stateFor(const Inputs& in) {
     if (in.paused) return State::paused;
     if (!in.trusted) return State::needsPermission;
-    if (WebhookAddress::trimmed(in.webhookURL).isEmpty()) return State::localOnly;
+    if (Text::trimHorizontalSpace(in.webhookURL).isEmpty()) return State::localOnly;
     const TimePoint distantPast = -62135596800.0;  // year 1
     if (in.failing >= 1 && in.lastFailure && *in.lastFailure > in.lastSuccess.value_or(distantPast))
         return State::problem;
@@ -166,7 +166,7 @@ AppStatus::State AppStatus::stateFor(const Inputs& in) {
 }
 
 std::optional<QString> AppStatus::destinationHost() const {
-    const QString trimmed = WebhookAddress::trimmed(config_.config().webhookURL);
+    const QString trimmed = Text::trimHorizontalSpace(config_.config().webhookURL);
     if (trimmed.isEmpty()) return std::nullopt;
     const QUrl url(trimmed, QUrl::StrictMode);
     if (url.isValid() && !url.host().isEmpty()) return url.host();

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "capture/graphemes.h"
+#include "base/graphemes.h"
 
 namespace AccessibilityWalk {
 

@@ -1,7 +1,7 @@
 #include "capture/capture.h"
 
 #include "capture/clipboard_payload.h"
-#include "capture/graphemes.h"
+#include "base/graphemes.h"
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 

@@ -37,8 +37,6 @@ public:
     void endWait() { waitFor_ = 0; }
 
     bool backingOff() const { return failures_ > 0; }
-    qint64 failures() const { return failures_; }
-    int inFlight() const { return inFlight_; }
     // When the next probe may go; absent unless backing off.
     std::optional<TimePoint> resumesAt() const;
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/text_trim.h"
 #include "config/config_store.h"
 #include "delivery/network_transport.h"
 #include "delivery/webhook_address.h"
@@ -131,7 +132,7 @@ void Outbox::flushTimerFired() {
 void Outbox::configurationChanged() {
     const DeploymentConfig config = configStore_.config();
     if (currentInterval_ != config.flushIntervalSeconds) scheduleFlush();
-    const QString address = WebhookAddress::trimmed(config.webhookURL);
+    const QString address = Text::trimHorizontalSpace(config.webhookURL);
     if (address.isEmpty()) return;
     store_.releaseLocalBatches(WebhookAddress::withoutCredentials(address));
     retryDue();
@@ -159,7 +160,7 @@ void Outbox::retryDue() {
 
 void Outbox::pump(bool withClockSteps) {
     const DeploymentConfig config = configStore_.config();
-    destination_.track(WebhookAddress::trimmed(config.webhookURL));
+    destination_.track(Text::trimHorizontalSpace(config.webhookURL));
     const bool usable = WebhookAddress::usable(config.webhookURL).has_value();
     const TimePoint t = now();
     if (usable && !destination_.mayStart(t)) return;  // most retry ticks of an outage
@@ -173,9 +174,8 @@ void Outbox::pump(bool withClockSteps) {
 
 std::vector<BatchRecord> Outbox::dueNow(TimePoint t, bool withClockSteps) {
     std::vector<BatchRecord> due = store_.dueBatches(t);
-    const bool nothingToStart = std::all_of(due.begin(), due.end(), [this](const auto& b) {
-        return sending_.contains(b.batchId);
-    });
+    const bool nothingToStart = std::all_of(
+        due.begin(), due.end(), [this](const auto& b) { return sending_.contains(b.batchId); });
     if (!withClockSteps && !nothingToStart) return due;
     // No backoff puts a next attempt this far ahead: the wall clock went back.
     for (BatchRecord& b : store_.dueBatches(std::numeric_limits<double>::max())) {

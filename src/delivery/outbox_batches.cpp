@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <set>
 
+#include "base/text_trim.h"
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 #include "delivery/webhook_address.h"
@@ -25,7 +26,7 @@ void Outbox::flush() {
     const DeploymentConfig config = configStore_.config();
     if (config.paused) return;
     const qint64 limit = std::max<qint64>(config.maxBatch, 1);
-    const bool hasAddress = !WebhookAddress::trimmed(config.webhookURL).isEmpty();
+    const bool hasAddress = !Text::trimHorizontalSpace(config.webhookURL).isEmpty();
     for (;;) {
         const std::vector<Signal> batchSignals = store_.pendingSignals(limit);
         if (batchSignals.empty()) break;
@@ -81,7 +82,7 @@ QByteArray Outbox::envelope(const std::vector<Signal>& batchSignals, const QStri
         {QStringLiteral("schema_version"), "1.0"},
         {QStringLiteral("sent_at"), Time::iso(now())},
         {QStringLiteral("seq"), seq},
-        {QStringLiteral("subject"), Privacy::hash(principal, config.salt, u"sub_")},
+        {QStringLiteral("subject"), Privacy::hash(principal, config.salt, Privacy::subjectPrefix)},
         {QStringLiteral("type"), "signals.batch"},
     };
     // A non-finite double in a signal cannot be written: the batch still goes, empty.

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <cmath>
 
+#include "base/text_trim.h"
 #include "config/config_store.h"
 #include "delivery/http_outcome.h"
 #include "delivery/outbox.h"
@@ -63,7 +64,7 @@ void Outbox::send(const BatchRecord& batch) {
         emit changed();
         return;
     }
-    const QString address = WebhookAddress::trimmed(config.webhookURL);
+    const QString address = Text::trimHorizontalSpace(config.webhookURL);
     destination_.track(address);
     destination_.started();
     sending_.insert(batch.batchId);
@@ -133,7 +134,7 @@ void Outbox::sendTest(std::function<void(bool, const QString&)> completion) {
                 JSONObject{{QStringLiteral("ts"), Time::iso(t)},
                            {QStringLiteral("note"), "Test batch from Tarnwhistle settings"}}};
     const QByteArray body = envelope({ping}, ULID::make(t), 0);
-    const QString address = WebhookAddress::trimmed(config.webhookURL);
+    const QString address = Text::trimHorizontalSpace(config.webhookURL);
     // Sent at once, whatever the backoff: the user is waiting for the answer.
     post(*url, body, config.webhookSecret, kTestReplyLimit,
          [this, address, completion](const HttpOutcome& outcome) {

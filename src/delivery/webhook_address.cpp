@@ -2,11 +2,9 @@
 
 #include <QHostAddress>
 
-namespace {
+#include "base/text_trim.h"
 
-bool isBlank(QChar c) {
-    return c == u'\t' || c.category() == QChar::Separator_Space;
-}
+namespace {
 
 bool isLoopback(const QString& host) {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
@@ -18,15 +16,8 @@ bool isLoopback(const QString& host) {
 
 namespace WebhookAddress {
 
-QString trimmed(const QString& text) {
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
-    return text.mid(begin, end - begin);
-}
-
 std::optional<QUrl> usable(const QString& webhookURL) {
-    const QString address = trimmed(webhookURL);
+    const QString address = Text::trimHorizontalSpace(webhookURL);
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty()) return std::nullopt;
     // QUrl lower-cases the scheme; the check is on the scheme as the user wrote it.

@@ -6,9 +6,7 @@
 #include <optional>
 
 namespace WebhookAddress {
-// `text` without white space at either end: spaces of any kind and tabs, but not line breaks.
-QString trimmed(const QString& text);
-// The trimmed address as a URL when batches may go there: "https://" with a host, or
+// The address, trimmed of horizontal white space, as a URL when batches may go there: "https://" with a host, or
 // "http://" to a loopback host (local receivers). The scheme is checked as written, so
 // "HTTPS://" is refused. nullopt otherwise.
 std::optional<QUrl> usable(const QString& webhookURL);

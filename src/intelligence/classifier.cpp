@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "base/system_log.h"
 #include "intelligence/embedding_classifier.h"
 #include "intelligence/language_model_prompt.h"
 #include "intelligence/local_language_model.h"
@@ -33,8 +34,10 @@ Classifier& Classifier::shared() {
         const QString path = wordVectorFilePath();
         std::unique_ptr<SentenceEmbedding> embedding = WordVectorEmbedding::open(path);
         if (!embedding)
-            qWarning("Tarnwhistle: word vectors unavailable (%s); classifying by rules only",
-                     qUtf8Printable(path.isEmpty() ? QString(wordVectorFileName) : path));
+            SystemLog::write(
+                QStringLiteral("Tarnwhistle: word vectors unavailable (%1); classifying by rules "
+                               "only")
+                    .arg(path.isEmpty() ? QString::fromLatin1(wordVectorFileName) : path));
         return new Classifier(std::make_unique<EmbeddingClassifier>(std::move(embedding)),
                               std::make_unique<LocalLanguageModel>());
     }();

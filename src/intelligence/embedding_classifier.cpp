@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text_trim.h"
 #include "intelligence/hint_text.h"
 #include "intelligence/stop_words.h"
 #include "intelligence/words.h"
@@ -21,14 +22,6 @@ double cosine(const std::vector<double>& a, const std::vector<double>& b) {
     }
     if (na == 0 || nb == 0) return 0;
     return dot / (std::sqrt(na) * std::sqrt(nb));
-}
-
-QString trimSpacesAndTabs(const QString& s) {
-    qsizetype start = 0, end = s.size();
-    auto blank = [](QChar c) { return c == ' ' || c == '\t'; };
-    while (start < end && blank(s[start])) ++start;
-    while (end > start && blank(s[end - 1])) --end;
-    return s.mid(start, end - start);
 }
 
 QString spacedName(const CategoryDef& entry) {
@@ -53,7 +46,7 @@ const std::vector<EmbeddingClassifier::Vector>& EmbeddingClassifier::labelVector
     if (auto it = phraseCache_.constFind(key); it != phraseCache_.constEnd()) return *it;
     QStringList phrases{spacedName(entry) + ": " + entry.description};
     for (const QString& part : entry.description.split(',')) {
-        const QString phrase = trimSpacesAndTabs(part);
+        const QString phrase = Text::trimHorizontalSpace(part);
         if (phrase.size() >= 3) phrases << phrase;
     }
     std::vector<Vector> vectors;
@@ -66,8 +59,8 @@ const std::vector<EmbeddingClassifier::Vector>& EmbeddingClassifier::labelVector
 QSet<QString> EmbeddingClassifier::words(const QString& text) {
     QSet<QString> result;
     const auto& stop = StopWords::classifier();
-    forEachWord(text, [&](const QString& w) {
-        if (w.size() >= 3 && !stop.contains(w)) result.insert(w);
+    forEachWord(text, [&](const QString& word) {
+        if (word.size() >= 3 && !stop.contains(word)) result.insert(word);
     });
     return result;
 }
@@ -96,9 +89,9 @@ std::optional<EmbeddingClassifier::Result> EmbeddingClassifier::classify(
                           similarities.begin() + std::min<size_t>(2, similarities.size()),
                           similarities.end(), std::greater<>());
         double score = similarities.size() >= 2 ? 0.7 * similarities[0] + 0.3 * similarities[1]
-                                                 : similarities[0];
+                                                : similarities[0];
         int shared = 0;
-        for (const QString& w : keywordsFor(entry)) shared += textWords.contains(w) ? 1 : 0;
+        for (const QString& keyword : keywordsFor(entry)) shared += textWords.contains(keyword) ? 1 : 0;
         score += 0.04 * std::min(shared, 3);
         if (prior && *prior == entry.name) score += 0.05;
         scores.emplace_back(&entry, score);

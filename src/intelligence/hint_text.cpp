@@ -17,7 +17,7 @@ QString withoutApplicationName(const QString& text) {
     if (end < 0) return text;
     QSet<QString> name;
     forEachWord(text.mid(appPrefix.size(), end - appPrefix.size()),
-                [&](const QString& w) { name.insert(w); });
+                [&](const QString& word) { name.insert(word); });
     const QString rest = text.mid(end + 2);  // from "Window: "
     QString kept;
     kept.reserve(rest.size());

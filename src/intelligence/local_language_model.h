@@ -31,9 +31,6 @@ public:
 
     // Checks (or reuses a recent answer) and calls back with whether a model can answer now.
     void checkAvailability(std::function<void(bool)> completion);
-    // The last answer of a check, however old; nothing before the first check has answered.
-    std::optional<bool> lastKnownAvailability() const { return available_; }
-    QString modelName() const { return model_; }
 
     // One fresh conversation: `system` as the system message, `user` as the user message,
     // non-streaming, default options. The reply text, or nothing on any failure.

@@ -14,9 +14,9 @@ std::optional<std::vector<double>> WordVectorEmbedding::vector(const QString& te
     std::vector<double> sum(size_t(dims), 0.0);
     int found = 0;
     const auto& stop = StopWords::sentence();
-    forEachWord(text, [&](const QString& w) {
-        if (stop.contains(w)) return;
-        if (auto row = vectors_->row(w.toUtf8())) {
+    forEachWord(text, [&](const QString& word) {
+        if (stop.contains(word)) return;
+        if (auto row = vectors_->row(word.toUtf8())) {
             vectors_->addUnitRow(*row, sum.data());
             ++found;
         }

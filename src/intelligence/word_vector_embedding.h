@@ -18,7 +18,6 @@ public:
     static std::unique_ptr<WordVectorEmbedding> open(const QString& path);
 
     std::optional<std::vector<double>> vector(const QString& text) const override;
-    const WordVectors& wordVectors() const { return *vectors_; }
 
 private:
     std::shared_ptr<const WordVectors> vectors_;

@@ -43,7 +43,6 @@ bool WordVectors::validate(qint64 size) {
         return false;
     dims_ = int(dims);
     count_ = int(count);
-    flags_ = flags;
     vectors_ = reinterpret_cast<const uint16_t*>(data_ + vectorsAt);
     offsets_ = reinterpret_cast<const uint32_t*>(data_ + offsetsAt);
     sorted_ = reinterpret_cast<const uint32_t*>(data_ + sortedAt);

@@ -17,8 +17,6 @@ public:
 
     int dimensions() const { return dims_; }
     int count() const { return count_; }
-    bool directionsRemoved() const { return flags_ & 1; }
-    bool normalised() const { return flags_ & 2; }
 
     // Row of a word (exact UTF-8 match), nothing when it is not in the file.
     std::optional<int> row(const QByteArray& utf8Word) const;
@@ -35,7 +33,6 @@ private:
     const uchar* data_ = nullptr;
     int dims_ = 0;
     int count_ = 0;
-    uint32_t flags_ = 0;
     const uint16_t* vectors_ = nullptr;
     const uint32_t* offsets_ = nullptr;
     const uint32_t* sorted_ = nullptr;

@@ -1,17 +1,14 @@
 // What is never observed: excluded applications, sites and title words, private windows.
 #include "privacy/privacy.h"
 
+#include "base/text_trim.h"
+
 namespace Privacy {
 namespace {
 
-// Lower-cased and trimmed of spaces and tabs only (other white space is part of the entry).
+// Lower-cased and trimmed of horizontal white space (a line break is part of the entry).
 QString normalisedEntry(const QString& entry) {
-    qsizetype start = 0;
-    qsizetype end = entry.size();
-    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    while (start < end && blank(entry[start])) ++start;
-    while (end > start && blank(entry[end - 1])) --end;
-    return entry.mid(start, end - start).toLower();
+    return Text::trimHorizontalSpace(entry).toLower();
 }
 
 }  // namespace
@@ -53,7 +50,8 @@ bool isPrivateBrowsing(const QString& title) {
     const QString lower = title.toLower();
     return lower.endsWith(QStringLiteral("\u2014 private")) ||
            lower.contains(QStringLiteral("private browsing")) ||
-           lower.contains(QStringLiteral("incognito")) || lower.endsWith(QStringLiteral("- private"));
+           lower.contains(QStringLiteral("incognito")) ||
+           lower.endsWith(QStringLiteral("- private"));
 }
 
 }  // namespace Privacy

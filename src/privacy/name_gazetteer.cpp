@@ -1,8 +1,8 @@
 #include "privacy/name_gazetteer.h"
 
 #include <QFile>
-#include <QtDebug>
 
+#include "base/system_log.h"
 #include "privacy/data_files.h"
 
 NameGazetteer NameGazetteer::fromText(QStringView text) {
@@ -50,9 +50,9 @@ const NameGazetteer& NameGazetteer::shared() {
         const QString path = dataFilePath(QStringLiteral("person-names.txt"));
         QFile file(path);
         if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-            qWarning(
+            SystemLog::write(QStringLiteral(
                 "Tarnwhistle: name list person-names.txt not found; names are redacted "
-                "only after a title such as Mr or Dr");
+                "only after a title such as Mr or Dr"));
             return NameGazetteer();
         }
         return fromText(QString::fromUtf8(file.readAll()));

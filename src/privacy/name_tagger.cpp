@@ -228,26 +228,26 @@ bool colonAfter(const QString& text, qsizetype at) {
 
 // The next name word after word `k`, across at most two particles ("van der"); 0 when the
 // name cannot go on.
-size_t nextNameWord(const std::vector<Word>& w, size_t k) {
+size_t nextNameWord(const std::vector<Word>& textWords, size_t k) {
     size_t next = k + 1;
     size_t particleCount = 0;
-    while (next < w.size() && particleCount < 2 && joinedBySpace(w[next].gapBefore) &&
-           particles().contains(w[next].text.toString())) {
+    while (next < textWords.size() && particleCount < 2 && joinedBySpace(textWords[next].gapBefore) &&
+           particles().contains(textWords[next].text.toString())) {
         ++next;
         ++particleCount;
     }
-    if (next >= w.size() || !joinedBySpace(w[next].gapBefore) || !isNameWord(w[next].text))
+    if (next >= textWords.size() || !joinedBySpace(textWords[next].gapBefore) || !isNameWord(textWords[next].text))
         return 0;
     return next;
 }
 
 // The last word of a name that already runs to `last`: later words join while they are known
 // names, or capitalised words after particles.
-size_t extended(const std::vector<Word>& w, size_t last, const NameGazetteer& names) {
+size_t extended(const std::vector<Word>& textWords, size_t last, const NameGazetteer& names) {
     for (;;) {
-        const size_t next = nextNameWord(w, last);
+        const size_t next = nextNameWord(textWords, last);
         if (next == 0) return last;
-        const bool known = names.isFamilyName(w[next].text) || isGiven(w[next].text, names);
+        const bool known = names.isFamilyName(textWords[next].text) || isGiven(textWords[next].text, names);
         if (!known && next == last + 1) return last;
         last = next;
     }
@@ -256,42 +256,42 @@ size_t extended(const std::vector<Word>& w, size_t last, const NameGazetteer& na
 }  // namespace
 
 std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
-    const std::vector<Word> w = words(text);
+    const std::vector<Word> textWords = words(text);
     using Span = std::optional<std::pair<size_t, size_t>>;  // first and last word of a name
     // A known given name followed by a capitalised word.
     auto givenNameAt = [&](size_t k) -> Span {
-        if (k >= w.size() || !isCapitalised(w[k].text) || !isGiven(w[k].text, names))
+        if (k >= textWords.size() || !isCapitalised(textWords[k].text) || !isGiven(textWords[k].text, names))
             return std::nullopt;
         // "Can" is a given name too; a function word only starts a name when it is one of the
         // ambiguous names, which need a known family name after them.
-        const QString first = w[k].text.toString();
+        const QString first = textWords[k].text.toString();
         if (notNames().contains(first) && !ambiguousGivenNames().contains(first)) return std::nullopt;
-        const size_t next = nextNameWord(w, k);
+        const size_t next = nextNameWord(textWords, k);
         if (next == 0) return std::nullopt;
         // "Mercedes-Benz" is as ambiguous as "Mercedes"; a place word ("Lincoln Park") is not
         // the family name that would settle it.
-        if (isAmbiguous(w[k].text) &&
-            (!names.isFamilyName(w[next].text) || placeWords().contains(w[next].text.toString())))
+        if (isAmbiguous(textWords[k].text) &&
+            (!names.isFamilyName(textWords[next].text) || placeWords().contains(textWords[next].text.toString())))
             return std::nullopt;
-        return std::make_pair(k, extended(w, next, names));
+        return std::make_pair(k, extended(textWords, next, names));
     };
     auto titledNameAt = [&](size_t k) -> Span {
         // "Prof. Dr. Weber": the name follows the last title.
-        if (k + 1 >= w.size() || titles().contains(w[k + 1].text.toString()) ||
-            !(isNameWord(w[k + 1].text) ||
-              (isCaseless(w[k + 1].text) && !CjkNames::isCjk(text, w[k + 1].start))))
+        if (k + 1 >= textWords.size() || titles().contains(textWords[k + 1].text.toString()) ||
+            !(isNameWord(textWords[k + 1].text) ||
+              (isCaseless(textWords[k + 1].text) && !CjkNames::isCjk(text, textWords[k + 1].start))))
             return std::nullopt;
-        const bool title = titles().contains(w[k].text.toString());
-        if (!(title && joinedAfterTitle(w[k + 1].gapBefore, false)) &&
-            !(w[k].text == u"M" && joinedAfterTitle(w[k + 1].gapBefore, true)))
+        const bool title = titles().contains(textWords[k].text.toString());
+        if (!(title && joinedAfterTitle(textWords[k + 1].gapBefore, false)) &&
+            !(textWords[k].text == u"M" && joinedAfterTitle(textWords[k + 1].gapBefore, true)))
             return std::nullopt;
-        return std::make_pair(k + 1, extended(w, k + 1, names));
+        return std::make_pair(k + 1, extended(textWords, k + 1, names));
     };
     auto greetedNameAt = [&](size_t k) -> Span {
-        if (k + 1 >= w.size() || !greetings().contains(w[k].text.toString()) ||
-            !joinedBySpace(w[k + 1].gapBefore) || !isCapitalised(w[k + 1].text) ||
-            !isGiven(w[k + 1].text, names) ||
-            ambiguousGivenNames().contains(w[k + 1].text.toString()))
+        if (k + 1 >= textWords.size() || !greetings().contains(textWords[k].text.toString()) ||
+            !joinedBySpace(textWords[k + 1].gapBefore) || !isCapitalised(textWords[k + 1].text) ||
+            !isGiven(textWords[k + 1].text, names) ||
+            ambiguousGivenNames().contains(textWords[k + 1].text.toString()))
             return std::nullopt;
         return std::make_pair(k + 1, k + 1);
     };
@@ -301,62 +301,62 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
     // "has joined".)
     auto actorAt = [&](size_t k) -> Span {
         size_t last = k;
-        if (!isNameWord(w[k].text)) return std::nullopt;
-        while (last + 1 < w.size() && last < k + 2 && joinedBySpace(w[last + 1].gapBefore) &&
-               isNameWord(w[last + 1].text))
+        if (!isNameWord(textWords[k].text)) return std::nullopt;
+        while (last + 1 < textWords.size() && last < k + 2 && joinedBySpace(textWords[last + 1].gapBefore) &&
+               isNameWord(textWords[last + 1].text))
             ++last;
-        if (last == k || last + 1 >= w.size() || !joinedBySpace(w[last + 1].gapBefore))
+        if (last == k || last + 1 >= textWords.size() || !joinedBySpace(textWords[last + 1].gapBefore))
             return std::nullopt;
-        const QString verb = w[last + 1].text.toString();
+        const QString verb = textWords[last + 1].text.toString();
         if (!eventWords().contains(verb)) return std::nullopt;
         if (verb == u"is" || verb == u"has") {
-            const QString then = last + 2 < w.size() ? w[last + 2].text.toString() : QString();
+            const QString then = last + 2 < textWords.size() ? textWords[last + 2].text.toString() : QString();
             if (then != u"typing" && then != u"joined" && then != u"left") return std::nullopt;
         }
         return std::make_pair(k, last);
     };
     // Scripts without capitals: a known name next to another known name ("محمد العلي").
     auto caselessNameAt = [&](size_t k) -> Span {
-        if (k + 1 >= w.size() || !isCaseless(w[k].text) || !isCaseless(w[k + 1].text) ||
-            !joinedBySpace(w[k + 1].gapBefore) || !isKnown(w[k].text, names) ||
-            !isKnown(w[k + 1].text, names) || CjkNames::isCjk(text, w[k].start))
+        if (k + 1 >= textWords.size() || !isCaseless(textWords[k].text) || !isCaseless(textWords[k + 1].text) ||
+            !joinedBySpace(textWords[k + 1].gapBefore) || !isKnown(textWords[k].text, names) ||
+            !isKnown(textWords[k + 1].text, names) || CjkNames::isCjk(text, textWords[k].start))
             return std::nullopt;
         size_t last = k + 1;
-        while (last + 1 < w.size() && joinedBySpace(w[last + 1].gapBefore) &&
-               isCaseless(w[last + 1].text) && isKnown(w[last + 1].text, names))
+        while (last + 1 < textWords.size() && joinedBySpace(textWords[last + 1].gapBefore) &&
+               isCaseless(textWords[last + 1].text) && isKnown(textWords[last + 1].text, names))
             ++last;
         return std::make_pair(k, last);
     };
     // Family name first ("Nguyễn Minh", "Yılmaz Ayşe"): both known, neither a plain word.
     auto familyFirstAt = [&](size_t k) -> Span {
-        if (k + 1 >= w.size() || !isNameWord(w[k].text) || !names.isFamilyName(w[k].text) ||
-            ambiguousGivenNames().contains(w[k].text.toString()) ||
-            !joinedBySpace(w[k + 1].gapBefore) || !isNameWord(w[k + 1].text) ||
-            !isGiven(w[k + 1].text, names) ||
-            ambiguousGivenNames().contains(w[k + 1].text.toString()))
+        if (k + 1 >= textWords.size() || !isNameWord(textWords[k].text) || !names.isFamilyName(textWords[k].text) ||
+            ambiguousGivenNames().contains(textWords[k].text.toString()) ||
+            !joinedBySpace(textWords[k + 1].gapBefore) || !isNameWord(textWords[k + 1].text) ||
+            !isGiven(textWords[k + 1].text, names) ||
+            ambiguousGivenNames().contains(textWords[k + 1].text.toString()))
             return std::nullopt;
-        return std::make_pair(k, extended(w, k + 1, names));
+        return std::make_pair(k, extended(textWords, k + 1, names));
     };
     // The chat form "Given Family: message" at the start of a line: one to three name words
     // before the colon, at least one of them a known name.
     auto speakerAt = [&](size_t k) -> Span {
-        if (!startsLine(text, w[k].start)) return std::nullopt;
+        if (!startsLine(text, textWords[k].start)) return std::nullopt;
         bool known = false;
         int nameWords = 0;
-        for (size_t last = k; last < w.size() && last < k + 4; ++last) {
-            const QStringView word = w[last].text;
-            if (last > k && !joinedBySpace(w[last].gapBefore)) return std::nullopt;
+        for (size_t last = k; last < textWords.size() && last < k + 4; ++last) {
+            const QStringView word = textWords[last].text;
+            if (last > k && !joinedBySpace(textWords[last].gapBefore)) return std::nullopt;
             const bool particle = last > k && particles().contains(word.toString());
             if (!particle &&
-                !(isNameWord(word) || (isCaseless(word) && !CjkNames::isCjk(text, w[last].start))))
+                !(isNameWord(word) || (isCaseless(word) && !CjkNames::isCjk(text, textWords[last].start))))
                 return std::nullopt;
             if (!particle) ++nameWords;
             known = known || (isKnown(word, names) && !isAmbiguous(word));
-            if (!colonAfter(text, w[last].end)) continue;
+            if (!colonAfter(text, textWords[last].end)) continue;
             // Two capitalised words before the colon are a speaker even when neither is known
             // ("Wanjiru Kamau: ..."): headings before a colon are rarely two proper words.
-            const bool pair = nameWords == 2 && isNameWord(w[k].text) && isNameWord(word) &&
-                              !isAmbiguous(w[k].text) && !isAmbiguous(word);
+            const bool pair = nameWords == 2 && isNameWord(textWords[k].text) && isNameWord(word) &&
+                              !isAmbiguous(textWords[k].text) && !isAmbiguous(word);
             if (known ? (nameWords > 1 || isGiven(word, names)) : pair)
                 return std::make_pair(k, last);
             return std::nullopt;
@@ -365,19 +365,19 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
     };
     // Greetings before a name of a script without capitals: "مرحبا أحمد".
     auto greetedCaselessAt = [&](size_t k) -> Span {
-        if (k + 1 >= w.size() || !greetings().contains(w[k].text.toString()) ||
-            !joinedBySpace(w[k + 1].gapBefore) || !isCaseless(w[k + 1].text) ||
-            !isGiven(w[k + 1].text, names))
+        if (k + 1 >= textWords.size() || !greetings().contains(textWords[k].text.toString()) ||
+            !joinedBySpace(textWords[k + 1].gapBefore) || !isCaseless(textWords[k + 1].text) ||
+            !isGiven(textWords[k + 1].text, names))
             return std::nullopt;
         return std::make_pair(k + 1, k + 1);
     };
 
     std::vector<TextRange> found;
     size_t i = 0;
-    while (i < w.size()) {
-        if (CjkNames::isCjk(text, w[i].start)) {
+    while (i < textWords.size()) {
+        if (CjkNames::isCjk(text, textWords[i].start)) {
             // A run of Han, Kana or Hangul holds its own names.
-            const auto inRun = CjkNames::find(text, w[i].start, w[i].end, names);
+            const auto inRun = CjkNames::find(text, textWords[i].start, textWords[i].end, names);
             found.insert(found.end(), inRun.begin(), inRun.end());
             ++i;
             continue;
@@ -392,7 +392,7 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
         // "Hi Anna Smith": the full name is found from the next word on.
         if (!name && !givenNameAt(i + 1)) name = greetedNameAt(i);
         if (name) {
-            found.push_back({w[name->first].start, w[name->second].end});
+            found.push_back({textWords[name->first].start, textWords[name->second].end});
             i = name->second + 1;
         } else {
             ++i;

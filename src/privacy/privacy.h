@@ -23,11 +23,11 @@ namespace Privacy {
 
 // ---- Built-in tables -------------------------------------------------------------------------
 
-// Bundle identifiers of web browsers (10, and 5 Linux browsers of their own).
+// Bundle identifiers of web browsers, the original ones and Linux browsers of their own.
 const std::set<QString>& browsers();
-// Bundle identifiers of mail, chat and messenger applications (8, and 16 Linux ones).
+// Bundle identifiers of mail, chat and messenger applications, Linux ones included.
 const std::set<QString>& conversationApps();
-// Second-level suffixes under which a registrable domain has three parts ("co.uk", 16 entries).
+// Second-level suffixes under which a registrable domain has three parts ("co.uk" ...).
 const std::set<QString>& twoPartSuffixes();
 // Hosted issue trackers and help desks; one entry carries a path. Matched as a substring of
 // host + path.
@@ -38,8 +38,8 @@ const QStringList& conversationSites();
 const QStringList& documentSites();
 // Hosts whose URL paths identify a document or ticket; suffix of the host.
 const QStringList& workSites();
-// 34 bundle identifiers and 139 Linux application ids with their default work category;
-// compared exactly (case-sensitive).
+// Bundle identifiers and Linux application ids with their default work category; compared
+// exactly (case-sensitive).
 const std::map<QString, QString>& defaultAppCategories();
 
 // One site rule: `pattern` is a lower-case host, optionally followed by a path prefix; it
@@ -48,7 +48,7 @@ struct SiteRule {
     QString pattern;
     QString category;
 };
-// The 39 site rules, in the order they are tried.
+// The site rules, in the order they are tried.
 const std::vector<SiteRule>& siteRules();
 
 // ---- Regular expressions (Unicode \b and \d, compiled once) ---------------------------------

@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "storage/system_log.h"
+#include "base/system_log.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "storage/statement.h"
-#include "storage/system_log.h"
+#include "base/system_log.h"
 
 namespace {
 

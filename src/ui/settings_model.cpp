@@ -2,10 +2,10 @@
 
 #include <QPointer>
 
+#include "base/text_trim.h"
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 #include "signals/signal_type.h"
-#include "ui/ui_style.h"
 
 QString SettingsModel::title(Destination destination) {
     switch (destination) {
@@ -117,7 +117,7 @@ void SettingsModel::choose(Destination destination) {
 }
 
 bool SettingsModel::hasAddress() const {
-    return !UiStyle::trimSpacesAndTabs(draft_.webhookURL).isEmpty();
+    return !Text::trimHorizontalSpace(draft_.webhookURL).isEmpty();
 }
 
 int SettingsModel::signalsOnCount(const std::map<QString, bool>& enabled) {

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "base/text_trim.h"
 #include "ui/flow_layout.h"
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
@@ -49,7 +50,7 @@ void TagListEditor::setItems(const QStringList& items) {
 }
 
 bool TagListEditor::add(const QString& text) {
-    const QString trimmed = UiStyle::trimSpacesAndTabs(text);
+    const QString trimmed = Text::trimHorizontalSpace(text);
     if (trimmed.isEmpty() || items_.contains(trimmed)) return false;
     items_.append(trimmed);
     rebuildTags();

@@ -72,14 +72,6 @@ QColor purple() {
     return QColor(175, 82, 222);
 }
 
-QString trimSpacesAndTabs(const QString& text) {
-    auto horizontal = [](QChar c) { return c == u' ' || c == u'\t'; };
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && horizontal(text[begin])) ++begin;
-    while (end > begin && horizontal(text[end - 1])) --end;
-    return text.mid(begin, end - begin);
-}
-
 QVBoxLayout* addScrollingColumn(QVBoxLayout* outer) {
     auto* scroll = new QScrollArea(outer->parentWidget());
     scroll->setWidgetResizable(true);

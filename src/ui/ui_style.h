@@ -33,9 +33,6 @@ QColor blue();
 QColor gray();
 QColor purple();
 
-// `text` without spaces and tabs at either end (line breaks are kept).
-QString trimSpacesAndTabs(const QString& text);
-
 // Adds to `outer` a frameless, vertically scrolling area (stretching) and returns the layout of
 // its content; the content widget is the layout's parentWidget(). Tab moves from control to
 // control (the area follows the focus), never to the area itself.

@@ -5,7 +5,7 @@
 #include <tesseract/baseapi.h>
 #include <xcb/composite.h>
 
-#include "capture/graphemes.h"
+#include "base/graphemes.h"
 #include "platform/linux/x11_connection.h"
 
 ScreenshotReader::ScreenshotReader(const QByteArray& display) : display_(display) {

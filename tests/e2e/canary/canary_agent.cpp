@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "base/system_log.h"
 #include "capture/capture.h"
 #include "capture/qt_capture_scheduler.h"
 #include "config/config_store.h"
@@ -15,7 +16,6 @@
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 #include "storage/store.h"
-#include "storage/system_log.h"
 
 namespace CanaryAgent {
 namespace {

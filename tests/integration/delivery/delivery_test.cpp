@@ -58,17 +58,11 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
         {{{"status", 200}}, 200, {}},
         {{{"status", 204}, {"reply", ""}}, 204, {}},
         {{{"status", 299}, {"reply", "whatever"}}, 299, {}},
-        {{{"status", 200}, {"action", "huge"}}, 200, {}},
         // The receiver has the batch once it answers 2xx, also when the body breaks off.
         {{{"action", "truncate"}, {"status", 200}, {"reply", "a reply cut short"}}, 200, {}},
-        {{{"status", 302}, {"reply", "moved"}}, 302, "Server replied 302: moved"},
-        {{{"status", 304}, {"reply", ""}}, 304, "Server replied 304: "},
+        {{{"status", 302}, {"reply", "moved"}}, 302, "Server replied 302: moved"},  // not followed
         {{{"status", 199}, {"reply", "early"}}, 199, "Server replied 199: "},  // 1xx has no body
-        {{{"status", 400}, {"reply", "bad"}}, 400, "Server replied 400: bad"},
-        {{{"status", 401}, {"reply", "who?"}}, 401, "Server replied 401: who?"},
         {{{"status", 404}, {"reply", "no such hook"}}, 404, "Server replied 404: no such hook"},
-        {{{"status", 413}, {"reply", "too big"}}, 413, "Server replied 413: too big"},
-        {{{"status", 418}, {"reply", "teapot"}}, 418, "Server replied 418: teapot"},
         {{{"status", 429}, {"reply", "slow"}, {"headers", QJsonObject{{"Retry-After", "120"}}}},
          429,
          "Server replied 429: slow",
@@ -79,7 +73,6 @@ TEST_F(Delivery, EveryAnswerIsRecordedOnTheBatchWithoutCredentials) {
          503,
          "Server replied 503: busy",
          599},
-        {{{"status", 503}, {"reply", ""}}, 503, "Server replied 503: "},
         {{{"status", 500}, {"reply", long400}}, 500, "Server replied 500: " + QString(300, u'x')},
         {{{"status", 500}, {"reply", cutCharacter}}, 500, "Server replied 500"},
         {{{"action", "drop"}}, std::nullopt, "*"},

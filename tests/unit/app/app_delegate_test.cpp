@@ -8,9 +8,9 @@
 #include "../capture/fake_desktop.h"
 #include "../ui/ui_fixture.h"
 #include "app/login_item.h"
+#include "base/system_log.h"
 #include "capture/capture.h"
 #include "signals/signal_engine.h"
-#include "storage/system_log.h"
 
 namespace {
 

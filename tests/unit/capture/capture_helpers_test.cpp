@@ -1,9 +1,8 @@
-// Clipboard payload names, application ids, screenshot sizes and character counting.
+// Clipboard payload names, application ids and screenshot sizes.
 #include <gtest/gtest.h>
 
 #include "capture/application_id.h"
 #include "capture/clipboard_payload.h"
-#include "capture/graphemes.h"
 #include "capture/screenshot_geometry.h"
 #include "config/deployment_config.h"
 
@@ -88,13 +87,4 @@ TEST(ScreenshotGeometry, TheFirstOnScreenNormalWindowLargerThan100IsChosen) {
     EXPECT_FALSE(ScreenshotGeometry::choose(windows, 7, 3).has_value());
     windows.erase(windows.begin() + 4, windows.end());
     EXPECT_FALSE(ScreenshotGeometry::choose(windows, 7).has_value());
-}
-
-TEST(Graphemes, CutsNeverSplitACharacter) {
-    const QString text = QStringLiteral("e\u0301t\u00e9 \U0001F600!");  // e + accent, emoji
-    EXPECT_EQ(Graphemes::count(text), 6);
-    EXPECT_EQ(Graphemes::left(text, 1), QStringLiteral("e\u0301"));
-    EXPECT_EQ(Graphemes::left(text, 5), QStringLiteral("e\u0301t\u00e9 \U0001F600"));
-    EXPECT_EQ(Graphemes::left(text, 50), text);
-    EXPECT_EQ(Graphemes::left(text, 0), QString());
 }

@@ -16,9 +16,7 @@ static QByteArray setupFile() {
 TEST(WordVectors, SetupFileHoldsFrequentEnglishWordsFoundByExactMatch) {
     auto v = WordVectors::open(wordVectorFilePath());
     ASSERT_TRUE(v);
-    EXPECT_EQ(v->count(), 50000);
-    EXPECT_EQ(v->dimensions(), 100);
-    for (int row : {0, 1, 4321, 49999}) EXPECT_EQ(v->row(v->word(row)), row);
+    for (int row : {0, 1, 4321, v->count() - 1}) EXPECT_EQ(v->row(v->word(row)), row);
     for (const char* w : {"email", "spreadsheet", "software", "invoice"}) EXPECT_TRUE(v->row(w)) << w;
     for (const char* w : {"", "Email", "emailx", "zzzzzzzz", ","}) EXPECT_FALSE(v->row(w)) << w;
 }

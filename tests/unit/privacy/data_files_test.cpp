@@ -1,5 +1,5 @@
-#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 #include "privacy/data_files.h"
 

@@ -14,97 +14,81 @@ DeploymentConfig configWith(QStringList apps, QStringList domains, QStringList w
     return cfg;
 }
 
-TEST(Exclusions, AppsMatchWholeIdentifierIgnoringCase) {
+TEST(Exclusions, AppsWholeIdentifierIgnoringCaseUntrimmed) {
     const auto cfg = configWith({"com.agilebits.OnePassword7", " com.spaced.App", ""}, {}, {});
     EXPECT_TRUE(Privacy::isExcludedApp("COM.AGILEBITS.onepassword7", cfg));
-    EXPECT_FALSE(Privacy::isExcludedApp("com.agilebits", cfg));
-    EXPECT_FALSE(Privacy::isExcludedApp("com.agilebits.OnePassword7.helper", cfg));
-    // Application entries are not trimmed, and an empty entry matches nothing.
-    EXPECT_FALSE(Privacy::isExcludedApp("com.spaced.App", cfg));
-    EXPECT_FALSE(Privacy::isExcludedApp("", cfg));
+    for (const char* other :
+         {"com.agilebits", "com.agilebits.OnePassword7.helper", "com.spaced.App", ""})
+        EXPECT_FALSE(Privacy::isExcludedApp(other, cfg)) << other;
 }
 
 TEST(Exclusions, SitesByHostSubdomainOrDomain) {
-    const auto cfg = configWith({}, {"  Bank.Example\t", "", " \t ", "health.example.co.uk"}, {});
+    const auto cfg =
+        configWith({}, {"  Bank.Example\t", "", " \t ", "\u00a0health.example.co.uk"}, {});
     const auto host = Privacy::host(QStringLiteral("https://www.bank.example/login"));
-    ASSERT_EQ(host, QStringLiteral("bank.example"));
     EXPECT_TRUE(Privacy::isExcludedDomain(Privacy::domain(host), host, cfg));
-    EXPECT_TRUE(Privacy::isExcludedDomain(std::nullopt, QStringLiteral("secure.BANK.example"), cfg));
+    // Subdomains and the fully qualified form with its trailing dot are the same site.
+    for (const char* excluded : {"secure.BANK.example", "bank.example."})
+        EXPECT_TRUE(Privacy::isExcludedDomain(std::nullopt, QString(excluded), cfg)) << excluded;
     EXPECT_FALSE(Privacy::isExcludedDomain(std::nullopt, QStringLiteral("piggybank.example"), cfg));
     EXPECT_FALSE(Privacy::isExcludedDomain(QStringLiteral("bank.example"), std::nullopt, cfg));
     // The given registrable domain counts too.
     EXPECT_TRUE(Privacy::isExcludedDomain(QStringLiteral("health.example.co.uk"),
                                           QStringLiteral("other.host"), cfg));
-    // A fully qualified host with its trailing dot is the same site.
-    EXPECT_TRUE(Privacy::isExcludedDomain(std::nullopt, QStringLiteral("bank.example."), cfg));
-    const auto dotted = Privacy::host(QStringLiteral("https://WWW.Bank.Example./x"));
-    EXPECT_EQ(dotted, QStringLiteral("bank.example"));
     // Blank entries never match, not even an empty host.
     EXPECT_FALSE(Privacy::isExcludedDomain(QString(), QString(), configWith({}, {"", "  "}, {})));
 }
 
-TEST(Exclusions, TitleWordsAreTrimmedSubstrings) {
+TEST(Exclusions, TitleWordsAndPrivateWindows) {
     const auto cfg = configWith({}, {}, {" Salary ", "", "\t", "diagnos"});
     EXPECT_TRUE(Privacy::hasExcludedWord("2024 SALARY review.xlsx", cfg));
     EXPECT_TRUE(Privacy::hasExcludedWord("Diagnosis notes", cfg));
     EXPECT_FALSE(Privacy::hasExcludedWord("Quarterly report", cfg));
     EXPECT_FALSE(Privacy::hasExcludedWord("", cfg));
-}
-
-TEST(Exclusions, PrivateBrowsingTitles) {
-    EXPECT_TRUE(Privacy::isPrivateBrowsing(QStringLiteral("News \u2014 PRIVATE")));
-    EXPECT_TRUE(Privacy::isPrivateBrowsing("Search - Private"));
-    EXPECT_TRUE(Privacy::isPrivateBrowsing("New Tab (Incognito)"));
-    EXPECT_TRUE(Privacy::isPrivateBrowsing("Mozilla Firefox Private Browsing"));
+    for (const char* title : {"News \u2014 PRIVATE", "Search - Private", "New Tab (Incognito)",
+                              "Mozilla Firefox Private Browsing"})
+        EXPECT_TRUE(Privacy::isPrivateBrowsing(QString::fromUtf8(title))) << title;
     EXPECT_FALSE(Privacy::isPrivateBrowsing("Private equity memo - Word"));
     EXPECT_FALSE(Privacy::isPrivateBrowsing("Private"));
 }
 
-TEST(Hosts, HostOfUrl) {
-    EXPECT_EQ(Privacy::host(QStringLiteral("https://WWW.Example.COM/a?b#c")), "example.com");
-    EXPECT_EQ(Privacy::host(QStringLiteral("http://www.www.example.com")), "www.example.com");
-    EXPECT_EQ(Privacy::host(QStringLiteral("https://wwwexample.com")), "wwwexample.com");
-    EXPECT_EQ(Privacy::host(QStringLiteral("https://user:pw@docs.example.org:8443/x")), "docs.example.org");
-    for (const QString& bad : {QString(), QStringLiteral("not a url"), QStringLiteral("file:///tmp/a.txt"),
-                               QStringLiteral("https://exa mple.com/"), QStringLiteral("http://[::1"),
-                               QStringLiteral("https://www./"), QStringLiteral("mailto:a@b.c")})
-        EXPECT_EQ(Privacy::host(bad), std::nullopt) << bad.toStdString();
+TEST(Hosts, HostOfUrlAndRegistrableDomain) {
+    const std::pair<const char*, const char*> hosts[] = {
+        {"https://WWW.Example.COM/a?b#c", "example.com"},
+        {"http://www.www.example.com", "www.example.com"},
+        {"https://wwwexample.com", "wwwexample.com"},
+        {"https://user:pw@docs.example.org:8443/x", "docs.example.org"},
+        {"https://WWW.Bank.Example./x", "bank.example"},
+    };
+    for (const auto& [url, host] : hosts) EXPECT_EQ(Privacy::host(QString(url)), host) << url;
+    for (const char* bad : {"", "not a url", "file:///tmp/a.txt", "https://exa mple.com/",
+                            "http://[::1", "https://www./", "mailto:a@b.c"})
+        EXPECT_EQ(Privacy::host(QString(bad)), std::nullopt) << bad;
     EXPECT_EQ(Privacy::host(std::nullopt), std::nullopt);
-}
 
-TEST(Hosts, RegistrableDomain) {
-    EXPECT_EQ(Privacy::domain(QStringLiteral("a.b.example.co.uk")), "example.co.uk");
-    EXPECT_EQ(Privacy::domain(QStringLiteral("mail.example.com")), "example.com");
-    EXPECT_EQ(Privacy::domain(QStringLiteral("co.uk")), "co.uk");
-    EXPECT_EQ(Privacy::domain(QStringLiteral("example.com")), "example.com");
-    EXPECT_EQ(Privacy::domain(QStringLiteral("localhost")), "localhost");
-    EXPECT_EQ(Privacy::domain(QStringLiteral("shop.example.com.au")), "example.com.au");
+    const std::pair<const char*, const char*> domains[] = {
+        {"a.b.example.co.uk", "example.co.uk"},
+        {"mail.example.com", "example.com"},
+        {"co.uk", "co.uk"},
+        {"localhost", "localhost"},
+        {"shop.example.com.au", "example.com.au"},
+    };
+    for (const auto& [host, domain] : domains)
+        EXPECT_EQ(Privacy::domain(QString(host)), domain) << host;
     EXPECT_EQ(Privacy::domain(std::nullopt), std::nullopt);
 }
 
-TEST(Tables, SizesAndSpotChecks) {
-    EXPECT_EQ(Privacy::browsers().size(), 15u);
-    EXPECT_EQ(Privacy::conversationApps().size(), 24u);
-    EXPECT_EQ(Privacy::twoPartSuffixes().size(), 16u);
-    EXPECT_EQ(Privacy::ticketSites().size(), 9);
-    EXPECT_EQ(Privacy::conversationSites().size(), 6);
-    EXPECT_EQ(Privacy::documentSites().size(), 11);
-    EXPECT_EQ(Privacy::workSites().size(), 9);
-    EXPECT_EQ(Privacy::defaultAppCategories().size(), 173u);
-    EXPECT_EQ(Privacy::siteRules().size(), 39u);
-    // Host lists hold bare lower-case hosts; only the ticket list may carry a path.
-    int ticketPaths = 0;
+TEST(Tables, HostListsHoldBareLowerCaseHosts) {
+    // Matching lower-cases the host and drops "www.", so an entry written otherwise never
+    // matches; only the ticket list may carry a path.
     for (const QStringList* list : {&Privacy::ticketSites(), &Privacy::conversationSites(),
                                     &Privacy::documentSites(), &Privacy::workSites()})
         for (const QString& entry : *list) {
             EXPECT_EQ(entry, entry.toLower());
             EXPECT_FALSE(entry.startsWith("www.") || entry.contains("://")) << entry.toStdString();
-            if (entry.contains('/')) {
-                EXPECT_EQ(list, &Privacy::ticketSites());
-                ++ticketPaths;
-            }
+            EXPECT_TRUE(!entry.contains('/') || list == &Privacy::ticketSites())
+                << entry.toStdString();
         }
-    EXPECT_EQ(ticketPaths, 1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Title classes, document identities and coded identifiers.
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 #include "privacy/privacy.h"
 #include "qstring_printer.h"
@@ -36,23 +36,38 @@ TEST(TitleClass, FirstRuleThatHoldsDecides) {
     EXPECT_EQ(classOf("org.example.Unlisted", "utf-8 and abc-12"), "other");
 }
 
-TEST(DocumentIdentity, FilePaths) {
+// "identity docClass" of what documentIdentity() finds, or "none".
+QString found(const std::optional<QString>& path, const std::optional<QString>& url,
+              const QString& title = {}, const QString& titleClass = QStringLiteral("other")) {
+    const auto doc = Privacy::documentIdentity(path, url, title, titleClass);
+    return doc ? doc->identity + u' ' + doc->docClass : QStringLiteral("none");
+}
+
+TEST(DocumentIdentity, FromThePathElseTheUrlElseTheTitle) {
     const QString home = QDir::homePath();
-    auto doc = Privacy::documentIdentity(home + "/Reports/Q3 Plan.DOCX", std::nullopt, "t", "document");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->identity, "file:~/Reports/Q3 Plan.DOCX");
-    EXPECT_EQ(doc->docClass, "docx");
-    doc = Privacy::documentIdentity(QStringLiteral("file:///etc/hosts"), std::nullopt, "", "other");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->identity, "file:/etc/hosts");
-    EXPECT_EQ(doc->docClass, "file");
-    doc = Privacy::documentIdentity(QStringLiteral("file://") + home + "/a%20b.txt", std::nullopt, "", "other");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->identity, "file:~/a b.txt");
+    EXPECT_EQ(found(home + "/Reports/Q3 Plan.DOCX", {}), "file:~/Reports/Q3 Plan.DOCX docx");
+    EXPECT_EQ(found("file:///etc/hosts", {}), "file:/etc/hosts file");
+    EXPECT_EQ(found("file://" + home + "/a%20b.txt", {}), "file:~/a b.txt txt");
     // A sibling folder that merely starts with the home folder's name is left alone.
-    doc = Privacy::documentIdentity(home + "x/notes.md", std::nullopt, "", "other");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->identity, "file:" + home + "x/notes.md");
+    EXPECT_EQ(found(home + "x/notes.md", {}), "file:" + home + "x/notes.md md");
+
+    const std::pair<const char*, const char*> sites[] = {
+        {"https://Docs.Google.com/spreadsheets/d/abc/edit?gid=0#x",
+         "url:docs.google.com/spreadsheets/d/abc/edit spreadsheet"},
+        {"https://docs.google.com/presentation/d/1",
+         "url:docs.google.com/presentation/d/1 presentation"},
+        {"https://acme.atlassian.net/browse/OPS-1", "url:acme.atlassian.net/browse/OPS-1 ticket"},
+        {"https://github.com/acme/app/issues/7", "url:github.com/acme/app/issues/7 ticket"},
+        {"https://www.notion.so/Team-Wiki-123", "url:www.notion.so/Team-Wiki-123 web_document"},
+    };
+    for (const auto& [url, expected] : sites) EXPECT_EQ(found({}, QString(url)), expected);
+    // Elsewhere only tickets are documents by URL; otherwise the title of a document window.
+    const QString bug = QStringLiteral("https://bugs.example.org/show?id=4");
+    const QString other = QStringLiteral("https://example.org/x");
+    EXPECT_EQ(found({}, bug, "BUG-4", "ticket"), "url:bugs.example.org/show ticket");
+    EXPECT_EQ(found({}, other, "Plan.pdf", "document"), "title:Plan.pdf document");
+    EXPECT_EQ(found({}, other, "News", "browser"), "none");
+    EXPECT_EQ(found(QString(), QStringLiteral("::garbage::"), "", "document"), "none");
 }
 
 TEST(DocumentIdentity, OnlyAKnownExtensionBecomesTheClass) {
@@ -65,46 +80,27 @@ TEST(DocumentIdentity, OnlyAKnownExtensionBecomesTheClass) {
         {"/d/Canary.Folder/readme", "file"},
         {"/d/archive.tar.GZ", "gz"},
         {"/d/budget.xlsx", "xlsx"},
-        {"/d/main.cpp", "cpp"},
     };
     for (const auto& [path, docClass] : cases)
-        EXPECT_EQ(Privacy::documentIdentity(QString::fromUtf8(path), std::nullopt, "", "document")->docClass,
+        EXPECT_EQ(Privacy::documentIdentity(QString::fromUtf8(path), std::nullopt, "", "document")
+                      ->docClass,
                   docClass)
             << path;
-}
-
-TEST(DocumentIdentity, WorkSitesAndTickets) {
-    auto doc = Privacy::documentIdentity(
-        std::nullopt, QStringLiteral("https://Docs.Google.com/spreadsheets/d/abc/edit?gid=0#x"), "Budget", "document");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->identity, "url:docs.google.com/spreadsheets/d/abc/edit");
-    EXPECT_EQ(doc->docClass, "spreadsheet");
-    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://docs.google.com/presentation/d/1"), "", "document")->docClass, "presentation");
-    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://acme.atlassian.net/browse/OPS-1"), "", "other")->docClass, "ticket");
-    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://github.com/acme/app/issues/7"), "", "other")->docClass, "ticket");
-    EXPECT_EQ(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://www.notion.so/Team-Wiki-123"), "", "document")->docClass, "web_document");
-    // Elsewhere only tickets are documents by URL; otherwise the title of a document window.
-    doc = Privacy::documentIdentity(std::nullopt, QStringLiteral("https://bugs.example.org/show?id=4"), "BUG-4", "ticket");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(doc->identity, "url:bugs.example.org/show");
-    doc = Privacy::documentIdentity(std::nullopt, QStringLiteral("https://example.org/x"), "Plan.pdf", "document");
-    ASSERT_TRUE(doc);
-    EXPECT_EQ(*doc, (Privacy::DocumentIdentity{"title:Plan.pdf", "document"}));
-    EXPECT_FALSE(Privacy::documentIdentity(std::nullopt, QStringLiteral("https://example.org/x"), "News", "browser"));
-    EXPECT_FALSE(Privacy::documentIdentity(QString(), QStringLiteral("::garbage::"), "", "document"));
 }
 
 TEST(CodedIdentifier, SaltedTruncatedHmac) {
     const QString salt = QStringLiteral("0123456789abcdef0123456789abcdef");
     // Reference values from an independent HMAC-SHA256 implementation.
-    EXPECT_EQ(Privacy::hash("Quarterly Report.xlsx - Excel", salt, Privacy::titlePrefix), "th_c47228f03ab80f6d");
+    EXPECT_EQ(Privacy::hash("Quarterly Report.xlsx - Excel", salt, Privacy::titlePrefix),
+              "th_c47228f03ab80f6d");
     EXPECT_EQ(Privacy::hash("anna", salt, Privacy::subjectPrefix), "sub_d662e85040070d4d");
-    EXPECT_EQ(Privacy::hash(QStringLiteral("Ünïcødé ✓"), salt, Privacy::documentPrefix), "dh_dbe68f9981639201");
+    EXPECT_EQ(Privacy::hash(QStringLiteral("Ünïcødé ✓"), salt, Privacy::documentPrefix),
+              "dh_dbe68f9981639201");
     EXPECT_NE(Privacy::hash("anna", QStringLiteral("fedcba9876543210fedcba9876543210"), u"sub_"),
               Privacy::hash("anna", salt, u"sub_"));
 }
 
-TEST(Luhn, StandardChecksum) {
+TEST(Checksums, LuhnAndIban) {
     EXPECT_TRUE(Privacy::luhn(u"4111111111111111"));
     EXPECT_TRUE(Privacy::luhn(u"79927398713"));
     EXPECT_FALSE(Privacy::luhn(u"79927398710"));
@@ -113,6 +109,8 @@ TEST(Luhn, StandardChecksum) {
     // Other decimal digits count by value (Arabic-Indic 0 and 0).
     EXPECT_TRUE(Privacy::luhn(u"\u0660\u0660"));
     EXPECT_FALSE(Privacy::luhn(u"\u00B2\u00B2"));  // superscripts are not decimal digits
+    EXPECT_TRUE(Privacy::ibanChecksum(u"DE89 3704 0044 0532 0130 00"));
+    EXPECT_FALSE(Privacy::ibanChecksum(u"DE88 3704 0044 0532 0130 00"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Recall and precision of redaction per kind of token over a labelled corpus.
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
@@ -31,8 +31,12 @@ QStringList units(const QString& text) {
     return result;
 }
 
-bool isToken(const QString& unit) { return unit.size() > 2 && unit.startsWith(QChar(0x27E8)); }
-QString kindOf(const QString& token) { return token.mid(1, token.size() - 2); }
+bool isToken(const QString& unit) {
+    return unit.size() > 2 && unit.startsWith(QChar(0x27E8));
+}
+QString kindOf(const QString& token) {
+    return token.mid(1, token.size() - 2);
+}
 
 struct Counts {
     int truePositives = 0;
@@ -57,7 +61,8 @@ void score(const QString& expected, const QString& actual, std::map<QString, Cou
     std::vector<std::vector<int>> lcs(e.size() + 1, std::vector<int>(a.size() + 1, 0));
     for (qsizetype i = e.size() - 1; i >= 0; --i)
         for (qsizetype j = a.size() - 1; j >= 0; --j)
-            lcs[i][j] = e[i] == a[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+            lcs[i][j] =
+                e[i] == a[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
     qsizetype i = 0;
     qsizetype j = 0;
     bool wrong = false;
@@ -78,18 +83,15 @@ void score(const QString& expected, const QString& actual, std::map<QString, Cou
     if (wrong) mistakes << QStringLiteral("expected: %1\n  actual: %2").arg(expected, actual);
 }
 
-// Scores every line of a corpus file and prints the table (and the lines that went wrong).
-std::map<QString, Counts> scoreCorpus(const char* fileName, int minimumLines) {
-    std::map<QString, Counts> counts;
+// The lines of a labelled file as (input, expected output) pairs; comments and blanks skipped.
+std::vector<std::pair<QString, QString>> labelledLines(const char* fileName) {
     QFile file(QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/privacy/") + QString::fromUtf8(fileName));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
     static const QRegularExpression label(QStringLiteral(R"(\[\[([a-z]+)\|([^\]]*)\]\])"));
-    QStringList mistakes;
-    int lines = 0;
+    std::vector<std::pair<QString, QString>> result;
     for (const QByteArray& raw : file.readAll().split('\n')) {
         const QString line = QString::fromUtf8(raw);
         if (line.trimmed().isEmpty() || line.startsWith('#')) continue;
-        ++lines;
         QString input;
         QString expected;
         qsizetype at = 0;
@@ -98,14 +100,23 @@ std::map<QString, Counts> scoreCorpus(const char* fileName, int minimumLines) {
             const auto m = it.next();
             EXPECT_TRUE(kinds.contains(m.captured(1))) << line.toStdString();
             input += line.mid(at, m.capturedStart() - at) + m.captured(2);
-            expected += line.mid(at, m.capturedStart() - at) + QChar(0x27E8) + m.captured(1) + QChar(0x27E9);
+            expected += line.mid(at, m.capturedStart() - at) + QChar(0x27E8) + m.captured(1) +
+                        QChar(0x27E9);
             at = m.capturedEnd();
         }
-        input += line.mid(at);
-        expected += line.mid(at);
-        score(expected, Privacy::redact(input), counts, mistakes);
+        result.emplace_back(input + line.mid(at), expected + line.mid(at));
     }
-    EXPECT_GE(lines, minimumLines);
+    return result;
+}
+
+// Scores every line of a corpus file and prints the table (and the lines that went wrong).
+std::map<QString, Counts> scoreCorpus(const char* fileName, size_t minimumLines) {
+    std::map<QString, Counts> counts;
+    QStringList mistakes;
+    const auto lines = labelledLines(fileName);
+    for (const auto& [input, expected] : lines)
+        score(expected, Privacy::redact(input), counts, mistakes);
+    EXPECT_GE(lines.size(), minimumLines);
     std::printf("%s\n%-8s %5s %5s %5s %7s %9s\n", fileName, "kind", "found", "miss", "extra",
                 "recall", "precision");
     for (const QString& kind : kinds) {
@@ -115,6 +126,13 @@ std::map<QString, Counts> scoreCorpus(const char* fileName, int minimumLines) {
     }
     for (const QString& mistake : mistakes) std::printf("%s\n", qPrintable(mistake));
     return counts;
+}
+
+// The sharp edges of each detector and of their order: every line exactly.
+TEST(RedactionRules, EveryLineComesOutExactlyAsLabelled) {
+    ASSERT_FALSE(NameGazetteer::shared().isEmpty());
+    for (const auto& [input, expected] : labelledLines("redaction_rules.txt"))
+        EXPECT_EQ(Privacy::redact(input), expected);
 }
 
 TEST(RedactionCorpus, RecallAndPrecisionPerKind) {

@@ -1,5 +1,5 @@
-#include <QBuffer>
 #include <gtest/gtest.h>
+#include <QBuffer>
 
 #include "privacy/redaction_stream.h"
 #include "qstring_printer.h"
@@ -21,7 +21,8 @@ TEST(RedactionStream, OneLineOutPerLineIn) {
     EXPECT_EQ(run("", false), "");
     EXPECT_EQ(run("\n\n", false), "\n\n");
     EXPECT_EQ(run("a@b.example.com\r\nid 1234567\nlast", false),
-              "\xE2\x9F\xA8" "email\xE2\x9F\xA9\r\nid \xE2\x9F\xA8number\xE2\x9F\xA9\nlast\n");
+              "\xE2\x9F\xA8"
+              "email\xE2\x9F\xA9\r\nid \xE2\x9F\xA8number\xE2\x9F\xA9\nlast\n");
     // Invalid UTF-8 becomes U+FFFD; a NUL byte is kept.
     EXPECT_EQ(run(QByteArray("x\xff\n\0y\n", 6), false), QByteArray("x\xEF\xBF\xBD\n\0y\n", 8));
 }

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <thread>
 
+#include "base/system_log.h"
 #include "storage/store.h"
-#include "storage/system_log.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "storage/store.h"
-#include "storage/system_log.h"
+#include "base/system_log.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "capture/graphemes.h"
+#include "base/graphemes.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,6 +1,6 @@
-#include "storage/system_log.h"
+#include "base/system_log.h"
 
-#include <syslog.h>
+#include "base/system_calls.h"
 
 namespace {
 std::function<void(const QString&)>& observer() {
@@ -12,8 +12,7 @@ std::function<void(const QString&)>& observer() {
 namespace SystemLog {
 
 void write(const QString& line) {
-    // The line is the argument, never the format: error texts may contain '%'.
-    syslog(LOG_USER | LOG_ERR, "%s", line.toUtf8().constData());
+    SystemCalls::syslogError(line.toUtf8());
     if (observer()) observer()(line);
 }
 
