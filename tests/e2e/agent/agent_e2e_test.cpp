@@ -70,16 +70,10 @@ TEST_F(AgentTest, TrayMenuWindowsPauseResumeAndQuit) {
     EXPECT_EQ(agent_.exitCode(), 0);
 }
 
-// Quitting idle ends at once; with a delivery in flight to a receiver that answers only after
-// 10 s, it ends after at most 4 s. Both by SIGTERM, which takes the Quit path.
+// With a delivery in flight to a receiver that answers only after 10 s, SIGTERM (which takes
+// the Quit path) ends the agent after at most 4 s. (Quitting with nothing in flight is the
+// delegate's unit test.)
 TEST_F(AgentTest, QuitWaitsAtMostFourSecondsForDeliveries) {
-    ASSERT_TRUE(startAgent());
-    const qint64 idle = stopAgent(SIGTERM);
-    std::printf("quit idle: %lld ms\n", idle);
-    EXPECT_GE(idle, 0);
-    EXPECT_LT(idle, 2000);
-    EXPECT_EQ(agent_.exitCode(), 0);
-
     QTemporaryDir received;
     QProcess receiver;
     const int port =
