@@ -86,7 +86,6 @@ void AppDelegate::quit() {
 }
 
 void AppDelegate::reply() {
-    emit terminateReplied();
     applicationWillTerminate();
     if (hooks_.terminate) hooks_.terminate();
 }

@@ -78,15 +78,10 @@ class AppDelegate : public QObject {
 
     // The store's file in the support folder.
     QString storePath() const;
-    bool terminating() const { return terminating_; }
 
     static constexpr int purgeIntervalMs = 21600 * 1000;
     // The longest quit waits for deliveries in flight; shorter in tests.
     int quitWaitMs = 4000;
-
-  signals:
-    // Once, when the process may end (after the reply, before `terminate`).
-    void terminateReplied();
 
   private:
     void reply();

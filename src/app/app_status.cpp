@@ -8,6 +8,7 @@
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 #include "storage/store.h"
+#include "ui/ui_style.h"
 
 namespace {
 
@@ -47,17 +48,17 @@ QString AppStatus::title(State state) {
 QColor AppStatus::color(State state) {
     switch (state) {
         case State::paused:
-            return QColor(142, 142, 147);  // grey
+            return UiStyle::gray();
         case State::needsPermission:
-            return QColor(255, 149, 0);  // orange
+            return UiStyle::orange();
         case State::localOnly:
-            return QColor(0, 122, 255);  // blue
+            return UiStyle::blue();
         case State::connecting:
-            return QColor(255, 204, 0);  // yellow
+            return UiStyle::yellow();
         case State::connected:
-            return QColor(52, 199, 89);  // green
+            return UiStyle::green();
         case State::problem:
-            return QColor(255, 59, 48);  // red
+            return UiStyle::red();
     }
     return {};
 }

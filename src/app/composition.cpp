@@ -26,16 +26,16 @@ namespace {
 // The engine reads the live configuration, stores what it emits and asks the classifier.
 SignalEngine& wiredEngine() {
     static SignalEngine* engine = [] {
-        SignalEngine* e = &SignalEngine::shared();
-        e->configProvider = [] { return ConfigStore::shared().config(); };
-        e->sink = [](const Signal& signal) { Store::shared().insert(signal); };
-        e->classify = [](const QString& text, const CategoryList& labels,
-                         const std::optional<QString>& rule, bool useLanguageModel,
-                         SignalEngine::ClassifyDone done) {
+        SignalEngine* engine = &SignalEngine::shared();
+        engine->configProvider = [] { return ConfigStore::shared().config(); };
+        engine->sink = [](const Signal& signal) { Store::shared().insert(signal); };
+        engine->classify = [](const QString& text, const CategoryList& labels,
+                              const std::optional<QString>& rule, bool useLanguageModel,
+                              SignalEngine::ClassifyDone done) {
             Classifier::shared().classify(text, labels, rule, useLanguageModel, std::move(done));
         };
-        e->events = &EventLog::shared();
-        return e;
+        engine->events = &EventLog::shared();
+        return engine;
     }();
     return *engine;
 }
@@ -56,8 +56,8 @@ Capture& Capture::shared() {
     static QtCaptureScheduler* scheduler = new QtCaptureScheduler;
     static Capture* capture = new Capture(
         wiredEngine(), PlatformBackend::shared(), *scheduler,
-        [] { return ConfigStore::shared().config(); }, QCoreApplication::applicationPid(),
-        nullptr, [] { return ConfigStore::shared().config().paused; });
+        [] { return ConfigStore::shared().config(); }, QCoreApplication::applicationPid(), nullptr,
+        [] { return ConfigStore::shared().config().paused; });
     return *capture;
 }
 

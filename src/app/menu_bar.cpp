@@ -12,7 +12,7 @@
 
 #include "app/menu_header_view.h"
 #include "app/status_icon.h"
-#include "app/symbol_icon.h"
+#include "ui/symbols.h"
 
 MenuBar::MenuBar(AppStatus& status, Actions actions, QObject* parent)
     : QObject(parent), status_(status), actions_(std::move(actions)), menu_(new QMenu) {
@@ -64,7 +64,7 @@ void MenuBar::refresh() {
 
 QAction* MenuBar::addItem(const QString& title, const QString& symbol, const QColor& tint,
                           std::function<void()> action) {
-    QAction* item = menu_->addAction(SymbolIcon::icon(symbol, tint), title);
+    QAction* item = menu_->addAction(Symbols::icon(symbol, tint), title);
     connect(item, &QAction::triggered, this, [action = std::move(action)] {
         if (action) action();
     });

@@ -5,17 +5,12 @@
 #include <QVBoxLayout>
 
 #include "app/app_status.h"
-#include "app/symbol_icon.h"
 #include "ui/brand_mark.h"
 #include "ui/status_pill.h"
+#include "ui/symbols.h"
+#include "ui/ui_style.h"
 
 namespace {
-
-QColor secondary(const QWidget* w) {
-    QColor c = w->palette().color(QPalette::WindowText);
-    c.setAlphaF(0.62);
-    return c;
-}
 
 QLabel* chip(const QString& text, bool warning, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -62,9 +57,7 @@ MenuHeaderView::MenuHeaderView(AppStatus& status, QWidget* parent)
         icon = new QLabel(this);
         text = new QLabel(this);
         text->setFont(small);
-        QPalette p = text->palette();
-        p.setColor(QPalette::WindowText, secondary(this));
-        text->setPalette(p);
+        UiStyle::makeSecondary(text);
         row->addWidget(icon);
         row->addWidget(text, 1);
         column->addLayout(row);
@@ -103,9 +96,9 @@ QStringList MenuHeaderView::lines(const AppStatus& status) {
 
 void MenuHeaderView::update() {
     pill_->setState(AppStatus::title(status_.state()), AppStatus::color(status_.state()));
-    const QColor tint = secondary(this);
+    const QColor tint = UiStyle::secondaryText(palette());
     auto setLine = [&](QLabel* icon, QLabel* text, const QString& symbol, const QString& value) {
-        icon->setPixmap(SymbolIcon::drawn(symbol, tint, 13));
+        icon->setPixmap(Symbols::drawn(symbol, 13, tint, devicePixelRatioF()));
         text->setText(value);
         icon->setVisible(!value.isEmpty());
         text->setVisible(!value.isEmpty());

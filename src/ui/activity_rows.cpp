@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPainter>
 
+#include "ui/badge.h"
 #include "ui/ui_style.h"
 
 namespace ActivityRows {
@@ -28,9 +29,6 @@ QColor textColor(const QStyleOptionViewItem& option, bool secondary) {
                      : option.palette.color(QPalette::Text);
 }
 
-QFont badgeFont(const QFont& base) {
-    return UiStyle::scaledFont(base, 0.8, QFont::DemiBold);
-}
 QFont captionFont(const QFont& base) {
     return UiStyle::scaledFont(base, 0.86);
 }
@@ -47,23 +45,13 @@ void BatchDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     int x = r.left();
     int y = r.top();
 
-    // Badge: the colour at 18 % behind a label in the colour.
     const QString badge = index.data(badgeTextRole).toString();
-    const QColor color = index.data(badgeColorRole).value<QColor>();
-    const QFont bf = badgeFont(option.font);
-    const QFontMetrics bfm(bf);
-    const QRect badgeRect(x, y + (fm.height() - bfm.height() - 4) / 2,
-                          bfm.horizontalAdvance(badge) + 14, bfm.height() + 4);
+    const QSize badgeSize = Badge::size(option.font, badge);
+    const QRect badgeRect(QPoint(x, y + (fm.height() - badgeSize.height()) / 2), badgeSize);
     const bool selected = option.state & QStyle::State_Selected;
-    QColor fill = color;
-    fill.setAlphaF(0.18);
-    p->setPen(Qt::NoPen);
-    // On the selection colour a tint would vanish: the badge sits on the base colour there.
-    p->setBrush(selected ? option.palette.color(QPalette::Base) : QBrush(fill));
-    p->drawRoundedRect(badgeRect, badgeRect.height() / 2.0, badgeRect.height() / 2.0);
-    p->setFont(bf);
-    p->setPen(color);
-    p->drawText(badgeRect, Qt::AlignCenter, badge);
+    Badge::paint(*p, badgeRect, option.font, badge, index.data(badgeColorRole).value<QColor>(),
+                 option.palette.color(QPalette::Base),
+                 selected ? option.palette.color(QPalette::Base) : QColor());
     x = badgeRect.right() + 8;
 
     QFont bold = option.font;
@@ -83,7 +71,7 @@ void BatchDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     const QFontMetrics cfm(cf);
     p->setFont(cf);
     p->drawText(QRect(r.left(), y, r.width(), cfm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                cfm.elidedText(index.data(typesRole).toString(), Qt::ElideRight, r.width()));
+                cfm.elidedText(index.data(detailRole).toString(), Qt::ElideRight, r.width()));
     const QVariant error = index.data(errorRole);
     if (error.isValid()) {
         y += cfm.height() + 1;
@@ -119,7 +107,7 @@ void SignalDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     p->setPen(textColor(option, true));
     p->drawText(QRect(r.left(), r.top() + fm.height() + 2, r.width(), r.height() - fm.height() - 2),
                 Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere,
-                index.data(typesRole).toString());
+                index.data(detailRole).toString());
     p->restore();
 }
 
@@ -129,7 +117,7 @@ QSize SignalDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelI
     const QFontMetrics mfm(UiStyle::monospaceFont(0.85));
     const int width = qMax(200, (option.widget ? option.widget->width() : 800) - 2 * kPad - 24);
     const QRect text = mfm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWrapAnywhere,
-                                        index.data(typesRole).toString());
+                                        index.data(detailRole).toString());
     return {width, 10 + QFontMetrics(bold).height() + 2 + text.height()};
 }
 
@@ -154,7 +142,7 @@ void EventDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     p->setPen(textColor(option, true));
     const QFontMetrics fm(option.font);
     p->drawText(QRect(x, r.top(), r.right() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                fm.elidedText(index.data(typesRole).toString(), Qt::ElideRight, r.right() - x));
+                fm.elidedText(index.data(detailRole).toString(), Qt::ElideRight, r.right() - x));
     p->restore();
 }
 

@@ -12,10 +12,10 @@ enum Role {
     badgeTextRole,
     badgeColorRole,
     timeRole,
-    countRole,  // "N signals"
-    typesRole,  // the batch's types, or the signal's JSON
-    errorRole,  // a batch's last error (orange), absent when none
-    kindRole,   // an event's kind
+    countRole,   // "N signals"
+    detailRole,  // the batch's types, the signal's JSON or the event's detail
+    errorRole,   // a batch's last error (orange), absent when none
+    kindRole,    // an event's kind
 };
 
 // Batches: badge, time (bold), "N signals"; the types; the last error in orange when present.

@@ -163,7 +163,7 @@ QWidget* ActivityView::buildSignalsTab() {
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, this, [this] {
         const QModelIndex i = signalList_->currentIndex();
-        if (i.isValid()) QGuiApplication::clipboard()->setText(i.data(typesRole).toString());
+        if (i.isValid()) QGuiApplication::clipboard()->setText(i.data(detailRole).toString());
     });
     signalList_->addAction(copy);
     signalList_->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -188,7 +188,6 @@ QWidget* ActivityView::buildEventsTab() {
 
 void ActivityView::setTab(int tab) {
     if (tab < 0 || tab > 2) return;
-    tab_ = tab;
     if (tabs_->currentIndex() != tab) tabs_->setCurrentIndex(tab);
     pages_->setCurrentIndex(tab);
 }
@@ -230,7 +229,7 @@ void ActivityView::fillBatches() {
         item->setData(badge.color, badgeColorRole);
         item->setData(time, timeRole);
         item->setData(count, countRole);
-        item->setData(b.types, typesRole);
+        item->setData(b.types, detailRole);
         if (b.lastError) item->setData(*b.lastError, errorRole);
         QString spoken = badge.label + QStringLiteral(", ") + time + QStringLiteral(", ") + count +
                          QStringLiteral(", ") + b.types;
@@ -252,7 +251,7 @@ void ActivityView::fillSignals() {
         auto* item = new QStandardItem(s.type);
         const QString json = s.jsonString();
         item->setData(s.id, idRole);
-        item->setData(json, typesRole);
+        item->setData(json, detailRole);
         item->setData(s.type + QStringLiteral(": ") + json, Qt::AccessibleTextRole);
         signalModel_->appendRow(item);
         if (!current.isEmpty() && s.id == current) signalList_->setCurrentIndex(item->index());
@@ -267,7 +266,7 @@ void ActivityView::fillEvents() {
         const QString kind = rawValue(e.kind);
         item->setData(time, timeRole);
         item->setData(kind, kindRole);
-        item->setData(e.detail, typesRole);
+        item->setData(e.detail, detailRole);
         item->setData(time + QStringLiteral(" ") + kind + QStringLiteral(" ") + e.detail,
                       Qt::AccessibleTextRole);
         eventModel_->appendRow(item);

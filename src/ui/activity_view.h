@@ -45,7 +45,6 @@ class ActivityView : public QWidget {
     static const QString selectPrompt;  // "Select a batch to see exactly what was sent."
 
     void reload();
-    int tab() const { return tab_; }
     void setTab(int tab);
     std::optional<QString> selected() const { return selected_; }
     void select(const std::optional<QString>& batchId);
@@ -53,7 +52,6 @@ class ActivityView : public QWidget {
     QString detailText() const;
 
     const std::vector<BatchRecord>& batches() const { return batches_; }
-    const std::vector<Signal>& signalRows() const { return signals_; }
     StatusPill* statusPill() const { return pill_; }
     bool reloadTimerActive() const { return timer_.isActive(); }
 
@@ -73,7 +71,6 @@ class ActivityView : public QWidget {
     Store& store_;
     Outbox& outbox_;
     EventLog& eventLog_;
-    int tab_ = 0;
     std::vector<BatchRecord> batches_;
     std::optional<QString> selected_;
     std::vector<Signal> signals_;

@@ -4,14 +4,23 @@
 #include <QColor>
 #include <QWidget>
 
+class QPainter;
+
 class Badge : public QWidget {
     Q_OBJECT
   public:
     Badge(const QString& text, const QColor& color, QWidget* parent = nullptr);
 
     void set(const QString& text, const QColor& color);
-    QString text() const { return text_; }
-    QColor color() const { return color_; }
+
+    // The badge's font, from the surrounding font.
+    static QFont font(const QFont& base);
+    // The size of a badge holding `text` in font(base).
+    static QSize size(const QFont& base, const QString& text);
+    // Paints a badge into `rect` in font(base): on `ground` when given (a selected row, where the
+    // tint would vanish), else the colour at 18 %. `window` is the colour around it.
+    static void paint(QPainter& p, const QRect& rect, const QFont& base, const QString& text,
+                      const QColor& color, const QColor& window, const QColor& ground = QColor());
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -12,7 +12,7 @@
 
 CategoryListEditor::CategoryListEditor(const QString& accessibleName,
                                        std::function<CategoryList()> defaults, QWidget* parent)
-    : QWidget(parent), name_(accessibleName), defaults_(std::move(defaults)) {
+    : QWidget(parent), defaults_(std::move(defaults)) {
     setAccessibleName(accessibleName);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -25,7 +25,6 @@ class CategoryListEditor : public QWidget {
     void rebuild();
     void changed();
 
-    QString name_;
     std::function<CategoryList()> defaults_;
     CategoryList entries_;
     QVBoxLayout* rows_;

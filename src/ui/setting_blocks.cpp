@@ -105,9 +105,9 @@ QWidget* SettingsGroup::addWidget(QWidget* widget) {
     if (lastRow_) lastRow_->setShowDivider(true);
     lastRow_ = nullptr;
     auto* pad = new QWidget(card_);
-    auto* l = new QVBoxLayout(pad);
-    l->setContentsMargins(12, 9, 12, 9);
-    l->addWidget(widget);
+    auto* padding = new QVBoxLayout(pad);
+    padding->setContentsMargins(12, 9, 12, 9);
+    padding->addWidget(widget);
     rows_->addWidget(pad);
     return pad;
 }
@@ -120,9 +120,9 @@ Panel::Panel(const QString& title, const QString& symbol, QWidget* parent) : Car
         auto* head = new QHBoxLayout;
         head->setSpacing(6);
         if (!symbol.isEmpty()) head->addWidget(symbolLabel(symbol, QColor(), 16, this));
-        auto* t = new QLabel(title, this);
-        t->setFont(UiStyle::scaledFont(font(), 1.0, QFont::DemiBold));
-        head->addWidget(t);
+        auto* heading = new QLabel(title, this);
+        heading->setFont(UiStyle::scaledFont(font(), 1.0, QFont::DemiBold));
+        head->addWidget(heading);
         head->addStretch(1);
         outer->addLayout(head);
     }

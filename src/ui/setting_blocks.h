@@ -30,7 +30,6 @@ class SettingRow : public QWidget {
     void setDetail(const QString& detail);
     QLabel* titleLabel() const { return title_; }
     QLabel* detailLabel() const { return detail_; }
-    QWidget* control() const { return control_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,7 +53,6 @@ class SettingsGroup : public QWidget {
     // Adds any widget inside the card, padded like a row; returns the padding holder (hide it
     // to hide the line).
     QWidget* addWidget(QWidget* widget);
-    Card* card() const { return card_; }
 
   private:
     Card* card_;

@@ -182,22 +182,22 @@ void SettingsDeliveryPane::setInterval(qint64 seconds) {
 }
 
 void SettingsDeliveryPane::load() {
-    const DeploymentConfig& d = model_.draft();
+    const DeploymentConfig& draft = model_.draft();
     const Destination current = model_.destination();
     for (int i = 0; i < 3; ++i) cards_[i]->setChecked(i == int(current));
     cards_[int(Destination::dashboard)]->setNote(
-        d.savedDashboardURL.isEmpty() ? QStringLiteral("Not connected yet.")
-                                      : QStringLiteral("Your dashboard address is saved."));
-    cards_[int(Destination::custom)]->setNote(d.savedCustomURL.isEmpty()
-                                                  ? QStringLiteral("No address saved yet.")
-                                                  : QStringLiteral("Saved: ") + d.savedCustomURL);
+        draft.savedDashboardURL.isEmpty() ? QStringLiteral("Not connected yet.")
+                                          : QStringLiteral("Your dashboard address is saved."));
+    cards_[int(Destination::custom)]->setNote(
+        draft.savedCustomURL.isEmpty() ? QStringLiteral("No address saved yet.")
+                                       : QStringLiteral("Saved: ") + draft.savedCustomURL);
     cards_[int(Destination::local)]->setNote(QStringLiteral("Always available."));
     dashboard_->setVisible(current == Destination::dashboard);
     webhook_->setVisible(current == Destination::custom);
     local_->setVisible(current == Destination::local);
-    setText(address_, d.webhookURL);
-    setText(secret_, d.webhookSecret);
-    setInterval(d.flushIntervalSeconds);
+    setText(address_, draft.webhookURL);
+    setText(secret_, draft.webhookSecret);
+    setInterval(draft.flushIntervalSeconds);
     updateAddressDependents();
 }
 

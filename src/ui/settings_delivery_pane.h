@@ -27,7 +27,6 @@ class SettingsDeliveryPane : public SettingsPane {
     QComboBox* intervalPicker() const { return interval_; }
     QPushButton* testButton() const { return test_; }
     QLineEdit* addressField() const { return address_; }
-    DestinationCard* card(SettingsModel::Destination d) const { return cards_[int(d)]; }
 
   private:
     void updateAddressDependents();

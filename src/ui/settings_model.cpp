@@ -2,10 +2,10 @@
 
 #include <QPointer>
 
+#include "base/text_trim.h"
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 #include "signals/signal_type.h"
-#include "ui/ui_style.h"
 
 QString SettingsModel::title(Destination destination) {
     switch (destination) {
@@ -65,29 +65,24 @@ bool SettingsModel::save() {
         emit dirtyChanged();
         return false;
     }
-    if (pausedChanged) {
-        if (setPaused) {
-            setPaused(draft_.paused);
-        } else {
-            DeploymentConfig paused = store_.config();
-            paused.paused = draft_.paused;
-            store_.save(paused);
-        }
-    }
+    if (pausedChanged) applyPause(draft_.paused);
     if (loginChanged && applyLoginItem) applyLoginItem();
     replaceDraft(store_.config());
     return true;
 }
 
-void SettingsModel::togglePause() {
-    const bool paused = !store_.config().paused;
+void SettingsModel::applyPause(bool paused) {
     if (setPaused) {
         setPaused(paused);
-    } else {
-        DeploymentConfig c = store_.config();
-        c.paused = paused;
-        store_.save(c);
+        return;
     }
+    DeploymentConfig config = store_.config();
+    config.paused = paused;
+    store_.save(config);
+}
+
+void SettingsModel::togglePause() {
+    applyPause(!store_.config().paused);
     DeploymentConfig next = draft_;
     next.paused = store_.config().paused;
     replaceDraft(next);
@@ -122,7 +117,7 @@ void SettingsModel::choose(Destination destination) {
 }
 
 bool SettingsModel::hasAddress() const {
-    return !UiStyle::trimSpacesAndTabs(draft_.webhookURL).isEmpty();
+    return !Text::trimHorizontalSpace(draft_.webhookURL).isEmpty();
 }
 
 int SettingsModel::signalsOnCount(const std::map<QString, bool>& enabled) {

@@ -47,7 +47,6 @@ class SettingsModel : public QObject {
 
     // Delivery destination: the one last picked here, else what the address says.
     Destination destination() const;
-    std::optional<Destination> chosenDestination() const { return chosen_; }
     // Switches destination, filing the current address and secret so that switching back
     // restores them.
     void choose(Destination destination);
@@ -79,6 +78,8 @@ class SettingsModel : public QObject {
 
   private:
     void replaceDraft(const DeploymentConfig& config);
+    // Through setPaused when set, else saved directly.
+    void applyPause(bool paused);
 
     ConfigStore& store_;
     DeploymentConfig draft_;

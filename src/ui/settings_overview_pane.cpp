@@ -76,11 +76,11 @@ SettingsOverviewPane::SettingsOverviewPane(SettingsModel& model, const UiService
         permissionHolder(this, makeAsk("Accessibility", services_.openAccessibilitySettings));
     capture_ =
         permissionHolder(this, makeAsk("Screen Recording", services_.openScreenRecordingSettings));
-    accessibilityRow_ = permissions->addRow(new SettingRow(
+    permissions->addRow(new SettingRow(
         QStringLiteral("hand.raised.fill"), UiStyle::blue(), QStringLiteral("Accessibility"),
         QStringLiteral("See which app and window are in front; count keys and clicks."),
         accessibility_, permissions));
-    captureRow_ = permissions->addRow(new SettingRow(
+    permissions->addRow(new SettingRow(
         QStringLiteral("text.viewfinder"), UiStyle::purple(), QStringLiteral("Screen Recording"),
         QStringLiteral("Only for the optional screenshot reader."), capture_, permissions));
     column()->addWidget(permissions);
@@ -131,7 +131,7 @@ SettingsOverviewPane::SettingsOverviewPane(SettingsModel& model, const UiService
     refresh();
 }
 
-void SettingsOverviewPane::showPermission(SettingRow*, QWidget* holder, Permission permission) {
+void SettingsOverviewPane::showPermission(QWidget* holder, Permission permission) {
     static_cast<QStackedLayout*>(holder->layout())->setCurrentIndex(int(permission));
     holder->setAccessibleName(permission == Permission::allowed ? QStringLiteral("Allowed")
                               : permission == Permission::notNeeded
@@ -143,14 +143,12 @@ void SettingsOverviewPane::refresh() {
     if (services_.status) {
         today_->setValue(QString::number(services_.status->signalsToday()));
         waiting_->setValue(QString::number(services_.status->waiting()));
-        showPermission(accessibilityRow_, accessibility_,
-                       permission(services_.status->trusted(), true));
+        showPermission(accessibility_, permission(services_.status->trusted(), true));
     }
     switchedOn_->setValue(
         QString::number(SettingsModel::signalsOnCount(model_.draft().enabledSignals)));
     const bool captureAllowed = !services_.screenCaptureAllowed || services_.screenCaptureAllowed();
-    showPermission(captureRow_, capture_,
-                   permission(captureAllowed, model_.draft().screenshotReader));
+    showPermission(capture_, permission(captureAllowed, model_.draft().screenshotReader));
     engine_->setText(SettingsCategoriesPane::engineText(
         services_.classifier ? services_.classifier->engineIndicator()
                              : Classifier::indicatorRulesOnly));

@@ -5,7 +5,6 @@
 #include "ui/settings_pane.h"
 
 class QLabel;
-class SettingRow;
 class StatTile;
 class StatusHero;
 
@@ -22,7 +21,7 @@ class SettingsOverviewPane : public SettingsPane {
 
   private:
     void refresh();
-    void showPermission(SettingRow* row, QWidget* holder, Permission permission);
+    void showPermission(QWidget* holder, Permission permission);
 
     StatusHero* hero_ = nullptr;
     StatTile* today_;
@@ -30,8 +29,6 @@ class SettingsOverviewPane : public SettingsPane {
     StatTile* switchedOn_;
     QWidget* accessibility_;
     QWidget* capture_;
-    SettingRow* accessibilityRow_;
-    SettingRow* captureRow_;
     QLabel* engine_;
     QPushButton* pause_;
 };

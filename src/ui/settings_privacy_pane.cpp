@@ -126,11 +126,11 @@ void SettingsPrivacyPane::fillAppMenu() {
 }
 
 void SettingsPrivacyPane::load() {
-    const DeploymentConfig& d = model_.draft();
-    bundleIds_->setItems(d.excludedBundleIds);
-    domains_->setItems(d.excludedDomains);
-    titleWords_->setItems(d.excludedTitleWords);
-    setValue(idle_, d.idleThresholdSeconds, 60);
-    setValue(gap_, d.episodeGapSeconds, 60);
-    setValue(retention_, d.retentionDays);
+    const DeploymentConfig& draft = model_.draft();
+    bundleIds_->setItems(draft.excludedBundleIds);
+    domains_->setItems(draft.excludedDomains);
+    titleWords_->setItems(draft.excludedTitleWords);
+    setValue(idle_, draft.idleThresholdSeconds, 60);
+    setValue(gap_, draft.episodeGapSeconds, 60);
+    setValue(retention_, draft.retentionDays);
 }

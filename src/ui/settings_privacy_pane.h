@@ -21,7 +21,6 @@ class SettingsPrivacyPane : public SettingsPane {
     // (case-insensitive, in the user's locale).
     static QList<RunningApplication> openApps(const QList<RunningApplication>& running,
                                               qint64 ownPid, const QLocale& locale = QLocale());
-    TagListEditor* bundleIds() const { return bundleIds_; }
     QSpinBox* idleStepper() const { return idle_; }
 
   private:

@@ -141,10 +141,12 @@ SettingsView::SettingsView(const UiServices& services, QWidget* parent)
     auto* shortcut = new QShortcut(QKeySequence::Save, this);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(shortcut, &QShortcut::activated, this, [this] {
-        if (model_.dirty()) save();
+        if (model_.dirty()) model_.save();
     });
-    connect(save_, &QPushButton::clicked, this, &SettingsView::save);
-    connect(revert_, &QPushButton::clicked, this, &SettingsView::revert);
+    connect(save_, &QPushButton::clicked, &model_, &SettingsModel::save);
+    connect(revert_, &QPushButton::clicked, &model_, &SettingsModel::revert);
+    connect(services_.configStore, &ConfigStore::lastErrorChanged, this,
+            &SettingsView::updateFooter);
     connect(sidebar_, &QListWidget::currentRowChanged, this,
             [this](int row) { showPane(Pane(row)); });
     connect(&model_, &SettingsModel::dirtyChanged, this, &SettingsView::updateFooter);
@@ -159,9 +161,9 @@ SettingsView::SettingsView(const UiServices& services, QWidget* parent)
 
 void SettingsView::showPane(Pane pane) {
     section_ = pane;
-    const PaneInfo i = info(pane);
-    title_->setText(i.title);
-    subtitle_->setText(i.subtitle);
+    const PaneInfo paneInfo = info(pane);
+    title_->setText(paneInfo.title);
+    subtitle_->setText(paneInfo.subtitle);
     stack_->setCurrentIndex(int(pane));
     if (sidebar_->currentRow() != int(pane)) sidebar_->setCurrentRow(int(pane));
 }
@@ -171,21 +173,17 @@ void SettingsView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void SettingsView::save() {
-    model_.save();
-}
-void SettingsView::revert() {
-    model_.revert();
-}
-
 QString SettingsView::footerText() const {
     return footerText_->text();
 }
 
 void SettingsView::updateFooter() {
     const bool dirty = model_.dirty();
-    footerText_->setText(dirty ? QStringLiteral("Unsaved changes")
-                               : QStringLiteral("All changes saved"));
+    // A save that failed leaves the edits unsaved; the settings file's problem says why.
+    const std::optional<QString> problem = services_.configStore->lastError();
+    footerText_->setText(!dirty    ? QStringLiteral("All changes saved")
+                         : problem ? *problem
+                                   : QStringLiteral("Unsaved changes"));
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, dirty ? UiStyle::orange() : UiStyle::secondaryText(pal));
     footerText_->setPalette(pal);

@@ -37,10 +37,8 @@ class SettingsView : public QWidget {
     void showPane(Pane pane);
     SettingsPane* pane(Pane pane) const { return panes_[int(pane)]; }
 
-    void save();
-    void revert();
-
-    // The footer's words: "Unsaved changes" or "All changes saved".
+    // The footer's words: "Unsaved changes" (or, after a failed save, why it failed) or "All
+    // changes saved".
     QString footerText() const;
     QPushButton* saveButton() const { return save_; }
     QPushButton* revertButton() const { return revert_; }

@@ -11,8 +11,6 @@ class StatusPill : public QWidget {
     explicit StatusPill(QWidget* parent = nullptr);
 
     void setState(const QString& title, const QColor& color);
-    QString title() const { return title_; }
-    QColor color() const { return color_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

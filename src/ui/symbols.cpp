@@ -33,6 +33,11 @@ const QHash<QString, QString>& themeNames() {
         {"macwindow", "window-new"},
         {"plus.app", "list-add"},
         {"timer", "alarm-symbolic"},
+        {"gearshape", "preferences-system"},
+        {"paperplane", "mail-send"},
+        {"list.bullet.rectangle", "view-list-text"},
+        {"chart.xyaxis.line", "office-chart-line"},
+        {"info.circle", "help-about"},
     };
     return names;
 }
@@ -143,6 +148,24 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
     } else if (n == "link") {
         p.drawRoundedRect(QRectF(s * 0.08, s * 0.36, s * 0.46, s * 0.28), s * 0.14, s * 0.14);
         p.drawRoundedRect(QRectF(s * 0.46, s * 0.36, s * 0.46, s * 0.28), s * 0.14, s * 0.14);
+    } else if (n == "link.badge.plus") {
+        p.drawRoundedRect(QRectF(s * 0.08, s * 0.4, s * 0.44, s * 0.26), s * 0.13, s * 0.13);
+        p.drawRoundedRect(QRectF(s * 0.34, s * 0.4, s * 0.44, s * 0.26), s * 0.13, s * 0.13);
+        p.drawLine(QPointF(s * 0.81, s * 0.1), QPointF(s * 0.81, s * 0.34));
+        p.drawLine(QPointF(s * 0.69, s * 0.22), QPointF(s * 0.93, s * 0.22));
+    } else if (n == "info.circle" || n == "exclamationmark.shield") {
+        p.drawEllipse(disc);
+        const bool info = n == "info.circle";
+        p.drawLine(QPointF(s / 2, s * (info ? 0.44 : 0.28)),
+                   QPointF(s / 2, s * (info ? 0.72 : 0.56)));
+        p.drawPoint(QPointF(s / 2, s * (info ? 0.29 : 0.71)));
+    } else if (n == "clock") {
+        p.drawEllipse(disc);
+        p.drawPolyline(QPolygonF({{s / 2, s * 0.28}, {s / 2, s / 2}, {s * 0.66, s * 0.6}}));
+    } else if (n == "arrow.up.forward.circle") {
+        p.drawEllipse(disc);
+        p.drawLine(QPointF(s * 0.34, s * 0.66), QPointF(s * 0.66, s * 0.34));
+        p.drawPolyline(QPolygonF({{s * 0.4, s * 0.34}, {s * 0.66, s * 0.34}, {s * 0.66, s * 0.6}}));
     } else if (n == "cursorarrow") {
         QPolygonF a({{s * 0.3, s * 0.12},
                      {s * 0.3, s * 0.8},
@@ -197,15 +220,15 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
         p.setBrush(knock);
         p.setPen(Qt::NoPen);
         p.drawEllipse(QPointF(s * 0.3, s * 0.3), s * 0.07, s * 0.07);
-    } else if (n == "paperplane.fill") {
+    } else if (n.startsWith("paperplane")) {
         QPolygonF t(
             {{s * 0.08, s * 0.45}, {s * 0.9, s * 0.12}, {s * 0.6, s * 0.9}, {s * 0.45, s * 0.56}});
-        p.setBrush(c);
+        if (n.endsWith(".fill")) p.setBrush(c);
         p.drawPolygon(t);
     } else if (n.startsWith("person")) {
         p.setBrush(c);
         drawPerson(p, s);
-    } else if (n == "gearshape.fill") {
+    } else if (n.startsWith("gearshape")) {
         p.setPen(QPen(c, s * 0.14, Qt::SolidLine, Qt::FlatCap));
         for (int i = 0; i < 8; ++i) {
             const double a = i * M_PI / 4;
@@ -214,7 +237,7 @@ void paintSymbol(QPainter& p, const QString& n, qreal s, const QColor& c) {
         }
         p.setPen(QPen(c, s * 0.12));
         p.drawEllipse(QPointF(s / 2, s / 2), s * 0.22, s * 0.22);
-    } else if (n == "tray.full" || n == "internaldrive.fill") {
+    } else if (n == "tray.full" || n.startsWith("internaldrive")) {
         p.drawRoundedRect(QRectF(s * 0.1, s * 0.3, s * 0.8, s * 0.44), s * 0.08, s * 0.08);
         p.drawLine(QPointF(s * 0.1, s * 0.52), QPointF(s * 0.9, s * 0.52));
         if (n == "tray.full") p.drawLine(QPointF(s * 0.3, s * 0.2), QPointF(s * 0.7, s * 0.2));

@@ -8,13 +8,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "base/text_trim.h"
 #include "ui/flow_layout.h"
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
 
 TagListEditor::TagListEditor(const QString& placeholder, bool monospaced,
                              const QString& accessibleName, QWidget* parent)
-    : QWidget(parent), monospaced_(monospaced), name_(accessibleName) {
+    : QWidget(parent), monospaced_(monospaced) {
     setAccessibleName(accessibleName);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -42,13 +43,6 @@ TagListEditor::TagListEditor(const QString& placeholder, bool monospaced,
     rebuildTags();
 }
 
-bool TagListEditor::addItem(QStringList& items, const QString& text) {
-    const QString trimmed = UiStyle::trimSpacesAndTabs(text);
-    if (trimmed.isEmpty() || items.contains(trimmed)) return false;
-    items.append(trimmed);
-    return true;
-}
-
 void TagListEditor::setItems(const QStringList& items) {
     if (items == items_) return;
     items_ = items;
@@ -56,7 +50,9 @@ void TagListEditor::setItems(const QStringList& items) {
 }
 
 bool TagListEditor::add(const QString& text) {
-    if (!addItem(items_, text)) return false;
+    const QString trimmed = Text::trimHorizontalSpace(text);
+    if (trimmed.isEmpty() || items_.contains(trimmed)) return false;
+    items_.append(trimmed);
     rebuildTags();
     emit itemsChanged(items_);
     return true;

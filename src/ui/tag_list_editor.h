@@ -14,16 +14,13 @@ class TagListEditor : public QWidget {
     TagListEditor(const QString& placeholder, bool monospaced, const QString& accessibleName,
                   QWidget* parent = nullptr);
 
-    // The adding rule: false (and `items` unchanged) when `text` is empty after trimming spaces
-    // and tabs or is already present exactly.
-    static bool addItem(QStringList& items, const QString& text);
-
     QStringList items() const { return items_; }
     void setItems(const QStringList& items);
     QLineEdit* field() const { return field_; }
     // Adds the field's text and clears the field when it was added.
     void addFromField();
-    // Adds `text` as if typed; true when it was added.
+    // Adds `text` as if typed; true when it was added, false when it is empty after trimming
+    // spaces and tabs or is already listed exactly.
     bool add(const QString& text);
 
   signals:
@@ -34,7 +31,6 @@ class TagListEditor : public QWidget {
 
     QStringList items_;
     bool monospaced_;
-    QString name_;
     QWidget* tags_;
     QLineEdit* field_;
     QPushButton* addButton_;

@@ -51,33 +51,25 @@ QFont monospaceFont(qreal factor) {
 }
 
 QColor green() {
-    return QColor(52, 178, 84);
+    return QColor(52, 199, 89);
 }
 QColor orange() {
-    return QColor(240, 140, 20);
+    return QColor(255, 149, 0);
 }
 QColor yellow() {
-    return QColor(222, 180, 0);
+    return QColor(255, 204, 0);
 }
 QColor red() {
-    return QColor(226, 62, 56);
+    return QColor(255, 59, 48);
 }
 QColor blue() {
-    return QColor(30, 122, 236);
+    return QColor(0, 122, 255);
 }
 QColor gray() {
     return QColor(142, 142, 147);
 }
 QColor purple() {
-    return QColor(168, 82, 222);
-}
-
-QString trimSpacesAndTabs(const QString& text) {
-    auto horizontal = [](QChar c) { return c == u' ' || c == u'\t'; };
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && horizontal(text[begin])) ++begin;
-    while (end > begin && horizontal(text[end - 1])) --end;
-    return text.mid(begin, end - begin);
+    return QColor(175, 82, 222);
 }
 
 QVBoxLayout* addScrollingColumn(QVBoxLayout* outer) {

@@ -23,7 +23,8 @@ QLabel* secondaryLabel(const QString& text, QWidget* parent = nullptr, bool wrap
 QFont scaledFont(const QFont& base, qreal factor, QFont::Weight weight = QFont::Normal);
 QFont monospaceFont(qreal factor = 1.0);
 
-// The system colours named by the windows; chosen to stay legible on light and dark themes.
+// The system colours: the states' colours (tray dot, status pill), badges and tinted symbols.
+// Badges darken a pale one on a light window.
 QColor green();
 QColor orange();
 QColor yellow();
@@ -31,9 +32,6 @@ QColor red();
 QColor blue();
 QColor gray();
 QColor purple();
-
-// `text` without spaces and tabs at either end (line breaks are kept).
-QString trimSpacesAndTabs(const QString& text);
 
 // Adds to `outer` a frameless, vertically scrolling area (stretching) and returns the layout of
 // its content; the content widget is the layout's parentWidget(). Tab moves from control to

@@ -10,6 +10,7 @@
 #include "app/app_status.h"
 #include "config/config_store.h"
 #include "storage/store.h"
+#include "ui/badge.h"
 #include "ui/brand_colors.h"
 #include "ui/brand_mark.h"
 #include "ui/setting_blocks.h"
@@ -55,10 +56,6 @@ class StepMark : public QWidget {
     int number_;
     bool done_ = false;
 };
-
-bool WelcomeView::destinationDone(const QString& webhookURL) {
-    return !UiStyle::trimSpacesAndTabs(webhookURL).isEmpty();
-}
 
 WelcomeView::WelcomeView(const UiServices& services, QWidget* parent)
     : QWidget(parent), services_(services) {
@@ -212,11 +209,7 @@ QWidget* WelcomeView::buildStep(int number, const QString& title, const QString&
     auto* titleLine = new QHBoxLayout;
     auto* heading = new QLabel(title, step);
     heading->setFont(UiStyle::scaledFont(font(), 1.08, QFont::DemiBold));
-    auto* tag = new QLabel(QStringLiteral("Done"), step);
-    tag->setFont(UiStyle::scaledFont(font(), 0.82, QFont::DemiBold));
-    tag->setStyleSheet(
-        QStringLiteral("QLabel { color: #2a8a45; background: rgba(52,178,84,46);"
-                       " border-radius: 8px; padding: 1px 7px; }"));
+    auto* tag = new Badge(QStringLiteral("Done"), UiStyle::green(), step);
     tags_[number - 1] = tag;
     titleLine->addWidget(heading);
     titleLine->addWidget(tag);
@@ -256,18 +249,16 @@ QWidget* WelcomeView::buildNeverSent() {
 }
 
 void WelcomeView::refreshSteps() {
-    const bool trusted = services_.status && services_.status->trusted();
-    const QString url =
-        services_.configStore ? services_.configStore->config().webhookURL : QString();
-    const qint64 today = services_.status ? services_.status->signalsToday() : 0;
-    done_ = {accessibilityDone(trusted), destinationDone(url), usageDone(today)};
+    // Step 2 is done when there is a destination: the status model's host, from the address
+    // trimmed of spaces and tabs.
+    const AppStatus* status = services_.status;
+    const auto host = status ? status->destinationHost() : std::nullopt;
+    done_ = {status && status->trusted(), host.has_value(), status && status->signalsToday() > 0};
     for (int i = 0; i < 3; ++i) {
         marks_[i]->setDone(done_[i]);
         tags_[i]->setVisible(done_[i]);
     }
-    const auto host = services_.status ? services_.status->destinationHost() : std::nullopt;
-    sendingTo_->setText(QStringLiteral("Sending to ") +
-                        host.value_or(UiStyle::trimSpacesAndTabs(url)));
+    sendingTo_->setText(QStringLiteral("Sending to ") + host.value_or(QString()));
     sendingTo_->setVisible(done_[1]);
     destinationButtons_->setVisible(!done_[1]);
 }
@@ -275,11 +266,8 @@ void WelcomeView::refreshSteps() {
 void WelcomeView::done() {
     if (services_.store)
         services_.store->setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed"));
-    // Closed through the registry when it holds this window; a free-standing view closes itself.
-    if (Windows::shared().window(Windows::welcome) == window())
-        Windows::shared().close(Windows::welcome);
-    else
-        window()->close();
+    // Closing only hides a registered window; it reopens as it was.
+    window()->close();
 }
 
 void WelcomeView::showEvent(QShowEvent* event) {

@@ -9,6 +9,7 @@
 
 #include "ui/ui_services.h"
 
+class Badge;
 class QLabel;
 class QPushButton;
 class StepMark;
@@ -19,11 +20,6 @@ class WelcomeView : public QWidget {
     explicit WelcomeView(const UiServices& services, QWidget* parent = nullptr);
 
     static constexpr int refreshIntervalMs = 1500;
-
-    // When each step counts as done.
-    static bool accessibilityDone(bool trusted) { return trusted; }
-    static bool destinationDone(const QString& webhookURL);
-    static bool usageDone(qint64 signalsToday) { return signalsToday > 0; }
 
     // Stores "welcomed" = "1" in the store's meta table and closes the window.
     void done();
@@ -45,7 +41,7 @@ class WelcomeView : public QWidget {
     QTimer timer_;
     std::array<bool, 3> done_{};
     std::array<StepMark*, 3> marks_{};
-    std::array<QLabel*, 3> tags_{};
+    std::array<Badge*, 3> tags_{};
     QWidget* destinationButtons_;
     QLabel* sendingTo_;
 };

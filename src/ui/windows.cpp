@@ -56,7 +56,6 @@ QWidget* Windows::show(const QString& key, const QString& title, const QSize& si
     }
     view->installEventFilter(this);
     windows_.insert(key, view);
-    emit created(key);
     bringForward(view);
     return view;
 }

@@ -47,10 +47,6 @@ class Windows : public QObject {
     QWidget* window(const QString& key) const;
     bool isVisible(const QString& key) const;
 
-  signals:
-    // A window was made for the first time (the menu bar can react, tests can wait).
-    void created(const QString& key);
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

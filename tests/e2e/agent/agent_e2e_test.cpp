@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QProcess>
 #include <csignal>
+#include <tuple>
 
 #include "agent_fixture.h"
 #include "desktop_driver.h"
@@ -26,86 +27,62 @@ QString words(const std::vector<Word>& all) {
     return out.join(' ');
 }
 
-// The receiver script, answering after `delay` seconds.
-class Receiver {
-  public:
-    Receiver(const QString& folder, double delay) {
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        QStringList args = {QStringLiteral(RECEIVER_SCRIPT), QStringLiteral("--port"),
-                            QStringLiteral("0"), QStringLiteral("--out"), folder};
-        if (delay > 0)
-            args << QStringLiteral("--action") << QStringLiteral("delay")
-                 << QStringLiteral("--delay") << QString::number(delay);
-        process_.start(QStringLiteral("python3"), args);
-        waitUntil([&] {
-            const QByteArray line = process_.readLine();
-            if (line.startsWith("listening on ")) port_ = line.mid(13).trimmed().toInt();
-            return port_ != 0 || process_.state() == QProcess::NotRunning;
-        });
-    }
-    ~Receiver() {
-        process_.kill();
-        process_.waitForFinished();
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/hook").arg(port_); }
-    int port() const { return port_; }
-
-  private:
-    QProcess process_;
-    int port_ = 0;
-};
-
-// Start, the tray icon and its menu; Pause and Resume through the menu change the saved
-// setting and the icon's dot; Quit in the menu ends the process.
-TEST_F(AgentTest, TrayMenuPausesResumesAndQuits) {
+// First start: the autostart entry, the welcome window, the tray icon and its menu. Pause and
+// Resume through the menu change the saved setting and the icon's dot; Settings and the Activity
+// Log open at their sizes (saved as pictures); Quit in the menu ends the process.
+TEST_F(AgentTest, TrayMenuWindowsPauseResumeAndQuit) {
     ASSERT_TRUE(startAgent());
     std::printf("start to tray icon: %lld ms\n", startMs);
+    EXPECT_TRUE(QFile::exists(autostartFile()));  // startAtLogin is on by default
+
+    const QRect welcome = newWindow({});
+    EXPECT_EQ(welcome.size(), QSize(640, 700));
+    EXPECT_TRUE(find(read(screenshot("ui-welcome"), welcome), QStringLiteral("Never")));
+    EXPECT_TRUE(saveWindow(windows().back(), QStringLiteral("ui-agent-welcome.png")));
+
     ASSERT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-not-connected")), kBlue); }))
         << "dot " << dotColor(screenshot("tray-not-connected")).name().toStdString();
-
-    QRect menu = openMenu();
-    ASSERT_FALSE(menu.isEmpty());
-    auto seen = read(screenshot("menu"), menu);
+    const auto seen = read(screenshot("menu"), openMenu());
     for (const char* item : {"Tarnwhistle", "Kept", "Connect", "Pause", "Send", "Settings",
                              "Activity", "Dashboard", "Documentation", "About", "Quit"})
         EXPECT_TRUE(find(seen, QString::fromLatin1(item)))
             << item << " in: " << words(seen).toStdString();
-    auto pause = find(seen, QStringLiteral("Pause"));
+    const auto pause = find(seen, QStringLiteral("Pause"));
     ASSERT_TRUE(pause);
     click(pause->box.center());
     ASSERT_TRUE(waitUntil([&] { return savedConfig() && savedConfig()->paused; }));
     EXPECT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-paused")), kGrey); }));
-
-    menu = openMenu();
-    seen = read(screenshot("menu-paused"), menu);
-    auto resume = find(seen, QStringLiteral("Resume"));
-    ASSERT_TRUE(resume) << words(seen).toStdString();
-    click(resume->box.center());
+    ASSERT_TRUE(chooseFromMenu(QStringLiteral("Resume"), QStringLiteral("menu-paused")));
     ASSERT_TRUE(waitUntil([&] { return savedConfig() && !savedConfig()->paused; }));
     EXPECT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-resumed")), kBlue); }));
 
-    menu = openMenu();
-    auto quit = find(read(screenshot("menu-quit"), menu), QStringLiteral("Quit"));
-    ASSERT_TRUE(quit);
-    click(quit->box.center());
-    EXPECT_GE(waitForExit(5000), 0);
+    for (const auto& [item, picture, size] :
+         {std::tuple{"Settings", "ui-agent-settings.png", QSize(900, 660)},
+          std::tuple{"Activity", "ui-agent-activity.png", QSize(960, 640)}}) {
+        const auto before = windows();
+        ASSERT_TRUE(chooseFromMenu(QString::fromLatin1(item), QStringLiteral("ui-menu"))) << item;
+        EXPECT_EQ(newWindow(before).size(), size) << item;
+        EXPECT_TRUE(saveWindow(windows().back(), QString::fromLatin1(picture)));
+    }
+
+    ASSERT_TRUE(chooseFromMenu(QStringLiteral("Quit"), QStringLiteral("menu-quit")));
+    EXPECT_TRUE(agent_.waitForFinished(5000));
     EXPECT_EQ(agent_.exitCode(), 0);
 }
 
-// Quitting idle ends at once; with a delivery in flight to a receiver that answers only after
-// 10 s, it ends after at most 4 s. Both by SIGTERM, which takes the Quit path.
+// With a delivery in flight to a receiver that answers only after 10 s, SIGTERM (which takes
+// the Quit path) ends the agent after at most 4 s. (Quitting with nothing in flight is the
+// delegate's unit test.)
 TEST_F(AgentTest, QuitWaitsAtMostFourSecondsForDeliveries) {
-    ASSERT_TRUE(startAgent());
-    const qint64 idle = stopAgent(SIGTERM);
-    std::printf("quit idle: %lld ms\n", idle);
-    EXPECT_GE(idle, 0);
-    EXPECT_LT(idle, 2000);
-    EXPECT_EQ(agent_.exitCode(), 0);
-
     QTemporaryDir received;
-    Receiver receiver(received.path(), 10);
-    ASSERT_NE(receiver.port(), 0);
-    writeConfig([&](DeploymentConfig& c) { c.webhookURL = receiver.url(); });
+    QProcess receiver;
+    const int port =
+        startReceiver(receiver, QStringLiteral(RECEIVER_SCRIPT),
+                      {"--out", received.path(), "--action", "delay", "--delay", "10"});
+    ASSERT_NE(port, 0);
+    writeConfig([&](DeploymentConfig& c) {
+        c.webhookURL = QStringLiteral("http://127.0.0.1:%1/hook").arg(port);
+    });
     {
         Store store;  // a signal waiting from before: the quit's flush sends it
         store.open(QDir(dataDir()).filePath(QStringLiteral("store.sqlite")));
@@ -117,29 +94,16 @@ TEST_F(AgentTest, QuitWaitsAtMostFourSecondsForDeliveries) {
     EXPECT_GE(busy, 3000);  // it did wait
     EXPECT_LT(busy, 5000);
     EXPECT_EQ(agent_.exitCode(), 0);
+    receiver.kill();
+    receiver.waitForFinished();
 }
 
-// The autostart entry follows startAtLogin at launch.
-TEST_F(AgentTest, StartAtLoginAddsAndRemovesTheAutostartEntry) {
-    ASSERT_TRUE(startAgent());
-    EXPECT_TRUE(QFile::exists(autostartFile()));
-    ASSERT_GE(stopAgent(SIGTERM), 0);
-    auto config = savedConfig();
-    ASSERT_TRUE(config);
-    writeConfig([&](DeploymentConfig& c) {
-        c = *config;
-        c.startAtLogin = false;
-    });
-    ASSERT_TRUE(startAgent());
-    EXPECT_FALSE(QFile::exists(autostartFile()));
-}
-
-// A private certificate authority, a server certificate for 127.0.0.1 signed by it, and a
-// copy of the system's hashed certificate folder that also trusts it. The agent sees that copy
-// in place of /etc/ssl/certs in a mount namespace of its own: nothing on the machine changes.
-struct PrivateTrust {
-    explicit PrivateTrust(const QString& folder) : dir(folder) {
-        const char* script = R"SH(
+// A private certificate authority and a server certificate for 127.0.0.1 signed by it, in
+// `folder`, and a copy of the system's hashed certificate folder that also trusts it. The
+// agent sees that copy in place of /etc/ssl/certs in a mount namespace of its own: nothing on
+// the machine changes. Returns the command line that runs the agent so.
+QStringList privateTrust(const QString& folder) {
+    const char* script = R"SH(
 set -e
 cd "$1"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 \
@@ -153,46 +117,33 @@ mkdir certs
 cp -a /etc/ssl/certs/. certs/
 cp ca.pem "certs/$(openssl x509 -hash -noout -in ca.pem).0"
 )SH";
-        QProcess make;
-        make.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromLatin1(script),
-                                            QStringLiteral("make"), folder});
-        ok = make.waitForFinished(60000) && make.exitCode() == 0;
-    }
-    // Runs the agent with the copy mounted over /etc/ssl/certs.
-    QStringList wrapper() const {
-        return {QStringLiteral("unshare"),
-                QStringLiteral("-m"),
-                QStringLiteral("--propagation"),
-                QStringLiteral("private"),
-                QStringLiteral("sh"),
-                QStringLiteral("-c"),
-                QStringLiteral("mount --bind \"$0\" /etc/ssl/certs && exec \"$@\""),
-                dir + QStringLiteral("/certs")};
-    }
-    QString dir;
-    bool ok = false;
-};
+    QProcess make;
+    make.start(QStringLiteral("bash"),
+               {"-c", QString::fromLatin1(script), QStringLiteral("make"), folder});
+    if (!make.waitForFinished(60000) || make.exitCode() != 0) return {};
+    return {"unshare",
+            "-m",
+            "--propagation",
+            "private",
+            "sh",
+            "-c",
+            "mount --bind \"$0\" /etc/ssl/certs && exec \"$@\"",
+            folder + QStringLiteral("/certs")};
+}
 
 // A link opened the desktop's way reaches the running agent, which asks, saves, and sends a
 // test batch over https that the receiver gets; the agent then says "Connected". Starting the
 // agent again without a link opens Settings in the running one.
 TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
     QTemporaryDir trustDir, received;
-    PrivateTrust trust(trustDir.path());
-    ASSERT_TRUE(trust.ok);
+    const QStringList wrapper = privateTrust(trustDir.path());
+    ASSERT_FALSE(wrapper.isEmpty());
     QProcess receiver;
-    receiver.start(QStringLiteral("python3"),
-                   {QStringLiteral(HTTPS_RECEIVER_SCRIPT), QStringLiteral("--port"),
-                    QStringLiteral("0"), QStringLiteral("--out"), received.path(),
-                    QStringLiteral("--secret"), QStringLiteral("link-secret"),
-                    QStringLiteral("--cert"), trustDir.filePath(QStringLiteral("server.pem")),
-                    QStringLiteral("--key"), trustDir.filePath(QStringLiteral("server.key"))});
-    int port = 0;
-    ASSERT_TRUE(waitUntil([&] {
-        const QByteArray line = receiver.readLine();
-        if (line.startsWith("listening on ")) port = line.mid(13).trimmed().toInt();
-        return port != 0;
-    }));
+    const int port = startReceiver(receiver, QStringLiteral(HTTPS_RECEIVER_SCRIPT),
+                                   {"--out", received.path(), "--secret", "link-secret", "--cert",
+                                    trustDir.filePath(QStringLiteral("server.pem")), "--key",
+                                    trustDir.filePath(QStringLiteral("server.key"))});
+    ASSERT_NE(port, 0);
 
     // The desktop file that names the agent as the handler of tarnwhistle: links.
     const QString apps = home_.filePath(QStringLiteral("data/applications"));
@@ -202,37 +153,22 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
     desktop.write("[Desktop Entry]\nType=Application\nName=Tarnwhistle\nExec=" AGENT_EXECUTABLE
                   " %u\nMimeType=x-scheme-handler/tarnwhistle;\nNoDisplay=true\n");
     desktop.close();
-    QProcess mime;
-    mime.setProcessEnvironment(environment());
-    mime.start(QStringLiteral("xdg-mime"),
-               {QStringLiteral("default"), QStringLiteral("tarnwhistle.desktop"),
-                QStringLiteral("x-scheme-handler/tarnwhistle")});
-    ASSERT_TRUE(mime.waitForFinished(10000));
-
-    ASSERT_TRUE(startAgent({}, trust.wrapper()));
-    auto newWindow = [&](const std::vector<quint32>& before) {
-        QRect found;
-        waitUntil(
-            [&] {
-                for (quint32 w : windows())
-                    if (std::find(before.begin(), before.end(), w) == before.end())
-                        found = geometry(w);
-                return !found.isEmpty();
-            },
-            20000);
-        DesktopDriver::spin(400);
-        return found;
+    auto runHere = [&](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(program, arguments);
+        return process.waitForFinished(20000) && process.exitCode() == 0;
     };
+    ASSERT_TRUE(
+        runHere("xdg-mime", {"default", "tarnwhistle.desktop", "x-scheme-handler/tarnwhistle"}));
+
+    ASSERT_TRUE(startAgent(wrapper));
     auto before = windows();
     const QString hook = QStringLiteral("https://127.0.0.1:%1/hook").arg(port);
-    QProcess open;
-    open.setProcessEnvironment(environment());
-    open.start(
-        QStringLiteral("xdg-open"),
-        {QStringLiteral("tarnwhistle://connect?webhook=%1&secret=link-secret&org=acme").arg(hook)});
-    ASSERT_TRUE(open.waitForFinished(20000));
+    ASSERT_TRUE(runHere(
+        "xdg-open", {QStringLiteral("tarnwhistle://connect?webhook=%1&secret=link-secret&org=acme")
+                         .arg(hook)}));
     QRect alert = newWindow(before);
-    ASSERT_FALSE(alert.isEmpty());
     const auto asked = read(screenshot("link-confirmation"), alert);
     EXPECT_TRUE(find(asked, QStringLiteral("Connect"))) << words(asked).toStdString();
     before = windows();
@@ -259,14 +195,8 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
 
     // Started again without a link: Settings opens in the running agent.
     before = windows();
-    QProcess again;
-    again.setProcessEnvironment(environment());
-    again.start(QStringLiteral(AGENT_EXECUTABLE), {});
-    ASSERT_TRUE(again.waitForFinished(15000));
-    EXPECT_EQ(again.exitCode(), 0);
-    const QRect settings = newWindow(before);
-    ASSERT_FALSE(settings.isEmpty());
-    EXPECT_GE(settings.width(), 800);
+    ASSERT_TRUE(runHere(AGENT_EXECUTABLE, {}));
+    EXPECT_GE(newWindow(before).width(), 800);
     screenshot("settings-on-second-start");
     receiver.kill();
     receiver.waitForFinished();

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
 #include <QPainter>
 #include <csignal>
 
@@ -65,29 +64,20 @@ std::optional<DeploymentConfig> AgentTest::savedConfig() const {
     return DeploymentConfig::decodeMerging(file.readAll());
 }
 
-bool AgentTest::startAgent(const QStringList& arguments, const QStringList& wrapper) {
+bool AgentTest::startAgent(const QStringList& wrapper) {
     agent_.setProcessEnvironment(environment());
     agent_.setProcessChannelMode(QProcess::ForwardedChannels);
     QElapsedTimer timer;
     timer.start();
-    if (wrapper.isEmpty()) {
-        agent_.start(QStringLiteral(AGENT_EXECUTABLE), arguments);
-    } else {
-        agent_.start(wrapper.first(),
-                     wrapper.mid(1) + QStringList{QStringLiteral(AGENT_EXECUTABLE)} + arguments);
-    }
+    const QStringList command = wrapper + QStringList{QStringLiteral(AGENT_EXECUTABLE)};
+    agent_.start(command.first(), command.mid(1));
     if (!agent_.waitForStarted(10000)) return false;
     // The tray icon is the agent's small window that the tray host maps.
     const bool shown = waitUntil(
         [&] {
             tray_ = 0;
-            const QString found =
-                run(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                     QStringLiteral("--pid"), QString::number(agent_.processId())});
-            for (const QString& id : found.split('\n', Qt::SkipEmptyParts)) {
-                if (geometry(id.toUInt()).width() <= 48) tray_ = id.toUInt();
-            }
+            for (quint32 id : windows())
+                if (geometry(id).width() <= 48) tray_ = id;
             return tray_ != 0;
         },
         20000);
@@ -97,14 +87,35 @@ bool AgentTest::startAgent(const QStringList& arguments, const QStringList& wrap
 
 qint64 AgentTest::stopAgent(int signal, int timeoutMs) {
     ::kill(pid_t(agent_.processId()), signal);
-    return waitForExit(timeoutMs);
-}
-
-qint64 AgentTest::waitForExit(int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
-    if (!agent_.waitForFinished(timeoutMs)) return -1;
-    return timer.elapsed();
+    return agent_.waitForFinished(timeoutMs) ? timer.elapsed() : -1;
+}
+
+int AgentTest::startReceiver(QProcess& process, const QString& script,
+                             const QStringList& arguments) {
+    process.start(QStringLiteral("python3"),
+                  QStringList{script, QStringLiteral("--port"), QStringLiteral("0")} + arguments);
+    int port = 0;
+    waitUntil([&] {
+        const QByteArray line = process.readLine();
+        if (line.startsWith("listening on ")) port = line.mid(13).trimmed().toInt();
+        return port != 0 || process.state() == QProcess::NotRunning;
+    });
+    return port;
+}
+
+QRect AgentTest::newWindow(const std::vector<quint32>& before) {
+    QRect found;
+    waitUntil(
+        [&] {
+            for (quint32 w : windows())
+                if (std::find(before.begin(), before.end(), w) == before.end()) found = geometry(w);
+            return !found.isEmpty();
+        },
+        20000);
+    DesktopDriver::spin(600);  // drawn, not only mapped
+    return found;
 }
 
 QRect AgentTest::geometry(quint32 window) const {
@@ -121,10 +132,6 @@ QRect AgentTest::geometry(quint32 window) const {
         if (line.startsWith(QLatin1String("Height:"))) r.setHeight(value);
     }
     return r;
-}
-
-QRect AgentTest::trayIcon() const {
-    return geometry(tray_);
 }
 
 std::vector<quint32> AgentTest::windows() const {
@@ -144,9 +151,16 @@ QImage AgentTest::screenshot(const QString& name) const {
     return QImage(path);
 }
 
+bool AgentTest::saveWindow(quint32 window, const QString& name) {
+    const QString path = QDir(QStringLiteral(E2E_OUTPUT_DIR)).filePath(name);
+    QFile::remove(path);
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(window), path});
+    return !QImage(path).isNull();
+}
+
 QColor AgentTest::dotColor(const QImage& screen) const {
     // The icon is drawn 22 × 16 centred in a square: the dot's centre is at (17.75, 6.25).
-    const QRect icon = trayIcon();
+    const QRect icon = geometry(tray_);
     const qreal scale = icon.width() / 22.0;
     return screen.pixelColor(icon.left() + qRound(17.75 * scale),
                              icon.top() + qRound(6.25 * scale));
@@ -184,7 +198,7 @@ std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const
     return out;
 }
 
-std::optional<Word> AgentTest::find(const std::vector<Word>& words, const QString& text) const {
+std::optional<Word> AgentTest::find(const std::vector<Word>& words, const QString& text) {
     for (const Word& w : words) {
         if (w.text.startsWith(text)) return w;
     }
@@ -193,7 +207,7 @@ std::optional<Word> AgentTest::find(const std::vector<Word>& words, const QStrin
 
 QRect AgentTest::openMenu() {
     const std::vector<quint32> before = windows();
-    click(trayIcon().center());
+    click(geometry(tray_).center());
     QRect menu;
     waitUntil(
         [&] {
@@ -207,6 +221,13 @@ QRect AgentTest::openMenu() {
         10000);
     DesktopDriver::spin(300);  // drawn, not only mapped
     return menu;
+}
+
+bool AgentTest::chooseFromMenu(const QString& item, const QString& picture) {
+    const QRect menu = openMenu();
+    const auto entry = find(read(screenshot(picture), menu), item);
+    if (entry) click(entry->box.center());
+    return entry.has_value();
 }
 
 void AgentTest::click(const QPoint& point) const {

@@ -36,28 +36,37 @@ class AgentTest : public ::testing::Test {
     // Starts the agent; false when it did not show its tray icon within 20 s. `startMs` is the
     // time from starting the process to the icon being on screen.
     // `wrapper` is a command line the agent runs under (it must exec the agent in its place).
-    bool startAgent(const QStringList& arguments = {}, const QStringList& wrapper = {});
+    bool startAgent(const QStringList& wrapper = {});
     // Sends a signal and waits for the end; the time it took (ms), or -1 when it did not end
     // within `timeoutMs`.
     qint64 stopAgent(int signal, int timeoutMs = 15000);
-    // Waits for the agent to end by itself; -1 when it does not within `timeoutMs`.
-    qint64 waitForExit(int timeoutMs);
+
+    // Starts `process` as the batch receiver script `script` (on a free port, with `arguments`);
+    // the port it listens on, 0 when it did not start.
+    static int startReceiver(QProcess& process, const QString& script,
+                             const QStringList& arguments);
 
     // The agent's visible windows other than the tray icon, newest last.
     std::vector<quint32> windows() const;
+    // The newest window of the agent not among `before`, once drawn; empty when none came.
+    QRect newWindow(const std::vector<quint32>& before);
     QRect geometry(quint32 window) const;
-    QRect trayIcon() const;
 
     // A picture of the whole screen, also saved under build/e2e/agent/<name>.png.
     QImage screenshot(const QString& name) const;
+    // A picture of one window as the X server has it, saved as build/e2e/<name>.
+    static bool saveWindow(quint32 window, const QString& name);
     // The colour of the status dot in the tray icon on screen.
     QColor dotColor(const QImage& screen) const;
-    // Words read from `area` of `screen`.
+    // Words read from `area` of `screen`; the first word that starts with `text`.
     std::vector<Word> read(const QImage& screen, const QRect& area) const;
-    std::optional<Word> find(const std::vector<Word>& words, const QString& text) const;
+    static std::optional<Word> find(const std::vector<Word>& words, const QString& text);
 
     // Opens the tray menu with a click; its on-screen rectangle, empty when none showed.
     QRect openMenu();
+    // Opens the menu, reads it (saving the picture as `picture`) and clicks the item starting
+    // with `item`; false when there was no such item.
+    bool chooseFromMenu(const QString& item, const QString& picture);
     void click(const QPoint& point) const;
     void key(const QString& keys) const;
 

@@ -1,11 +1,8 @@
-#include <gtest/gtest.h>
-#include <QTemporaryDir>
+#include "app/connection_link.h"
+
 #include <QTest>
 
-#include "app/connection_link.h"
-#include "config/config_store.h"
-#include "delivery/outbox.h"
-#include "storage/store.h"
+#include "../ui/ui_fixture.h"
 
 namespace {
 
@@ -39,29 +36,23 @@ TEST(ConnectionLinkParse, AcceptsOnlyHttpsConnectLinks) {
     for (const auto& c : cases) EXPECT_EQ(L::parse(QString::fromUtf8(c.link)), c.want) << c.link;
 }
 
-class ConnectionLinksTest : public ::testing::Test {
+class ConnectionLinksTest : public UiFixture {
   protected:
     void SetUp() override {
-        store.open(dir.filePath(QStringLiteral("store.sqlite")));
-        config.load();
-        DeploymentConfig c = config.config();
-        c.webhookURL = QStringLiteral("https://old.example.org/hook");
-        c.webhookSecret = QStringLiteral("old-secret");
-        c.orgId = QStringLiteral("old-org");
-        config.save(c);
-        outbox.watchNetwork = false;
+        UiFixture::SetUp();
+        configure([](DeploymentConfig& c) {
+            c.webhookURL = QStringLiteral("https://old.example.org/hook");
+            c.webhookSecret = QStringLiteral("old-secret");
+            c.orgId = QStringLiteral("old-org");
+        });
         outbox.requestTimeoutMs = 5000;
     }
 
-    QTemporaryDir dir;
-    ConfigStore config{dir.path()};
-    Store store;
-    Outbox outbox{store, config};
     QStringList asked;
     std::vector<bool> answers;  // consumed in order; missing answers cancel
     QStringList informed;
     std::function<void()> whileAsking;
-    ConnectionLinks links{config, outbox,
+    ConnectionLinks links{configStore, outbox,
                           ConnectionLinks::Hooks{
                               .confirm =
                                   [this](const QString& webhook) {
@@ -82,11 +73,11 @@ TEST_F(ConnectionLinksTest, CancelChangesNothingAndIgnoredLinksAskNothing) {
     links.handle(QStringLiteral("tarnwhistle://connect?webhook=http://plain.example.org/in"));
     links.handle(QStringLiteral("tarnwhistle://other?webhook=https://x.example.org/in"));
     EXPECT_TRUE(asked.isEmpty());
-    const DeploymentConfig before = config.config();
+    const DeploymentConfig before = configStore.config();
     answers = {false};
     links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://new.example.org/in"));
     EXPECT_EQ(asked, QStringList{"https://new.example.org/in"});
-    EXPECT_EQ(config.config(), before);
+    EXPECT_EQ(configStore.config(), before);
     EXPECT_TRUE(informed.isEmpty());
 }
 
@@ -97,7 +88,7 @@ TEST_F(ConnectionLinksTest, ConnectSavesAndReportsTheTest) {
     links.handle(
         QStringLiteral("tarnwhistle://connect?webhook=https://127.0.0.1:1/in&secret=&org=acme"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !informed.isEmpty(); }, 15000));
-    const DeploymentConfig c = config.config();
+    const DeploymentConfig c = configStore.config();
     EXPECT_EQ(c.webhookURL, "https://127.0.0.1:1/in");
     EXPECT_EQ(c.webhookSecret, "old-secret");
     EXPECT_EQ(c.orgId, "acme");

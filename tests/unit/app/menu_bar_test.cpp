@@ -1,15 +1,11 @@
-#include <gtest/gtest.h>
+#include "app/menu_bar.h"
+
 #include <QAction>
 #include <QMenu>
-#include <QTemporaryDir>
 
-#include "app/menu_bar.h"
+#include "../ui/ui_fixture.h"
 #include "app/menu_header_view.h"
 #include "app/status_icon.h"
-#include "config/config_store.h"
-#include "delivery/outbox.h"
-#include "signals/ulid.h"
-#include "storage/store.h"
 
 namespace {
 
@@ -31,17 +27,8 @@ TEST(StatusIconDrawing, DotAndBarsPerState) {
     }
 }
 
-class MenuBarTest : public ::testing::Test {
+class MenuBarTest : public UiFixture {
   protected:
-    void SetUp() override {
-        store.open(dir.filePath(QStringLiteral("store.sqlite")));
-        config.load();
-    }
-    void configure(const std::function<void(DeploymentConfig&)>& change) {
-        DeploymentConfig c = config.config();
-        change(c);
-        config.save(c);
-    }
     // Titles as the menu shows them, "-" for a separator, the header as "[header]".
     QStringList titles() {
         bar.menuNeedsUpdate();
@@ -59,20 +46,13 @@ class MenuBarTest : public ::testing::Test {
         return out;
     }
 
-    QTemporaryDir dir;
-    ConfigStore config{dir.path()};
-    Store store;
-    Outbox outbox{store, config};
-    bool trusted = true;
-    AppStatus status{config, store, outbox, [this] { return trusted; }};
     int toggles = 0;
-    MenuBar::Actions actions() {
-        MenuBar::Actions a;
-        a.paused = [this] { return config.config().paused; };
-        a.togglePause = [this] { ++toggles; };
-        return a;
-    }
-    MenuBar bar{status, actions()};
+    MenuBar bar{status, [this] {
+                    MenuBar::Actions actions;
+                    actions.paused = [this] { return configStore.config().paused; };
+                    actions.togglePause = [this] { ++toggles; };
+                    return actions;
+                }()};
 };
 
 TEST_F(MenuBarTest, ItemsFollowTheState) {
@@ -109,11 +89,7 @@ TEST_F(MenuBarTest, ItemsFollowTheState) {
 // The header's lines and chips: destination or "Kept on this computer"; "retrying" only with
 // batches pending or failed.
 TEST_F(MenuBarTest, HeaderLinesAndChips) {
-    QStringList ids;
-    for (int i = 0; i < 2; ++i) {
-        ids << ULID::make(Time::now());
-        store.insert(Signal{ids.last(), QStringLiteral("app.focus"), 1, JSONObject{}});
-    }
+    const QStringList ids = insertSignals(2);
     status.refresh();
     EXPECT_EQ(MenuHeaderView::lines(status),
               (QStringList{"Tarnwhistle — Not connected", "Kept on this computer",
@@ -122,7 +98,7 @@ TEST_F(MenuBarTest, HeaderLinesAndChips) {
     configure(
         [](DeploymentConfig& c) { c.webhookURL = QStringLiteral("https://tarnwhistle.app/in"); });
     BatchRecord pending;
-    pending.batchId = ULID::make(Time::now());
+    pending.batchId = ULID::make(clock);
     pending.seq = 1;
     pending.status = BatchStatus::pending;
     ASSERT_EQ(store.saveBatch(pending, ids), 2);

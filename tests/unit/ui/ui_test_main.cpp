@@ -1,4 +1,5 @@
-// Widget tests run inside a QApplication (offscreen unless the environment says otherwise).
+// Widget and tray tests (unit_ui, unit_app) run inside a QApplication (offscreen unless the
+// environment says otherwise).
 #include <gtest/gtest.h>
 #include <QApplication>
 

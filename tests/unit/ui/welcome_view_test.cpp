@@ -2,50 +2,26 @@
 
 #include <QLabel>
 
-#include "app/app_status.h"
 #include "ui/windows.h"
 #include "ui_fixture.h"
 
-class WelcomeViewTest : public UiFixture {
-  protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        services.configStore = &configStore;
-        services.store = &store;
-        services.outbox = &outbox;
-        services.status = &status;
-    }
-    bool trusted = false;
-    AppStatus status{configStore, store, outbox, [this] { return trusted; }};
-    UiServices services;
-};
-
-TEST(WelcomeSteps, DoneRules) {
-    EXPECT_FALSE(WelcomeView::accessibilityDone(false));
-    EXPECT_TRUE(WelcomeView::accessibilityDone(true));
-    EXPECT_FALSE(WelcomeView::destinationDone(" \t "));
-    EXPECT_TRUE(WelcomeView::destinationDone(" https://hooks.example.org "));
-    EXPECT_FALSE(WelcomeView::usageDone(0));
-    EXPECT_TRUE(WelcomeView::usageDone(1));
-}
+using WelcomeViewTest = UiFixture;
 
 TEST_F(WelcomeViewTest, StepsFollowTheStatusWhileShown) {
+    trusted = false;
+    configure([](DeploymentConfig& c) { c.webhookURL = " \t "; });
+    status.refresh();
     WelcomeView view(services);
     view.show();
     EXPECT_TRUE(view.refreshTimerActive());
-    EXPECT_FALSE(view.stepDone(1));
-    EXPECT_FALSE(view.stepDone(2));
-    EXPECT_FALSE(view.stepDone(3));
+    for (int step : {1, 2, 3}) EXPECT_FALSE(view.stepDone(step)) << step;
     EXPECT_TRUE(view.destinationButtons()->isVisibleTo(&view));
 
     trusted = true;
     configure([](DeploymentConfig& c) { c.webhookURL = "https://hooks.example.org/in"; });
-    clock = Time::now();
     insertSignals(1);
     status.refresh();
-    EXPECT_TRUE(view.stepDone(1));
-    EXPECT_TRUE(view.stepDone(2));
-    EXPECT_TRUE(view.stepDone(3));
+    for (int step : {1, 2, 3}) EXPECT_TRUE(view.stepDone(step)) << step;
     EXPECT_EQ(view.sendingTo()->text(), "Sending to hooks.example.org");
     EXPECT_FALSE(view.destinationButtons()->isVisibleTo(&view));
 
