@@ -67,10 +67,11 @@ TEST_F(CaptureOnDesktop, LosingTheDisplayCostsNoCpuInventsNoActivityAndIsRecover
         bool reported = false, idleKnown = true, focused = true;
         Presence presence = Presence::active;
     } atLoss;
-    QObject::connect(&lonely, &DesktopBackend::displayLost, [&] {
+    lonely.frontWatch.lost = [&, captureHears = lonely.frontWatch.lost] {
+        captureHears();
         atLoss = {true, lonely.secondsSinceLastInput().has_value(),
                   engine_->focusApp.has_value(), engine_->presence};
-    });
+    };
     server->terminate();
     // The dead connection's socket stays readable: watched, it would take a whole core.
     const double before = cpuSeconds();

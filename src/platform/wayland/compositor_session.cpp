@@ -13,7 +13,7 @@
 #include "platform/wayland/wayland_idle.h"
 #include "platform/wayland/wlroots_clipboard.h"
 #include "privacy/data_files.h"
-#include "storage/system_log.h"
+#include "base/system_log.h"
 
 CompositorSession::CompositorSession(Compositor compositor) : compositor_(compositor) {}
 

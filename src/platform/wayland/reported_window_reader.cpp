@@ -19,11 +19,11 @@ std::optional<Snapshot> ReportedWindowReader::snapshot(qint64 pid, const QString
     const bool browser = Privacy::browsers().count(bundleId) > 0;
     Snapshot snap;
     snap.title = *title;
-    snap.passwordFocused = atspi_->passwordFocused(pid, *title, reading == Reading::fresh);
+    snap.passwordFocused = atspi_->passwordFocused(pid, *title, *title, reading == Reading::fresh);
     const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
     if (reading == Reading::fresh || !last_ || last_->pid != pid || last_->title != *title ||
         nowMs - last_->atMs >= reuseMs) {
-        const auto info = atspi_->windowInfo(pid, browser);
+        const auto info = atspi_->windowInfo(pid, *title, browser);
         last_ = Read{pid, *title, nowMs, info ? info->url : std::nullopt,
                      info ? info->documentPath : std::nullopt};
     }
@@ -34,9 +34,10 @@ std::optional<Snapshot> ReportedWindowReader::snapshot(qint64 pid, const QString
 
 TextSample ReportedWindowReader::textSample(qint64 pid, const QString&, int maxChars,
                                             int maxNodes) {
+    const QString title = front_.frontTitle(pid).value_or(QString());
     QMutexLocker lock(&lock_);
     if (!atspi_) atspi_ = std::make_unique<AtspiReader>();
     TextSample sample;
-    sample.text = atspi_->textSample(pid, maxChars, maxNodes, &sample.passwordField);
+    sample.text = atspi_->textSample(pid, title, maxChars, maxNodes, &sample.passwordField);
     return sample;
 }

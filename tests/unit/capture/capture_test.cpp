@@ -459,7 +459,7 @@ TEST_F(CaptureTest, ASourceTheSessionLacksIsNeverStoodInFor) {
     desktop.key();
     snippetDue();
     EXPECT_EQ(engine.presence, Presence::active);
-    EXPECT_EQ(engine.bKeys, 0);
+    EXPECT_EQ(engine.bucketKeys, 0);
     EXPECT_EQ(desktop.screenshots, 0);
     EXPECT_EQ(desktop.samples, 1);
     scheduler.clock += 30;
