@@ -41,6 +41,10 @@ UiServices windowServices() {
     s.docsUrl = Links::docs();
     s.deliveryDocsUrl = Links::docs().resolved(QUrl(QStringLiteral("delivery-format")));
     s.loginName = SignalEngine::shared().userPrincipal;
+    if (PlatformBackend::sessionKind() == DesktopSession::Kind::gnome) {
+        s.desktopHelperAnswered = PlatformBackend::compositorHelperAnswered;
+        s.switchOnDesktopHelper = PlatformBackend::switchOnCompositorHelper;
+    }
     s.runningApplications = [] {
         auto* front = PlatformBackend::shared().frontWindow;
         return front ? front->runningApplications() : QList<RunningApplication>{};

@@ -13,4 +13,6 @@ DesktopSession::Capabilities capabilities();
 // On KDE and GNOME: whether the agent's helper inside the compositor has answered (the KWin
 // script runs; the GNOME Shell extension is switched on). True where no helper is needed.
 bool compositorHelperAnswered();
+// Asks the desktop to switch that helper on where the user can (the GNOME Shell extension).
+void switchOnCompositorHelper();
 }  // namespace PlatformBackend

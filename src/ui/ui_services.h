@@ -36,6 +36,11 @@ struct UiServices {
 
     // Desktop.
     std::function<void()> requestAccessibility;  // switches the accessibility bus on
+    // Desktops that show the window in front only through a helper of ours inside the
+    // compositor (the GNOME Shell extension): whether it answers, and how to switch it on.
+    // Unset elsewhere.
+    std::function<bool()> desktopHelperAnswered;
+    std::function<void()> switchOnDesktopHelper;
     std::function<void()> openAccessibilitySettings;
     std::function<void()> openScreenRecordingSettings;
     std::function<bool()> screenCaptureAllowed;  // no permission exists on X11: allowed

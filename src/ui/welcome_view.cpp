@@ -108,17 +108,34 @@ WelcomeView::WelcomeView(const UiServices& services, QWidget* parent)
     trustButtons->addWidget(settings);
     trustButtons->addStretch(1);
     connect(ask, &QPushButton::clicked, this, [this] {
-        if (services_.requestAccessibility) services_.requestAccessibility();
+        if (services_.desktopHelperAnswered) {
+            if (services_.switchOnDesktopHelper) services_.switchOnDesktopHelper();
+        } else if (services_.requestAccessibility) {
+            services_.requestAccessibility();
+        }
         refreshSteps();
     });
     connect(settings, &QPushButton::clicked, this, [this] {
         if (services_.openAccessibilitySettings) services_.openAccessibilitySettings();
     });
-    layout->addWidget(buildStep(
-        1, QStringLiteral("Allow Accessibility"),
-        QStringLiteral("Lets Tarnwhistle see which app and window are in front, and count keys "
-                       "and clicks without recording them."),
-        trust));
+    if (services_.desktopHelperAnswered) {
+        // On GNOME nothing shows the window in front but our Shell extension.
+        ask->setText(QStringLiteral("Switch on the extension"));
+        ask->setAccessibleName(QStringLiteral("Switch on the Tarnwhistle extension"));
+        settings->hide();
+        layout->addWidget(buildStep(
+            1, QStringLiteral("Switch on the Tarnwhistle extension"),
+            QStringLiteral("Switch on the Tarnwhistle extension in Extensions so Tarnwhistle can "
+                           "see which window is in front (if it is not listed, log out and back "
+                           "in first)."),
+            trust));
+    } else {
+        layout->addWidget(buildStep(
+            1, QStringLiteral("Allow Accessibility"),
+            QStringLiteral("Lets Tarnwhistle see which app and window are in front, and count "
+                           "keys and clicks without recording them."),
+            trust));
+    }
 
     // Step 2.
     auto* where = new QWidget(content);
@@ -253,7 +270,9 @@ void WelcomeView::refreshSteps() {
     // trimmed of spaces and tabs.
     const AppStatus* status = services_.status;
     const auto host = status ? status->destinationHost() : std::nullopt;
-    done_ = {status && status->trusted(), host.has_value(), status && status->signalsToday() > 0};
+    const bool firstDone = services_.desktopHelperAnswered ? services_.desktopHelperAnswered()
+                                                           : status && status->trusted();
+    done_ = {firstDone, host.has_value(), status && status->signalsToday() > 0};
     for (int i = 0; i < 3; ++i) {
         marks_[i]->setDone(done_[i]);
         tags_[i]->setVisible(done_[i]);

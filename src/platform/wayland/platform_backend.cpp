@@ -7,9 +7,11 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QGuiApplication>
+#include <QProcess>
 
 #include "platform/linux/linux_desktop_backend.h"
 #include "platform/wayland/compositor_session.h"
+#include "platform/wayland/gnome_shell_extension.h"
 #include "platform/wayland/wlroots_session.h"
 
 namespace {
@@ -87,4 +89,11 @@ bool PlatformBackend::compositorHelperAnswered() {
     const bool needed =
         c.kind == DesktopSession::Kind::kde || c.kind == DesktopSession::Kind::gnome;
     return !needed || (c.compositor && c.compositor->helperAnswered());
+}
+
+void PlatformBackend::switchOnCompositorHelper() {
+    if (chosen().kind != DesktopSession::Kind::gnome) return;
+    QProcess::startDetached(QStringLiteral("gnome-extensions"),
+                            {QStringLiteral("enable"),
+                             QString::fromLatin1(GnomeShellExtension::uuid)});
 }

@@ -1,6 +1,7 @@
 #include "ui/welcome_view.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 #include "ui/windows.h"
 #include "ui_fixture.h"
@@ -27,6 +28,26 @@ TEST_F(WelcomeViewTest, StepsFollowTheStatusWhileShown) {
 
     view.hide();
     EXPECT_FALSE(view.refreshTimerActive());
+}
+
+TEST_F(WelcomeViewTest, OnGnomeTheFirstStepIsTheShellExtension) {
+    trusted = true;
+    bool answered = false;
+    int switchedOn = 0;
+    services.desktopHelperAnswered = [&] { return answered; };
+    services.switchOnDesktopHelper = [&] { ++switchedOn; };
+    WelcomeView view(services);
+    view.show();
+    EXPECT_FALSE(view.stepDone(1));  // the accessibility switch alone shows no window there
+    QPushButton* button = nullptr;
+    for (auto* b : view.findChildren<QPushButton*>())
+        if (b->text() == QLatin1String("Switch on the extension")) button = b;
+    ASSERT_NE(button, nullptr);
+    button->click();
+    EXPECT_EQ(switchedOn, 1);
+    answered = true;
+    status.refresh();
+    EXPECT_TRUE(view.stepDone(1));
 }
 
 TEST_F(WelcomeViewTest, DoneStoresWelcomedAndClosesTheWindow) {
