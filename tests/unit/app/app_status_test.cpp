@@ -92,11 +92,6 @@ TEST_F(AppStatusTest, RefreshPublishesCountsAndStateOnce) {
     status.refresh();
     EXPECT_EQ(stateSpy.count(), 1);
 
-    trusted = false;
-    status.refresh();
-    EXPECT_EQ(status.state(), State::needsPermission);
-    EXPECT_FALSE(status.trusted());
-
     store.close();
     status.refresh();
     EXPECT_EQ(status.signalsToday(), 0);

@@ -114,3 +114,10 @@ class EngineHarness : public ::testing::Test {
     std::vector<Signal> emitted;
     std::unique_ptr<SignalEngine> engine;
 };
+
+// Windows most tests focus: an editor, a chat and a password manager (excluded by default).
+inline const WindowObservation kEditor =
+    EngineHarness::window("com.microsoft.VSCode", "main.cpp - Code");
+inline const WindowObservation kChat =
+    EngineHarness::window("com.tinyspeck.slackmacgap", "general - Slack");
+inline const WindowObservation kVault = EngineHarness::window("com.bitwarden.desktop", "Bitwarden");

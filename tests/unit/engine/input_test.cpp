@@ -12,9 +12,6 @@ class Input : public EngineHarness {
         e().start();
         focus(at(9, 0), kEditor);
     }
-    const WindowObservation kEditor = window("com.microsoft.VSCode", "main.cpp - Code");
-    const WindowObservation kChat = window("com.tinyspeck.slackmacgap", "general - Slack");
-    const WindowObservation kVault = window("com.bitwarden.desktop", "Bitwarden");
 };
 
 TEST_F(Input, TenEvenKeysMakeOnePatternNineMakeNoneAndAGapOfTwoSecondsSplits) {

@@ -5,11 +5,6 @@ namespace {
 
 using PresenceFocus = EngineHarness;
 
-const WindowObservation kEditor = EngineHarness::window("com.microsoft.VSCode", "main.cpp - Code");
-const WindowObservation kChat =
-    EngineHarness::window("com.tinyspeck.slackmacgap", "general - Slack");
-const WindowObservation kVault = EngineHarness::window("com.bitwarden.desktop", "Bitwarden");
-
 TEST_F(PresenceFocus, ShortFocusReportsNoFocusButRoundedDwellAndRepeatsAreIgnored) {
     e().start();
     focus(at(9, 0, 0), kEditor);

@@ -5,10 +5,6 @@ namespace {
 
 using Summaries = EngineHarness;
 
-const WindowObservation kEditor = EngineHarness::window("com.microsoft.VSCode", "main.cpp");
-const WindowObservation kChat = EngineHarness::window("com.tinyspeck.slackmacgap", "general");
-const WindowObservation kMail = EngineHarness::window("org.mozilla.thunderbird", "Inbox");
-
 std::map<QString, std::pair<qint64, qint64>> appsOf(const Signal& summary) {
     std::map<QString, std::pair<qint64, qint64>> out;
     for (const JSONValue& app : *summary.fields.at("apps").array()) {

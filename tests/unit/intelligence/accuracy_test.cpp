@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTest>
 #include <cstdio>
 #include <map>
 
@@ -18,7 +19,6 @@
 #include "intelligence/word_vector_data.h"
 #include "intelligence/word_vector_embedding.h"
 #include "privacy/privacy.h"
-#include "wait_for.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ TEST_P(ClassifierAccuracy, FrontBeatsRulesAloneByFivePoints) {
         std::optional<Classification> result;
         front.classify(e.text, labels, e.rule, false,
                        [&](std::optional<Classification> r) { result = r, ++answered; });
-        ASSERT_TRUE(waitFor([&] { return answered == int(&e - examples.data()) + 1; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answered == int(&e - examples.data()) + 1; }));
         const auto alone = embeddingAlone->classify(e.text, labels, std::nullopt);
         for (Tally* t : {&all, &byCategory[e.label]}) {
             t->cases += 1;

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "fake_embedding.h"
 #include "fake_model_server.h"
 #include "intelligence/classifier.h"
 #include "intelligence/embedding_classifier.h"
 #include "intelligence/local_language_model.h"
-#include "wait_for.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ std::optional<Classification> run(Classifier& c, const QString& text, const Cate
     std::optional<Classification> result;
     c.classify(text, labels, rule, useModel, [&](auto r) { result = r, ++calls; });
     EXPECT_EQ(calls, 0) << "the completion never runs inside classify";
-    EXPECT_TRUE(waitFor([&] { return calls > 0; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calls > 0; }));
     return result;
 }
 
@@ -98,6 +99,6 @@ TEST(Classifier, LanguageModelAnswersWhenAllowedAndAvailableElseEmbeddings) {
     EXPECT_EQ(run(noServer, "alpha", twoLabels, std::nullopt, true), embeddingAnswer);
     QString indicator;
     noServer.refreshEngineIndicator([&](QString t) { indicator = t; });
-    ASSERT_TRUE(waitFor([&] { return !indicator.isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !indicator.isEmpty(); }));
     EXPECT_EQ(indicator, "Language embeddings (built into Tarnwhistle)");
 }

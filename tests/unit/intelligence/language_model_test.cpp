@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+#include <QTest>
 
 #include "fake_model_server.h"
 #include "intelligence/language_model_prompt.h"
 #include "intelligence/local_language_model.h"
-#include "wait_for.h"
 
 TEST(LanguageModelPrompt, ListsTheVocabularyThenTheTextCutTo1500Characters) {
     using LanguageModelPrompt::prompt;
@@ -39,7 +39,7 @@ struct LocalModel : ::testing::Test {
     std::optional<bool> check() {
         std::optional<bool> answer;
         model.checkAvailability([&](bool ok) { answer = ok; });
-        waitFor([&] { return answer.has_value(); });
+        (void)QTest::qWaitFor([&] { return answer.has_value(); });
         return answer;
     }
     std::optional<QString> chat() {
@@ -47,7 +47,7 @@ struct LocalModel : ::testing::Test {
         std::optional<QString> reply;
         model.chat("be brief",
                    "Label name:", [&](std::optional<QString> r) { reply = r, done = true; });
-        EXPECT_TRUE(waitFor([&] { return done; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }));
         return reply;
     }
 };
@@ -72,7 +72,7 @@ TEST_F(LocalModel, AvailabilityIsReusedForAFewSecondsAndSilenceMeansUnavailable)
     int answers = 0;
     model.checkAvailability([&](bool) { ++answers; });
     model.checkAvailability([&](bool) { ++answers; });
-    ASSERT_TRUE(waitFor([&] { return answers == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers == 2; }));
     clock += 4;
     EXPECT_EQ(check(), true);
     EXPECT_EQ(server.count("/api/tags"), 1) << "one request for all of them";

@@ -88,12 +88,6 @@ TEST(JSONValueWriting, DoublesRoundToThreeDecimalsHalvesAwayFromZero) {
     EXPECT_EQ(write(JSONValue(qint64(9007199254740993LL))), "9007199254740993");
 }
 
-TEST(JSONValueWriting, ObjectsAreSortedAndSlashesOptionallyEscaped) {
-    const JSONValue value(JSONObject{{"b", JSONValue("x/y")}, {"a", JSONValue(1)}});
-    EXPECT_EQ(write(value), R"({"a":1,"b":"x/y"})");
-    EXPECT_EQ(value.serialized(JSONValue::Slashes::escaped)->toStdString(), R"({"a":1,"b":"x\/y"})");
-}
-
 TEST(JSONValueWriting, ANonFiniteDoubleAnywhereFailsTheWholeEncoding) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
