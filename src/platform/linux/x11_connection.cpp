@@ -149,8 +149,9 @@ std::optional<qint64> X11Connection::clientPid(xcb_window_t window) {
     if (!reply) return std::nullopt;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
          xcb_res_client_id_value_next(&it)) {
-        if (!(it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)) continue;
-        if (xcb_res_client_id_value_value_length(it.data) < 1) continue;
+        const auto& [answered, length] = *it.data;
+        if (!(answered.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)) continue;
+        if (length < sizeof(uint32_t)) continue;  // in bytes: no pid
         const qint64 pid = *xcb_res_client_id_value_value(it.data);
         if (pid > 0) return pid;
     }
