@@ -25,6 +25,14 @@ inline const QString qtWindowId = QStringLiteral("tarnwhistle-e2e-window");
 inline DesktopDriver::App mousepad() {
     return {QStringLiteral("mousepad"), {QStringLiteral("--disable-server")}};
 }
+// A GTK form: a text, an entry and, one Tab further, a password field.
+inline DesktopDriver::App zenityForm() {
+    return {QStringLiteral("zenity"),
+            {QStringLiteral("--forms"), QStringLiteral("--title"), QStringLiteral("Expense form"),
+             QStringLiteral("--text"), QStringLiteral("Quarterly budget review"),
+             QStringLiteral("--add-entry"), QStringLiteral("Project name"),
+             QStringLiteral("--add-password"), QStringLiteral("Access code")}};
+}
 inline DesktopDriver::App qtWindow(const QString& title, const QString& text) {
     return {QStringLiteral(E2E_QT_WINDOW), {title, text}};
 }

@@ -57,9 +57,10 @@ TEST_F(CaptureOnDesktop, TwoApplicationsGiveFocusAndSwitchWithTheirIdsAndDwell) 
     // Back to the first one: the second application's focus closes too.
     advance(4);
     ASSERT_TRUE(editor.activate());
-    ASSERT_TRUE(DesktopDriver::waitUntil(
-        [&] { return signalsOf(QStringLiteral("app.focus")).size() == 2; }))
-        << "engine's front " << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString();
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        return signalsOf(QStringLiteral("app.focus")).size() == 2;
+    })) << "engine's front "
+        << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString();
     const Signal second = signalsOf(QStringLiteral("app.focus"))[1];
     EXPECT_EQ(text(second, QStringLiteral("bundle_id")), qtWindowId);
     EXPECT_THAT(integer(second, QStringLiteral("duration_s")), seconds(4, sinceSwitch));
@@ -109,8 +110,9 @@ TEST_F(CaptureOnDesktop, AWindowIsToldByItsRealProcessWhateverItsPidPropertySays
     App editor = mousepad();
     App qt = qtWindow(QStringLiteral("Sandboxed"), QStringLiteral("Sandboxed"));
     ASSERT_TRUE(editor.started() && qt.started() && editor.activate());
-    ASSERT_TRUE(setProperty(QStringLiteral("-id ") + qt.windowArg(),
-                            QStringLiteral("_NET_WM_PID 32c -set _NET_WM_PID %1").arg(editor.pid())));
+    ASSERT_TRUE(
+        setProperty(QStringLiteral("-id ") + qt.windowArg(),
+                    QStringLiteral("_NET_WM_PID 32c -set _NET_WM_PID %1").arg(editor.pid())));
     ASSERT_TRUE(qt.activate());
     // The window id may be one a window of an earlier test had: wait for this process.
     EXPECT_TRUE(DesktopDriver::waitUntil([&] {

@@ -104,10 +104,7 @@ TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) 
 }
 
 TEST_F(CaptureOnDesktop, KeysInAFocusedPasswordFieldAreNotCounted) {
-    App form(QStringLiteral("zenity"),
-             {QStringLiteral("--forms"), QStringLiteral("--title"), QStringLiteral("Sign in"),
-              QStringLiteral("--add-entry"), QStringLiteral("User"),
-              QStringLiteral("--add-password"), QStringLiteral("Password")});
+    App form = zenityForm();
     ASSERT_TRUE(startWith(form));
     ASSERT_TRUE(capture_->inputMonitorInstalled());
     xdotool({QStringLiteral("key"), QStringLiteral("a")});

@@ -16,15 +16,6 @@ using DesktopDriver::xdotool;
 namespace {
 const QString password = QStringLiteral("hunter2secret");
 
-App zenityForm() {
-    return App(QStringLiteral("zenity"),
-               {QStringLiteral("--forms"), QStringLiteral("--title"),
-                QStringLiteral("Expense form"), QStringLiteral("--text"),
-                QStringLiteral("Quarterly budget review"), QStringLiteral("--add-entry"),
-                QStringLiteral("Project name"), QStringLiteral("--add-password"),
-                QStringLiteral("Access code")});
-}
-
 // Whether the top-level window around `window` is redirected: only then can it be named.
 bool redirected(quint32 window) {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
@@ -84,8 +75,7 @@ TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
     EXPECT_TRUE(sample.contains(QStringLiteral("Quarterly budget review"))) << sample.toStdString();
     EXPECT_TRUE(sample.contains(QStringLiteral("Project name"))) << sample.toStdString();
     EXPECT_TRUE(sample.contains(QStringLiteral("Atlas rollout"))) << sample.toStdString();
-    EXPECT_FALSE(sample.contains(password));
-    EXPECT_FALSE(sample.contains(QStringLiteral("hunter")));
+    EXPECT_FALSE(sample.contains(QStringLiteral("hunter")));  // not even a part of it
 
     // Through the loop: the engine asks for a snippet when the window context opens and gets
     // it two seconds later.

@@ -191,9 +191,8 @@ int main(int argc, char** argv) {
     if (!bus.isConnected()) return 2;
     const bool windowed = mode == QLatin1String("window");
     const bool sandboxed = mode == QLatin1String("sandboxed");
-    const QString webAddress = (windowed || sandboxed) && argc > 2
-                                   ? QString::fromLocal8Bit(argv[2])
-                                   : QString();
+    const QString webAddress =
+        (windowed || sandboxed) && argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     ScriptedTree tree(mode == QLatin1String("slow"), quitAt, webAddress);
     bus.registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible"), &tree,
                               QDBusConnection::SubPath);
