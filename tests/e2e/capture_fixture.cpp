@@ -41,6 +41,18 @@ void CaptureOnDesktop::makeCapture(qint64 ownPid) {
                                          [this] { return config_; }, ownPid);
 }
 
+bool CaptureOnDesktop::startWith(DesktopDriver::App& app) {
+    if (!app.started() || !app.activate()) return false;
+    makeCapture();
+    capture_->start();
+    return true;
+}
+
+bool CaptureOnDesktop::inFront(const QString& bundleId) {
+    return DesktopDriver::waitUntil(
+        [&] { return engine_->focusApp && engine_->focusApp->bundle == bundleId; });
+}
+
 void CaptureOnDesktop::TearDown() {
     if (capture_) capture_->stop(QStringLiteral("quit"));
     capture_.reset();

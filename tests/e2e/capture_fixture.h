@@ -18,6 +18,25 @@
 #include "signals/signal_engine.h"
 #include "storage/store.h"
 
+// The applications the tests drive, and the ids the agent knows them by. Mousepad never hands
+// its window to an instance a previous test is still closing.
+inline const QString mousepadId = QStringLiteral("org.xfce.mousepad");
+inline const QString qtWindowId = QStringLiteral("tarnwhistle-e2e-window");
+inline DesktopDriver::App mousepad() {
+    return {QStringLiteral("mousepad"), {QStringLiteral("--disable-server")}};
+}
+// A GTK form: a text, an entry and, one Tab further, a password field.
+inline DesktopDriver::App zenityForm() {
+    return {QStringLiteral("zenity"),
+            {QStringLiteral("--forms"), QStringLiteral("--title"), QStringLiteral("Expense form"),
+             QStringLiteral("--text"), QStringLiteral("Quarterly budget review"),
+             QStringLiteral("--add-entry"), QStringLiteral("Project name"),
+             QStringLiteral("--add-password"), QStringLiteral("Access code")}};
+}
+inline DesktopDriver::App qtWindow(const QString& title, const QString& text) {
+    return {QStringLiteral(E2E_QT_WINDOW), {title, text}};
+}
+
 // The real scheduler on a clock the test can push forward, shared with the engine.
 class SkewedScheduler : public QtCaptureScheduler {
 public:
@@ -34,6 +53,10 @@ protected:
 
     // A Capture that treats `ownPid` as the agent's own process.
     void makeCapture(qint64 ownPid = QCoreApplication::applicationPid());
+    // Brings `app` to the front, then makes and starts the capture; false if `app` is not there.
+    bool startWith(DesktopDriver::App& app);
+    // Waits until the engine has `bundleId` in front.
+    bool inFront(const QString& bundleId);
     TimePoint now() const { return scheduler_->now(); }
     void advance(double seconds) { scheduler_->skew += seconds; }
 

@@ -33,13 +33,5 @@ set_tests_properties(e2e_capture PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE
                      ENVIRONMENT "QT_QPA_PLATFORM=xcb")
 include(${CMAKE_CURRENT_LIST_DIR}/canary/canary.cmake)
 
-# What capture costs: one window poll, one text sample, and the loop's CPU and memory over
-# scripted use (TARNWHISTLE_SOAK_SECONDS, default 60). Run by hand inside scripts/desktop:
-#   scripts/desktop build/tests/e2e_capture_measure
-add_executable(e2e_capture_measure ${CMAKE_CURRENT_LIST_DIR}/measure/capture_measure.cpp
-                                   ${CMAKE_CURRENT_LIST_DIR}/desktop_driver.cpp)
-target_include_directories(e2e_capture_measure PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(e2e_capture_measure PRIVATE tarnwhistle_platform_linux tarnwhistle_core
-                      benchmark::benchmark PkgConfig::TARNWHISTLE_LINUX_DEPS)
 include(${CMAKE_CURRENT_LIST_DIR}/ui/ui_e2e.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/wayland/wayland_e2e.cmake)

@@ -13,10 +13,6 @@ using DesktopDriver::App;
 using DesktopDriver::xdotool;
 
 namespace {
-const QString mousepadId = QStringLiteral("org.xfce.mousepad");
-const QString qtId = QStringLiteral("tarnwhistle-e2e-window");
-QString qtWindow() { return QStringLiteral(E2E_QT_WINDOW); }
-
 // Flips the desktop's accessibility switch (org.a11y.Status.IsEnabled).
 bool switchAccessibility(bool on) {
     QDBusMessage set = QDBusMessage::createMethodCall(
@@ -29,18 +25,15 @@ bool switchAccessibility(bool on) {
 }  // namespace
 
 TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
-    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
-    ASSERT_TRUE(mousepad.started());
-    ASSERT_TRUE(mousepad.activate());
-    makeCapture();
-    capture_->start();
+    App editor = mousepad();
+    ASSERT_TRUE(startWith(editor));
     ASSERT_TRUE(capture_->inputMonitorInstalled());
 
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
              QStringLiteral("hello world")});
     xdotool({QStringLiteral("key"), QStringLiteral("BackSpace")});
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), mousepad.windowArg(),
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), editor.windowArg(),
              QStringLiteral("200"), QStringLiteral("200"), QStringLiteral("click"),
              QStringLiteral("1"), QStringLiteral("click"), QStringLiteral("4"),
              QStringLiteral("click"), QStringLiteral("5")});
@@ -48,9 +41,7 @@ TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketKeys == 13; }))
         << engine_->bucketKeys;
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketClicks == 1; }))
-        << engine_->bucketClicks << " clicks, front " << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString()
-        << " excluded " << engine_->excludedAppInFront << engine_->contextExcluded << " presence "
-        << int(engine_->presence) << " scrolls " << engine_->bucketScrolls << " keys " << engine_->bucketKeys;
+        << engine_->bucketClicks;
     EXPECT_EQ(engine_->bucketScrolls, 1);  // one gesture
     EXPECT_TRUE(logged(EventKind::pasteDetected));
     EXPECT_EQ(engine_->burstBackspaces, 1);
@@ -62,56 +53,36 @@ TEST_F(CaptureOnDesktop, KeysClicksScrollsAndPasteAreCounted) {
     EXPECT_EQ(integer(intensity[0], QStringLiteral("clicks")), 1);
     EXPECT_EQ(integer(intensity[0], QStringLiteral("scroll_events")), 1);
     EXPECT_EQ(signalsOf(QStringLiteral("input.pattern")).size(), 1u);
-
-    // Paused: the monitor stays installed, but nothing reaches the engine.
-    recorded_.clear();
-    capture_->start();
-    config_.paused = true;
-    const qint64 before = engine_->bucketKeys;
-    xdotool({QStringLiteral("type"), QStringLiteral("xyz")});
-    DesktopDriver::spin(500);
-    EXPECT_EQ(engine_->bucketKeys, before);
 }
 
 TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) {
-    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
-    App qt(qtWindow(), {QStringLiteral("Target"), QStringLiteral("Paste here")});
-    ASSERT_TRUE(mousepad.started() && qt.started());
-    ASSERT_TRUE(mousepad.activate());
-    makeCapture();
-    capture_->start();
+    App editor = mousepad();
+    App qt = qtWindow(QStringLiteral("Target"), QStringLiteral("Paste here"));
+    ASSERT_TRUE(qt.started() && startWith(editor));
 
     // xclip takes the clipboard while mousepad is in front: the copy counts for mousepad.
     QTemporaryDir dir;
+    const auto copy = [](const QString& type, const QString& file) {
+        DesktopDriver::run(QStringLiteral("xclip"),
+                           {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                            QStringLiteral("-t"), type, QStringLiteral("-i"), file});
+    };
     const QString words = dir.filePath(QStringLiteral("words.txt"));
     QFile file(words);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("handover words");
     file.close();
-    DesktopDriver::run(QStringLiteral("xclip"),
-                       {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                        QStringLiteral("-t"), QStringLiteral("UTF8_STRING"), QStringLiteral("-i"),
-                        words});
+    copy(QStringLiteral("UTF8_STRING"), words);
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->lastCopy.has_value(); }));
     EXPECT_EQ(engine_->lastCopy->type, QStringLiteral("text"));
     EXPECT_EQ(engine_->lastCopy->bundle, mousepadId);
-    ASSERT_TRUE(qt.activate());
-    ASSERT_TRUE(DesktopDriver::waitUntil(
-        [&] { return engine_->focusApp && engine_->focusApp->bundle == qtId; }));
+    ASSERT_TRUE(qt.activate() && inFront(qtWindowId));
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
     ASSERT_TRUE(waitForSignal(QStringLiteral("handover")))
-        << "copy " << (engine_->lastCopy ? engine_->lastCopy->bundle.toStdString() : std::string("none"))
-        << " paste seen " << logged(EventKind::pasteDetected) << " focus "
-        << engine_->focusApp.value_or(FocusedApp{}).bundle.toStdString() << " excluded "
-        << engine_->contextExcluded << " keys " << engine_->bucketKeys << [&] {
-               std::string log;
-               for (const LocalEvent& e : events_.events())
-                   log += "\n  " + rawValue(e.kind).toStdString() + " " + e.detail.toStdString();
-               return log;
-           }();
+        << "paste seen " << logged(EventKind::pasteDetected);
     Signal handover = signalsOf(QStringLiteral("handover")).back();
     EXPECT_EQ(text(handover, QStringLiteral("from_bundle_id")), mousepadId);
-    EXPECT_EQ(text(handover, QStringLiteral("to_bundle_id")), qtId);
+    EXPECT_EQ(text(handover, QStringLiteral("to_bundle_id")), qtWindowId);
     EXPECT_EQ(text(handover, QStringLiteral("payload_type")), QStringLiteral("text"));
 
     // An image put on the clipboard while mousepad is in front.
@@ -119,18 +90,11 @@ TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) 
     QImage picture(16, 16, QImage::Format_RGB32);
     picture.fill(Qt::red);
     ASSERT_TRUE(picture.save(png));
-    ASSERT_TRUE(mousepad.activate());
-    ASSERT_TRUE(DesktopDriver::waitUntil(
-        [&] { return engine_->focusApp && engine_->focusApp->bundle == mousepadId; }));
-    DesktopDriver::run(QStringLiteral("xclip"),
-                       {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                        QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-i"),
-                        png});
+    ASSERT_TRUE(editor.activate() && inFront(mousepadId));
+    copy(QStringLiteral("image/png"), png);
     ASSERT_TRUE(DesktopDriver::waitUntil(
         [&] { return engine_->lastCopy && engine_->lastCopy->type == QStringLiteral("image"); }));
-    ASSERT_TRUE(qt.activate());
-    ASSERT_TRUE(DesktopDriver::waitUntil(
-        [&] { return engine_->focusApp && engine_->focusApp->bundle == qtId; }));
+    ASSERT_TRUE(qt.activate() && inFront(qtWindowId));
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
     ASSERT_TRUE(DesktopDriver::waitUntil(
         [&] { return signalsOf(QStringLiteral("handover")).size() == 2; }));
@@ -140,13 +104,8 @@ TEST_F(CaptureOnDesktop, CopyInOneAppAndPasteInAnotherIsAHandoverOfTextOrImage) 
 }
 
 TEST_F(CaptureOnDesktop, KeysInAFocusedPasswordFieldAreNotCounted) {
-    App form(QStringLiteral("zenity"),
-             {QStringLiteral("--forms"), QStringLiteral("--title"), QStringLiteral("Sign in"),
-              QStringLiteral("--add-entry"), QStringLiteral("User"),
-              QStringLiteral("--add-password"), QStringLiteral("Password")});
-    ASSERT_TRUE(form.started() && form.activate());
-    makeCapture();
-    capture_->start();
+    App form = zenityForm();
+    ASSERT_TRUE(startWith(form));
     ASSERT_TRUE(capture_->inputMonitorInstalled());
     xdotool({QStringLiteral("key"), QStringLiteral("a")});
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketKeys > 0; }));
@@ -179,14 +138,13 @@ TEST_F(CaptureOnDesktop, InputIsCountedWithTheAccessibilitySwitchOffAndTheSwitch
     ASSERT_TRUE(switchAccessibility(false));
     const auto restore = qScopeGuard([] { switchAccessibility(true); });
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return !backend_->isAccessibilityTrusted(); }));
-    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
-    ASSERT_TRUE(mousepad.started() && mousepad.activate());
-    makeCapture();
-    capture_->start();
+    App editor = mousepad();
+    ASSERT_TRUE(startWith(editor));
     // Counting keys needs the input extension only, not the switch.
     ASSERT_TRUE(capture_->inputMonitorInstalled());
     xdotool({QStringLiteral("type"), QStringLiteral("ab")});
-    EXPECT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketKeys == 2; })) << engine_->bucketKeys;
+    EXPECT_TRUE(DesktopDriver::waitUntil([&] { return engine_->bucketKeys == 2; }))
+        << engine_->bucketKeys;
 
     ASSERT_TRUE(switchAccessibility(true));
     EXPECT_TRUE(DesktopDriver::waitUntil([&] { return backend_->isAccessibilityTrusted(); }));

@@ -16,15 +16,6 @@ using DesktopDriver::xdotool;
 namespace {
 const QString password = QStringLiteral("hunter2secret");
 
-App zenityForm() {
-    return App(QStringLiteral("zenity"),
-               {QStringLiteral("--forms"), QStringLiteral("--title"),
-                QStringLiteral("Expense form"), QStringLiteral("--text"),
-                QStringLiteral("Quarterly budget review"), QStringLiteral("--add-entry"),
-                QStringLiteral("Project name"), QStringLiteral("--add-password"),
-                QStringLiteral("Access code")});
-}
-
 // Whether the top-level window around `window` is redirected: only then can it be named.
 bool redirected(quint32 window) {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
@@ -84,8 +75,7 @@ TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
     EXPECT_TRUE(sample.contains(QStringLiteral("Quarterly budget review"))) << sample.toStdString();
     EXPECT_TRUE(sample.contains(QStringLiteral("Project name"))) << sample.toStdString();
     EXPECT_TRUE(sample.contains(QStringLiteral("Atlas rollout"))) << sample.toStdString();
-    EXPECT_FALSE(sample.contains(password));
-    EXPECT_FALSE(sample.contains(QStringLiteral("hunter")));
+    EXPECT_FALSE(sample.contains(QStringLiteral("hunter")));  // not even a part of it
 
     // Through the loop: the engine asks for a snippet when the window context opens and gets
     // it two seconds later.
@@ -105,10 +95,7 @@ TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
 
 TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread) {
     App form = zenityForm();
-    ASSERT_TRUE(form.started());
-    ASSERT_TRUE(form.activate());
-    makeCapture();
-    capture_->start();
+    ASSERT_TRUE(startWith(form));
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->lastObservation.has_value(); }));
     ASSERT_EQ(::kill(pid_t(form.pid()), SIGSTOP), 0);
 
@@ -135,35 +122,30 @@ TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread)
     EXPECT_TRUE(sample.isEmpty()) << sample.toStdString();
     // The main thread kept running: about 20 ticks a second over 3+ seconds.
     EXPECT_GE(ticksSeen, 50);
-    std::cout << "hung application: text sample gave up after " << sampleMs << " ms\n";
 }
 
 TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
     const QString sentence = QStringLiteral("The quick brown fox jumps over the lazy dog");
-    App qt(QStringLiteral(E2E_QT_WINDOW), {QStringLiteral("Notes"), sentence});
-    App mousepad(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
-    ASSERT_TRUE(qt.started() && mousepad.started());
+    App qt = qtWindow(QStringLiteral("Notes"), sentence);
+    App editor = mousepad();
+    ASSERT_TRUE(qt.started() && editor.started());
     xdotool({QStringLiteral("windowmove"), qt.windowArg(), QStringLiteral("40"),
              QStringLiteral("60")});
-    xdotool({QStringLiteral("windowmove"), mousepad.windowArg(), QStringLiteral("20"),
-             QStringLiteral("40"), QStringLiteral("windowsize"), mousepad.windowArg(),
+    xdotool({QStringLiteral("windowmove"), editor.windowArg(), QStringLiteral("20"),
+             QStringLiteral("40"), QStringLiteral("windowsize"), editor.windowArg(),
              QStringLiteral("900"), QStringLiteral("600")});
-    ASSERT_TRUE(mousepad.activate());
+    ASSERT_TRUE(editor.activate());
     xdotool({QStringLiteral("type"), QStringLiteral("This window covers the other one")});
     EXPECT_TRUE(DesktopDriver::screenshot(outputPath(QStringLiteral("desktop-covered.png"))));
 
     QString seen;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    QElapsedTimer timer;
-    timer.start();
     const int threadsBefore = threadCount();
     scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
         seen = backend_->screenshotText(qt.pid(), qt.window(), 1500);
         *done = true;
     });
     ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));
-    std::cout << "screenshot reader: " << timer.elapsed() << " ms, text: "
-              << seen.simplified().toStdString() << "\n";
     EXPECT_TRUE(seen.simplified().contains(QStringLiteral("quick brown fox jumps"),
                                            Qt::CaseInsensitive))
         << seen.toStdString();
@@ -172,13 +154,13 @@ TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
     EXPECT_EQ(threadCount(), threadsBefore);
     // The read's redirection ended with it, and no other window was ever redirected.
     EXPECT_FALSE(redirected(qt.window()));
-    EXPECT_FALSE(redirected(mousepad.window()));
+    EXPECT_FALSE(redirected(editor.window()));
 
     // Another window of the process than the one asked for is never read in its place.
     seen = QStringLiteral("unset");
     done->store(false);
     scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
-        seen = backend_->screenshotText(qt.pid(), mousepad.window(), 1500);
+        seen = backend_->screenshotText(qt.pid(), editor.window(), 1500);
         *done = true;
     });
     ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));

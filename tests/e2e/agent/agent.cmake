@@ -23,15 +23,3 @@ add_dependencies(e2e_agent tarnwhistle)
 add_test(NAME e2e_agent COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_agent>)
 set_tests_properties(e2e_agent PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 
-# What the whole agent costs over a scripted session (TARNWHISTLE_SESSION_SECONDS, default
-# 1800). Run by hand inside scripts/desktop:
-#   scripts/desktop build/tests/e2e_agent_measure
-add_executable(e2e_agent_measure ${CMAKE_CURRENT_LIST_DIR}/measure/agent_measure.cpp
-                                 ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp)
-target_include_directories(e2e_agent_measure PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-target_link_libraries(e2e_agent_measure PRIVATE tarnwhistle_core Qt6::Gui benchmark::benchmark
-                      PkgConfig::TARNWHISTLE_LINUX_DEPS)
-target_compile_definitions(e2e_agent_measure PRIVATE
-    AGENT_EXECUTABLE="$<TARGET_FILE:tarnwhistle>"
-    RECEIVER_SCRIPT="${PROJECT_SOURCE_DIR}/tools/receiver/tarnwhistle_receiver.py")
-add_dependencies(e2e_agent_measure tarnwhistle)

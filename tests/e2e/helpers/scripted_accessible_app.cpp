@@ -4,9 +4,9 @@
 //                                         answers at once
 //   e2e_scripted_accessible_app quit N    ends the process abruptly on the N-th question (a
 //                                         text sample asks 23, a snapshot 15)
-//   e2e_scripted_accessible_app web URL   the second panel is a web document at URL, as in an
-//                                         application that embeds a browser engine
-//   e2e_scripted_accessible_app window URL  the same, with an X window of its own titled
+//   e2e_scripted_accessible_app window URL  the second panel is a web document at URL, as in
+//                                         an application that embeds a browser engine, with
+//                                         an X window of its own titled
 //                                         "Scripted window"; a line "url NEW" on standard
 //                                         input moves the document to NEW under that title
 //   e2e_scripted_accessible_app sandboxed URL  the same window, but drawn by a child process
@@ -191,9 +191,8 @@ int main(int argc, char** argv) {
     if (!bus.isConnected()) return 2;
     const bool windowed = mode == QLatin1String("window");
     const bool sandboxed = mode == QLatin1String("sandboxed");
-    const QString webAddress = (mode == QLatin1String("web") || windowed || sandboxed) && argc > 2
-                                   ? QString::fromLocal8Bit(argv[2])
-                                   : QString();
+    const QString webAddress =
+        (windowed || sandboxed) && argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     ScriptedTree tree(mode == QLatin1String("slow"), quitAt, webAddress);
     bus.registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible"), &tree,
                               QDBusConnection::SubPath);

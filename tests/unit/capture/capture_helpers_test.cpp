@@ -17,16 +17,25 @@ TEST(ClipboardPayload, TheFirstMatchingRuleNamesThePayload) {
     EXPECT_EQ(typeFor({}), "other");
 }
 
-TEST(ApplicationId, WellKnownApplicationsGetTheirCanonicalIds) {
-    using ApplicationId::resolve;
-    EXPECT_EQ(resolve({{}, {}, "Navigator", "firefox"}), "org.mozilla.firefox");
-    EXPECT_EQ(resolve({{}, "google-chrome.desktop", {}, {}}), "com.google.Chrome");
-    EXPECT_EQ(resolve({"com.visualstudio.code", {}, {}, {}}), "com.microsoft.VSCode");
-    EXPECT_EQ(resolve({{}, {}, "slack", "Slack"}), "com.tinyspeck.slackmacgap");
-    // Another product's id would mislead a receiver: the mail client keeps its own.
-    EXPECT_EQ(resolve({{}, {}, "thunderbird", "Mail"}), "org.mozilla.Thunderbird");
-    // A canonical class wins over an unknown GTK id.
-    EXPECT_EQ(resolve({"org.example.Wrapper", {}, {}, "firefox"}), "org.mozilla.firefox");
+TEST(ApplicationId, WellKnownApplicationsGetTheirCanonicalIdsAndOthersTheirOwnInOrder) {
+    const std::vector<std::pair<ApplicationId::Identity, QString>> cases{
+        {{{}, {}, "Navigator", "firefox"}, "org.mozilla.firefox"},
+        {{{}, "google-chrome.desktop", {}, {}}, "com.google.Chrome"},
+        {{"com.visualstudio.code", {}, {}, {}}, "com.microsoft.VSCode"},
+        {{{}, {}, "slack", "Slack"}, "com.tinyspeck.slackmacgap"},
+        // Another product's id would mislead a receiver: the mail client keeps its own.
+        {{{}, {}, "thunderbird", "Mail"}, "org.mozilla.Thunderbird"},
+        // A canonical class wins over an unknown GTK id.
+        {{"org.example.Wrapper", {}, {}, "firefox"}, "org.mozilla.firefox"},
+        // Otherwise: GTK id, desktop id, WM_CLASS class, then instance.
+        {{"org.xfce.mousepad", "mousepad", "mousepad", "Mousepad"}, "org.xfce.mousepad"},
+        {{{}, "org.example.App", "app", "App"}, "org.example.App"},
+        {{{}, {}, "tool", "Tool"}, "Tool"},
+        {{{}, {}, "tool", {}}, "tool"},
+        {{}, ""},
+    };
+    for (const auto& [identity, id] : cases)
+        EXPECT_EQ(ApplicationId::resolve(identity), id) << id.toStdString();
 }
 
 TEST(ApplicationId, LinuxPasswordManagersAreExcludedOnAFreshInstall) {
@@ -50,16 +59,6 @@ TEST(ApplicationId, LinuxPasswordManagersAreExcludedOnAFreshInstall) {
         EXPECT_TRUE(excluded.contains(id)) << identity.wmClass.toStdString() << " -> "
                                            << id.toStdString();
     }
-}
-
-TEST(ApplicationId, OthersKeepTheirOwnIdentityInOrder) {
-    using ApplicationId::resolve;
-    EXPECT_EQ(resolve({"org.xfce.mousepad", "mousepad", "mousepad", "Mousepad"}),
-              "org.xfce.mousepad");
-    EXPECT_EQ(resolve({{}, "org.example.App", "app", "App"}), "org.example.App");
-    EXPECT_EQ(resolve({{}, {}, "tool", "Tool"}), "Tool");
-    EXPECT_EQ(resolve({{}, {}, "tool", {}}), "tool");
-    EXPECT_EQ(resolve({}), "");
 }
 
 TEST(ScreenshotGeometry, CapturesAreAtMost2000PixelsWideAndAtMostTwiceTheSize) {

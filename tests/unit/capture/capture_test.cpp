@@ -42,6 +42,13 @@ protected:
         scheduler.fire(Capture::snippetDelay);
         scheduler.drain();
     }
+    // Asks for the current window's snippet again and lets it come back.
+    void askSnippet() {
+        capture->scheduleSnippet(*engine.lastObservation);
+        snippetDue();
+    }
+    // The application the engine has in front; empty for none.
+    QString front() const { return engine.focusApp ? engine.focusApp->bundle : QString(); }
     int count(const QString& type) const {
         return int(std::count_if(emitted.begin(), emitted.end(),
                                  [&](const Signal& s) { return s.type == type; }));
@@ -61,8 +68,7 @@ TEST_F(CaptureTest, StartLearnsTheFrontApplicationAndRunsItsTimersOnce) {
     capture->start();
     capture->start();
     EXPECT_EQ(scheduler.repeatingIntervals(), (std::vector<double>{1.5, 5.0, 60.0}));
-    ASSERT_TRUE(engine.focusApp.has_value());
-    EXPECT_EQ(engine.focusApp->bundle, editor.bundleId);
+    EXPECT_EQ(front(), editor.bundleId);
     EXPECT_EQ(desktop.snapshots, 0);  // the poll runs on the worker
     scheduler.drain();
     EXPECT_EQ(desktop.snapshots, 1);
@@ -126,8 +132,7 @@ TEST_F(CaptureTest, AWindowReadAfterTheUserMovedOnIsNotBookedToItsApplication) {
     capture->start();          // the editor's first read is under way...
     desktop.activate(viewer);  // ...when the user moves on
     scheduler.drain();
-    ASSERT_TRUE(engine.focusApp.has_value());
-    EXPECT_EQ(engine.focusApp->bundle, viewer.bundleId);
+    EXPECT_EQ(front(), viewer.bundleId);
     ASSERT_TRUE(engine.lastObservation.has_value());
     EXPECT_EQ(engine.lastObservation->bundleId, viewer.bundleId);
 }
@@ -209,57 +214,61 @@ TEST_F(CaptureTest, InputReachesTheEngineOnlyWithTheMonitorUnpausedAndAnotherApp
     EXPECT_EQ(engine.bucketKeys, 1);
 }
 
-TEST_F(CaptureTest, OnlyTheLatestSnippetRequestIsReadTwoSecondsLater) {
+TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyForTheFrontApplicationWithConsumers) {
     desktop.sampleText = QStringLiteral("Quarterly planning notes for the design review");
     startWithContext();  // the new context asked for a snippet
+    askSnippet();
+    EXPECT_EQ(desktop.samples, 1);
+    EXPECT_EQ(desktop.lastSamplePid, editor.pid);
+    EXPECT_EQ(engine.contextSnippets, (std::vector<QString>{desktop.sampleText}));
+    EXPECT_EQ(desktop.screenshots, 0);
+
+    desktop.front = viewer;
     capture->scheduleSnippet(*engine.lastObservation);
     snippetDue();
     EXPECT_EQ(desktop.samples, 1);
-    EXPECT_EQ(desktop.lastSamplePid, editor.pid);
-    ASSERT_EQ(engine.contextSnippets.size(), 1u);
-    EXPECT_EQ(engine.contextSnippets[0], desktop.sampleText);
-    EXPECT_EQ(desktop.screenshots, 0);
-}
-
-TEST_F(CaptureTest, ARequestForAnApplicationNoLongerInFrontOrWithoutConsumersIsDropped) {
-    startWithContext();
-    desktop.front = viewer;
-    capture->scheduleSnippet(*engine.lastObservation);  // replaces the pending request
-    snippetDue();
-    EXPECT_EQ(desktop.samples, 0);
 
     desktop.front = editor;
     config.enabledSignals[QStringLiteral("work.category")] = false;
     config.enabledSignals[QStringLiteral("task.label")] = false;
-    capture->scheduleSnippet(*engine.lastObservation);
-    snippetDue();
-    EXPECT_EQ(desktop.samples, 0);
-    config.enabledSignals[QStringLiteral("task.label")] = true;
-    capture->scheduleSnippet(*engine.lastObservation);
-    snippetDue();
+    askSnippet();
     EXPECT_EQ(desktop.samples, 1);
+    config.enabledSignals[QStringLiteral("task.label")] = true;
+    askSnippet();
+    EXPECT_EQ(desktop.samples, 2);
 }
 
-TEST_F(CaptureTest, AShortSampleFallsBackToTheScreenshotWhenThatReaderIsOn) {
+TEST_F(CaptureTest, AShortSampleFallsBackToAPictureOfTheWindowWithoutAPasswordField) {
     config.screenshotReader = true;
     desktop.sampleText = QString(39, QLatin1Char('a'));
     desktop.screenshot = QStringLiteral("Text seen in the picture of the window");
     startWithContext();
     snippetDue();
     EXPECT_EQ(desktop.screenshots, 1);
+    EXPECT_EQ(desktop.lastScreenshotWindow, editor.window);
     ASSERT_EQ(engine.contextSnippets.size(), 1u);
     EXPECT_EQ(engine.contextSnippets.back(), desktop.screenshot);
 
     // Nothing recognised: the short accessibility text is used.
     desktop.screenshot.clear();
-    capture->scheduleSnippet(*engine.lastObservation);
-    snippetDue();
+    askSnippet();
     EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
 
     // Forty characters are enough.
     desktop.sampleText = QString(40, QLatin1Char('b'));
-    capture->scheduleSnippet(*engine.lastObservation);
-    snippetDue();
+    askSnippet();
+    EXPECT_EQ(desktop.screenshots, 2);
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
+
+    // A password field in the sample, or focused in a fresh read: never pictured.
+    desktop.sampleText = QStringLiteral("Sign in");
+    desktop.screenshot = QStringLiteral("Text seen in the picture of the window");
+    desktop.samplePasswordField = true;
+    askSnippet();
+    desktop.samplePasswordField = false;
+    desktop.freshSnapshot = desktop.nextSnapshot;
+    desktop.freshSnapshot->passwordFocused = true;
+    askSnippet();
     EXPECT_EQ(desktop.screenshots, 2);
     EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
 }
@@ -336,8 +345,7 @@ TEST_F(CaptureTest, LosingTheDisplayIsAwayTimeUntilItComesBack) {
     desktop.front = viewer;
     emit desktop.displayRestored();
     EXPECT_EQ(engine.presence, Presence::active);
-    ASSERT_TRUE(engine.focusApp.has_value());
-    EXPECT_EQ(engine.focusApp->bundle, viewer.bundleId);
+    EXPECT_EQ(front(), viewer.bundleId);
 }
 
 TEST_F(CaptureTest, NoFrontApplicationEndsTheFocusWithoutASuccessor) {
@@ -350,8 +358,7 @@ TEST_F(CaptureTest, NoFrontApplicationEndsTheFocusWithoutASuccessor) {
     scheduler.clock += 30;
     desktop.activate(editor);
     EXPECT_EQ(count(QStringLiteral("app.switch")), 0);
-    ASSERT_TRUE(engine.focusApp.has_value());
-    EXPECT_EQ(engine.focusApp->bundle, editor.bundleId);
+    EXPECT_EQ(front(), editor.bundleId);
 }
 
 TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddress) {
@@ -397,30 +404,6 @@ TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddres
     }
 }
 
-TEST_F(CaptureTest, AWindowWithAPasswordFieldIsNeverPictured) {
-    config.screenshotReader = true;
-    desktop.sampleText = QStringLiteral("Sign in");
-    desktop.screenshot = QStringLiteral("Text seen in the picture of the window");
-    startWithContext();
-    desktop.samplePasswordField = true;
-    capture->scheduleSnippet(*engine.lastObservation);
-    snippetDue();
-    desktop.samplePasswordField = false;
-    desktop.freshSnapshot = desktop.nextSnapshot;
-    desktop.freshSnapshot->passwordFocused = true;
-    capture->scheduleSnippet(*engine.lastObservation);
-    snippetDue();
-    EXPECT_EQ(desktop.screenshots, 0);
-    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
-
-    // Otherwise the picture is of the observed window itself.
-    desktop.freshSnapshot.reset();
-    capture->scheduleSnippet(*engine.lastObservation);
-    snippetDue();
-    EXPECT_EQ(desktop.screenshots, 1);
-    EXPECT_EQ(desktop.lastScreenshotWindow, editor.window);
-}
-
 TEST_F(CaptureTest, PollingRestsWhileTheUserIsAway) {
     config.idleThresholdSeconds = 60;
     desktop.monitorAvailable = false;
@@ -464,8 +447,7 @@ TEST_F(CaptureTest, ASourceTheSessionLacksIsNeverStoodInFor) {
     EXPECT_EQ(desktop.samples, 1);
     scheduler.clock += 30;
     desktop.activate(viewer);
-    ASSERT_TRUE(engine.focusApp.has_value());
-    EXPECT_EQ(engine.focusApp->bundle, viewer.bundleId);
+    EXPECT_EQ(front(), viewer.bundleId);
     partial.stop(QStringLiteral("quit"));
     EXPECT_EQ(count(QStringLiteral("copy.detected")), 0);
     EXPECT_EQ(count(QStringLiteral("app.focus")), 1);

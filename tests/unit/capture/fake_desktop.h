@@ -13,10 +13,9 @@
 class FakeFrontWindow : public FrontWindowSource {
   public:
     std::optional<RunningApplication> front;
-    QList<RunningApplication> running;
 
     std::optional<RunningApplication> frontmostApplication() override { return front; }
-    QList<RunningApplication> runningApplications() override { return running; }
+    QList<RunningApplication> runningApplications() override { return {}; }
     void activate(const RunningApplication& app) {
         front = app;
         applicationActivated(app);

@@ -7,7 +7,7 @@
 // form, a switch every 20–60 s, typing in bursts, copy and paste, two idle breaks of 4 minutes;
 // delivery to the local receiver every 60 s; screenshot reader off; the welcome already done.
 // TARNWHISTLE_SESSION_SECONDS sets its length (default 1800). Run inside scripts/desktop:
-//   scripts/desktop build/tests/e2e_agent_measure
+//   scripts/desktop build/bench/bench_agent_measure
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
