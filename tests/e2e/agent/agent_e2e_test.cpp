@@ -32,7 +32,6 @@ QString words(const std::vector<Word>& all) {
 // Log open at their sizes (saved as pictures); Quit in the menu ends the process.
 TEST_F(AgentTest, TrayMenuWindowsPauseResumeAndQuit) {
     ASSERT_TRUE(startAgent());
-    std::printf("start to tray icon: %lld ms\n", startMs);
     EXPECT_TRUE(QFile::exists(autostartFile()));  // startAtLogin is on by default
 
     const QRect welcome = newWindow({});
@@ -42,13 +41,10 @@ TEST_F(AgentTest, TrayMenuWindowsPauseResumeAndQuit) {
 
     ASSERT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-not-connected")), kBlue); }))
         << "dot " << dotColor(screenshot("tray-not-connected")).name().toStdString();
+    // The menu's items are the status notifier test's; here the menu opens from the icon.
     const auto seen = read(screenshot("menu"), openMenu());
-    for (const char* item : {"Tarnwhistle", "Kept", "Connect", "Pause", "Send", "Settings",
-                             "Activity", "Dashboard", "Documentation", "About", "Quit"})
-        EXPECT_TRUE(find(seen, QString::fromLatin1(item)))
-            << item << " in: " << words(seen).toStdString();
     const auto pause = find(seen, QStringLiteral("Pause"));
-    ASSERT_TRUE(pause);
+    ASSERT_TRUE(pause) << words(seen).toStdString();
     click(pause->box.center());
     ASSERT_TRUE(waitUntil([&] { return savedConfig() && savedConfig()->paused; }));
     EXPECT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-paused")), kGrey); }));
@@ -90,7 +86,6 @@ TEST_F(AgentTest, QuitWaitsAtMostFourSecondsForDeliveries) {
     }
     ASSERT_TRUE(startAgent());
     const qint64 busy = stopAgent(SIGTERM);
-    std::printf("quit with a delivery held 10 s: %lld ms\n", busy);
     EXPECT_GE(busy, 3000);  // it did wait
     EXPECT_LT(busy, 5000);
     EXPECT_EQ(agent_.exitCode(), 0);

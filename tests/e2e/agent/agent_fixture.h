@@ -33,9 +33,10 @@ class AgentTest : public ::testing::Test {
     void writeConfig(const std::function<void(DeploymentConfig&)>& change);
     std::optional<DeploymentConfig> savedConfig() const;
 
-    // Starts the agent; false when it did not show its tray icon within 20 s. `startMs` is the
-    // time from starting the process to the icon being on screen.
-    // `wrapper` is a command line the agent runs under (it must exec the agent in its place).
+    // Starts the agent under `wrapper`, a command line that must exec the agent in its place;
+    // false when it did not start.
+    bool launchAgent(const QStringList& wrapper = {});
+    // Starts the agent; false when it did not show its tray icon within 20 s.
     bool startAgent(const QStringList& wrapper = {});
     // Sends a signal and waits for the end; the time it took (ms), or -1 when it did not end
     // within `timeoutMs`.
@@ -72,6 +73,5 @@ class AgentTest : public ::testing::Test {
 
     QTemporaryDir home_;
     QProcess agent_;
-    qint64 startMs = -1;
     quint32 tray_ = 0;
 };
