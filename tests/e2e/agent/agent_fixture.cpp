@@ -151,13 +151,6 @@ QImage AgentTest::screenshot(const QString& name) const {
     return QImage(path);
 }
 
-bool AgentTest::saveWindow(quint32 window, const QString& name) {
-    const QString path = QDir(QStringLiteral(E2E_OUTPUT_DIR)).filePath(name);
-    QFile::remove(path);
-    run(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(window), path});
-    return !QImage(path).isNull();
-}
-
 QColor AgentTest::dotColor(const QImage& screen) const {
     // The icon is drawn 22 × 16 centred in a square: the dot's centre is at (17.75, 6.25).
     const QRect icon = geometry(tray_);

@@ -55,8 +55,6 @@ class AgentTest : public ::testing::Test {
 
     // A picture of the whole screen, also saved under build/e2e/agent/<name>.png.
     QImage screenshot(const QString& name) const;
-    // A picture of one window as the X server has it, saved as build/e2e/<name>.
-    static bool saveWindow(quint32 window, const QString& name);
     // The colour of the status dot in the tray icon on screen.
     QColor dotColor(const QImage& screen) const;
     // Words read from `area` of `screen`; the first word that starts with `text`.
