@@ -2,7 +2,6 @@
 #include <QFile>
 #include <QProcess>
 #include <csignal>
-#include <tuple>
 
 #include "agent_fixture.h"
 #include "desktop_driver.h"
@@ -29,26 +28,21 @@ QString words(const std::vector<Word>& all) {
 
 // First start: the autostart entry, the welcome window, the tray icon and its menu. Pause and
 // Resume through the menu change the saved setting and the icon's dot; Settings and the Activity
-// Log open at their sizes (saved as pictures); Quit in the menu ends the process.
+// Log open at their sizes; Quit in the menu ends the process.
 TEST_F(AgentTest, TrayMenuWindowsPauseResumeAndQuit) {
     ASSERT_TRUE(startAgent());
-    std::printf("start to tray icon: %lld ms\n", startMs);
     EXPECT_TRUE(QFile::exists(autostartFile()));  // startAtLogin is on by default
 
     const QRect welcome = newWindow({});
     EXPECT_EQ(welcome.size(), QSize(640, 700));
     EXPECT_TRUE(find(read(screenshot("ui-welcome"), welcome), QStringLiteral("Never")));
-    EXPECT_TRUE(saveWindow(windows().back(), QStringLiteral("ui-agent-welcome.png")));
 
     ASSERT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-not-connected")), kBlue); }))
         << "dot " << dotColor(screenshot("tray-not-connected")).name().toStdString();
+    // The menu's items are the status notifier test's; here the menu opens from the icon.
     const auto seen = read(screenshot("menu"), openMenu());
-    for (const char* item : {"Tarnwhistle", "Kept", "Connect", "Pause", "Send", "Settings",
-                             "Activity", "Dashboard", "Documentation", "About", "Quit"})
-        EXPECT_TRUE(find(seen, QString::fromLatin1(item)))
-            << item << " in: " << words(seen).toStdString();
     const auto pause = find(seen, QStringLiteral("Pause"));
-    ASSERT_TRUE(pause);
+    ASSERT_TRUE(pause) << words(seen).toStdString();
     click(pause->box.center());
     ASSERT_TRUE(waitUntil([&] { return savedConfig() && savedConfig()->paused; }));
     EXPECT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-paused")), kGrey); }));
@@ -56,13 +50,11 @@ TEST_F(AgentTest, TrayMenuWindowsPauseResumeAndQuit) {
     ASSERT_TRUE(waitUntil([&] { return savedConfig() && !savedConfig()->paused; }));
     EXPECT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-resumed")), kBlue); }));
 
-    for (const auto& [item, picture, size] :
-         {std::tuple{"Settings", "ui-agent-settings.png", QSize(900, 660)},
-          std::tuple{"Activity", "ui-agent-activity.png", QSize(960, 640)}}) {
+    for (const auto& [item, size] :
+         {std::pair{"Settings", QSize(900, 660)}, std::pair{"Activity", QSize(960, 640)}}) {
         const auto before = windows();
         ASSERT_TRUE(chooseFromMenu(QString::fromLatin1(item), QStringLiteral("ui-menu"))) << item;
         EXPECT_EQ(newWindow(before).size(), size) << item;
-        EXPECT_TRUE(saveWindow(windows().back(), QString::fromLatin1(picture)));
     }
 
     ASSERT_TRUE(chooseFromMenu(QStringLiteral("Quit"), QStringLiteral("menu-quit")));
@@ -90,7 +82,6 @@ TEST_F(AgentTest, QuitWaitsAtMostFourSecondsForDeliveries) {
     }
     ASSERT_TRUE(startAgent());
     const qint64 busy = stopAgent(SIGTERM);
-    std::printf("quit with a delivery held 10 s: %lld ms\n", busy);
     EXPECT_GE(busy, 3000);  // it did wait
     EXPECT_LT(busy, 5000);
     EXPECT_EQ(agent_.exitCode(), 0);

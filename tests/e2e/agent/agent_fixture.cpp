@@ -64,16 +64,18 @@ std::optional<DeploymentConfig> AgentTest::savedConfig() const {
     return DeploymentConfig::decodeMerging(file.readAll());
 }
 
-bool AgentTest::startAgent(const QStringList& wrapper) {
+bool AgentTest::launchAgent(const QStringList& wrapper) {
     agent_.setProcessEnvironment(environment());
     agent_.setProcessChannelMode(QProcess::ForwardedChannels);
-    QElapsedTimer timer;
-    timer.start();
     const QStringList command = wrapper + QStringList{QStringLiteral(AGENT_EXECUTABLE)};
     agent_.start(command.first(), command.mid(1));
-    if (!agent_.waitForStarted(10000)) return false;
+    return agent_.waitForStarted(10000);
+}
+
+bool AgentTest::startAgent(const QStringList& wrapper) {
+    if (!launchAgent(wrapper)) return false;
     // The tray icon is the agent's small window that the tray host maps.
-    const bool shown = waitUntil(
+    return waitUntil(
         [&] {
             tray_ = 0;
             for (quint32 id : windows())
@@ -81,8 +83,6 @@ bool AgentTest::startAgent(const QStringList& wrapper) {
             return tray_ != 0;
         },
         20000);
-    startMs = timer.elapsed();
-    return shown;
 }
 
 qint64 AgentTest::stopAgent(int signal, int timeoutMs) {
@@ -149,13 +149,6 @@ QImage AgentTest::screenshot(const QString& name) const {
     const QString path = QDir(outputDir()).filePath(name + QStringLiteral(".png"));
     if (!DesktopDriver::screenshot(path)) return {};
     return QImage(path);
-}
-
-bool AgentTest::saveWindow(quint32 window, const QString& name) {
-    const QString path = QDir(QStringLiteral(E2E_OUTPUT_DIR)).filePath(name);
-    QFile::remove(path);
-    run(QStringLiteral("import"), {QStringLiteral("-window"), QString::number(window), path});
-    return !QImage(path).isNull();
 }
 
 QColor AgentTest::dotColor(const QImage& screen) const {

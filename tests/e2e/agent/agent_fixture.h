@@ -33,9 +33,10 @@ class AgentTest : public ::testing::Test {
     void writeConfig(const std::function<void(DeploymentConfig&)>& change);
     std::optional<DeploymentConfig> savedConfig() const;
 
-    // Starts the agent; false when it did not show its tray icon within 20 s. `startMs` is the
-    // time from starting the process to the icon being on screen.
-    // `wrapper` is a command line the agent runs under (it must exec the agent in its place).
+    // Starts the agent under `wrapper`, a command line that must exec the agent in its place;
+    // false when it did not start.
+    bool launchAgent(const QStringList& wrapper = {});
+    // Starts the agent; false when it did not show its tray icon within 20 s.
     bool startAgent(const QStringList& wrapper = {});
     // Sends a signal and waits for the end; the time it took (ms), or -1 when it did not end
     // within `timeoutMs`.
@@ -54,8 +55,6 @@ class AgentTest : public ::testing::Test {
 
     // A picture of the whole screen, also saved under build/e2e/agent/<name>.png.
     QImage screenshot(const QString& name) const;
-    // A picture of one window as the X server has it, saved as build/e2e/<name>.
-    static bool saveWindow(quint32 window, const QString& name);
     // The colour of the status dot in the tray icon on screen.
     QColor dotColor(const QImage& screen) const;
     // Words read from `area` of `screen`; the first word that starts with `text`.
@@ -72,6 +71,5 @@ class AgentTest : public ::testing::Test {
 
     QTemporaryDir home_;
     QProcess agent_;
-    qint64 startMs = -1;
     quint32 tray_ = 0;
 };

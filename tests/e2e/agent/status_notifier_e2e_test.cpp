@@ -53,9 +53,7 @@ QImage largestSquare(const QVariant& value) {
 TEST_F(AgentTest, StatusNotifierItemWhereTheSessionHasAWatcher) {
     StatusNotifierWatcher watcher;
     ASSERT_TRUE(watcher.claim());
-    agent_.setProcessEnvironment(environment());
-    agent_.setProcessChannelMode(QProcess::ForwardedChannels);
-    agent_.start(QStringLiteral(AGENT_EXECUTABLE), {});
+    launchAgent();
     ASSERT_TRUE(waitUntil([&] { return !watcher.lastSender().isEmpty(); }, 20000));
     const QString item = watcher.lastSender();
     const QString path = QStringLiteral("/StatusNotifierItem");
@@ -87,7 +85,8 @@ TEST_F(AgentTest, StatusNotifierItemWhereTheSessionHasAWatcher) {
         return layout.contains(QStringLiteral("Send Now"));
     })) << layout.toStdString();
     for (const char* label : {"Tarnwhistle — Not connected", "Kept on this computer", "0 today",
-                              "Connect…", "Pause", "Settings…", "Activity Log…", "Quit"})
+                              "Connect…", "Pause", "Send Now", "Settings…", "Activity Log…",
+                              "Open Dashboard", "Documentation", "About", "Quit"})
         EXPECT_TRUE(layout.contains(QString::fromUtf8(label))) << label;
 
     EXPECT_GE(stopAgent(SIGTERM), 0);

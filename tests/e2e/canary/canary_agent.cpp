@@ -62,7 +62,6 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     SkewedScheduler scheduler;
     EventLog events;
     SignalEngine engine([&] { return scheduler.now(); });
-    engine.now = [&] { return scheduler.now(); };
     engine.configProvider = [&] { return configStore.config(); };
     engine.sink = [&](const Signal& signal) {
         if (!store.insert(signal)) say("a signal was not stored");

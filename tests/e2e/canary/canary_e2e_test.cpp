@@ -25,18 +25,6 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Every place the canary could have gone, with its bytes.
-std::vector<std::pair<QString, QByteArray>> placesIn(const QString& dataDir,
-                                                     const QString& receivedDir) {
-    std::vector<std::pair<QString, QByteArray>> places;
-    for (const char* name : {"store.sqlite", "store.sqlite-wal"})
-        places.emplace_back(QString::fromLatin1(name),
-                            readAll(dataDir + u'/' + QLatin1String(name)));
-    for (const QString& name : QDir(receivedDir).entryList(QDir::Files))
-        places.emplace_back(name, readAll(receivedDir + u'/' + name));
-    return places;
-}
-
 class CanaryTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -111,10 +99,14 @@ TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
 
     // The canary is nowhere: not in the database or its log, not in a body or its headers,
     // not in the agent's output, error or system log lines.
-    const QByteArray needle = canary_.toUtf8();
-    for (const auto& [place, bytes] : placesIn(data_.path(), received_.path()))
-        EXPECT_FALSE(bytes.toLower().contains(needle.toLower())) << place.toStdString();
-    EXPECT_FALSE(output.toLower().contains(needle.toLower())) << output.toStdString();
+    const QByteArray needle = canary_.toUtf8().toLower();
+    QStringList places = {data_.filePath(QStringLiteral("store.sqlite")),
+                          data_.filePath(QStringLiteral("store.sqlite-wal"))};
+    for (const QString& name : QDir(received_.path()).entryList(QDir::Files))
+        places << received_.filePath(name);
+    for (const QString& place : places)
+        EXPECT_FALSE(readAll(place).toLower().contains(needle)) << place.toStdString();
+    EXPECT_FALSE(output.toLower().contains(needle)) << output.toStdString();
 
     // "Delete all local data", the connection still open: no signal's text is left.
     std::unique_ptr<QProcess> eraser(agent({QStringLiteral("--agent-delete"), data_.path()}));

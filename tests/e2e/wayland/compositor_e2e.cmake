@@ -4,6 +4,7 @@
 add_executable(e2e_wayland_compositors ${CMAKE_CURRENT_LIST_DIR}/kwin_e2e_test.cpp
                                        ${CMAKE_CURRENT_LIST_DIR}/gnome_e2e_test.cpp
                                        ${CMAKE_CURRENT_LIST_DIR}/compositor_e2e_fixture.h
+                                       ${CMAKE_CURRENT_LIST_DIR}/wayland_capture_fixture.h
                                        ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main.cpp)
 target_link_libraries(e2e_wayland_compositors PRIVATE tarnwhistle_platform_wayland
                                                       tarnwhistle_core Qt6::DBus GTest::gtest)

@@ -5,6 +5,7 @@ if(NOT TARGET tarnwhistle_platform_wayland)
 endif()
 
 add_executable(e2e_wayland_wlroots ${CMAKE_CURRENT_LIST_DIR}/wlroots_e2e_test.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/wayland_capture_fixture.h
                                    ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main.cpp)
 target_link_libraries(e2e_wayland_wlroots PRIVATE tarnwhistle_platform_wayland tarnwhistle_core
                                                   GTest::gtest)
