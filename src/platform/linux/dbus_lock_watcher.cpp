@@ -27,9 +27,10 @@ void DBusLockWatcher::start() {
     started_ = true;
     QDBusConnection session = QDBusConnection::sessionBus();
     if (session.isConnected()) {
-        // Any sender, any path: screensavers differ in where they publish.
+        // Any path (screensavers differ in where they publish), but only from the owner of the
+        // screensaver's name: any other program could fake a lock or an unlock.
         for (const QString& name : screenSavers)
-            session.connect(QString(), QString(), name, QStringLiteral("ActiveChanged"), this,
+            session.connect(name, QString(), name, QStringLiteral("ActiveChanged"), this,
                             SLOT(screenSaverActiveChanged(bool)));
     }
     QDBusConnection system = QDBusConnection::systemBus();
