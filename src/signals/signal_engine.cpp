@@ -35,7 +35,7 @@ SignalEngine::SignalEngine(std::function<TimePoint()> clock)
                   ClassifyDone done) { done(ruleOnly(rule)); }),
       makeTimer(makeQtOneShotTimer),
       userPrincipal(SystemCalls::loginName()),
-      events(&EventLog::shared()),
+      events(&ownEvents_),
       lastScrollLog(-62135596800.0),  // the distant past: year 1
       lastClickLog(-62135596800.0) {
     const TimePoint t = now();

@@ -145,7 +145,9 @@ public:
     TimerFactory makeTimer;
 
     QString userPrincipal;  // the login name at construction
-    EventLog* events;       // EventLog::shared() unless replaced
+    // Until its creator wires the application's log: a log of the engine's own, which nobody
+    // shows.
+    EventLog* events;
     // Installed by the capture loop: read a text sample of this window, later.
     std::function<void(const WindowObservation&)> requestSnippet;
 
@@ -194,6 +196,7 @@ public:
     static constexpr double handoverSeconds = 120;
 
 private:
+    EventLog ownEvents_;  // where events go until the creator wires `events`
     // Emission: the one way a signal is made (gate on paused and enabledSignals). Not called
     // `emit`, which Qt reserves as a macro.
     void emitSignal(SignalType type, JSONObject fields);
