@@ -5,9 +5,12 @@ add_executable(e2e_wayland_compositors ${CMAKE_CURRENT_LIST_DIR}/kwin_e2e_test.c
                                        ${CMAKE_CURRENT_LIST_DIR}/gnome_e2e_test.cpp
                                        ${CMAKE_CURRENT_LIST_DIR}/compositor_e2e_fixture.h
                                        ${CMAKE_CURRENT_LIST_DIR}/wayland_capture_fixture.h
+                                       ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp
                                        ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main.cpp)
+target_include_directories(e2e_wayland_compositors PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(e2e_wayland_compositors PRIVATE tarnwhistle_platform_wayland
-                                                      tarnwhistle_core Qt6::DBus GTest::gtest)
+                                                      tarnwhistle_core Qt6::DBus GTest::gtest
+                                                      PkgConfig::TARNWHISTLE_LINUX_DEPS)
 target_compile_definitions(e2e_wayland_compositors PRIVATE
     E2E_QT_WINDOW="$<TARGET_FILE:e2e_qt_window>" TARNWHISTLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 add_dependencies(e2e_wayland_compositors e2e_qt_window)

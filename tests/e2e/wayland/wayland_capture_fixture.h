@@ -6,13 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
-#include <QTimer>
 #include <memory>
 
 #include "capture/capture.h"
+#include "desktop_driver.h"
 #include "capture/qt_capture_scheduler.h"
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
@@ -23,15 +21,7 @@ inline const QString qtWindowId = QStringLiteral("tarnwhistle-e2e-window");  // 
 inline const QString canary = QStringLiteral("canary-51c0de-never-leaves-the-clipboard");
 
 inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() >= timeoutMs) return false;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    return DesktopDriver::waitUntil(condition, timeoutMs);
 }
 
 class SkewedScheduler : public QtCaptureScheduler {

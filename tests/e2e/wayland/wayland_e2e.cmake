@@ -6,9 +6,11 @@ endif()
 
 add_executable(e2e_wayland_wlroots ${CMAKE_CURRENT_LIST_DIR}/wlroots_e2e_test.cpp
                                    ${CMAKE_CURRENT_LIST_DIR}/wayland_capture_fixture.h
+                                   ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp
                                    ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main.cpp)
+target_include_directories(e2e_wayland_wlroots PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(e2e_wayland_wlroots PRIVATE tarnwhistle_platform_wayland tarnwhistle_core
-                                                  GTest::gtest)
+                                                  GTest::gtest PkgConfig::TARNWHISTLE_LINUX_DEPS)
 target_compile_definitions(e2e_wayland_wlroots PRIVATE
     E2E_QT_WINDOW="$<TARGET_FILE:e2e_qt_window>")
 add_dependencies(e2e_wayland_wlroots e2e_qt_window)
