@@ -1,4 +1,4 @@
-// Window contexts, documents, text samples, task episodes and handovers.
+// Window contexts, text samples for the classifier and task episodes.
 #include "engine_harness.h"
 #include "privacy/privacy.h"
 
@@ -74,22 +74,6 @@ TEST_F(ContextEpisode, ClassifierTextAndTheThirtySecondThreshold) {
     EXPECT_TRUE(ofType("work.category").empty());  // no rule category: no answer
 }
 
-TEST_F(ContextEpisode, DocumentsAreReportedOncePerDayAndReturnsCountAsRework) {
-    focus(at(9, 0), file("a.txt"));
-    observe(at(9, 0, 10), file("b.txt"));
-    observe(at(9, 0, 20), file("a.txt"));
-    auto again = file("a.txt");
-    again.title += " (2)";  // a second window of a.txt: same document, other title
-    observe(at(9, 0, 30), again);
-    EXPECT_EQ(docRefs().size(), 2u);
-    keys(at(9, 1));
-    tickAt(at(9, 0) + 86400 - 32400);  // local midnight (UTC here) closes the episode
-    EXPECT_EQ(last("task.episode", "rework_count"), JSONValue(1));
-    EXPECT_EQ(last("task.episode", "documents"), JSONValue(docRefs()));
-    observe(at(9, 0) + 86400, file("b.txt"));
-    EXPECT_EQ(docRefs().size(), 3u);
-}
-
 TEST_F(ContextEpisode, SamplesKeepTheNewestAndStaleOnesAreDropped) {
     const auto first = file("a.txt");
     focus(at(9, 0), first);
@@ -110,24 +94,6 @@ TEST_F(ContextEpisode, SamplesKeepTheNewestAndStaleOnesAreDropped) {
     EXPECT_FALSE(request.text.contains("late sample"));
 }
 
-TEST_F(ContextEpisode, EpisodeEndsAtItsLastTouchAndShortOnesLeaveNoTrace) {
-    focus(at(10, 0), page("x"));
-    keys(at(10, 0, 20));
-    advance(at(10, 3));
-    engine.idleStarted(at(10, 0, 20));
-    tickAt(at(10, 6));                            // 340 s away: closed at the start of the absence
-    EXPECT_TRUE(ofType("task.episode").empty());  // 20 s long
-
-    keys(at(10, 10));
-    keys(at(10, 10, 30));
-    advance(at(10, 16));
-    engine.screenLocked();  // closes it at the last touch, not at the lock
-    ASSERT_EQ(ofType("task.episode").size(), 1u);
-    EXPECT_EQ(last("task.episode", "end"), JSONValue("2026-03-03T10:10:30Z"));
-    EXPECT_EQ(last("task.episode", "end_reason"), JSONValue("locked"));
-    EXPECT_EQ(last("task.episode", "duration_s"), JSONValue(30));
-}
-
 TEST_F(ContextEpisode, TwoHourCapClosesTheEpisodeAndTheNextInputOpensANewOne) {
     focus(at(9, 0), file("a.txt"));
     for (int minute = 1; minute <= 120; ++minute) {
@@ -144,28 +110,6 @@ TEST_F(ContextEpisode, TwoHourCapClosesTheEpisodeAndTheNextInputOpensANewOne) {
     EXPECT_NE(last("task.episode", "episode_id"), firstId);
     // Opened inside the still open window: it starts with that window's document.
     EXPECT_EQ(last("task.episode", "documents"), JSONValue(docRefs()));
-}
-
-TEST_F(ContextEpisode, HandoverNeedsAnotherApplicationWithinTwoMinutes) {
-    focus(at(9, 0), file("a.txt"));
-    advance(at(9, 0, 10));
-    engine.copyDetected("image");
-    advance(at(9, 0, 20));
-    engine.key(false, true);  // same application
-    focus(at(9, 1), window("org.libreoffice.LibreOffice", "b.ods", std::nullopt,
-                           QStringLiteral("file:///home/jane/b.ods")));
-    advance(at(9, 2, 10));
-    engine.key(false, true);  // exactly 120 s after the copy
-    engine.key(false, true);  // and again: one copy, several handovers
-    advance(at(9, 2, 11));
-    engine.key(false, true);  // 121 s
-    const auto handovers = ofType("handover");
-    ASSERT_EQ(handovers.size(), 2u);
-    EXPECT_EQ(field(handovers[0], "payload_type"), JSONValue("image"));
-    EXPECT_EQ(field(handovers[0], "from_doc_ref"), docRefs()[0]);
-    EXPECT_EQ(field(handovers[0], "to_doc_ref"), docRefs()[1]);
-    flushAt(at(9, 3));
-    EXPECT_EQ(last("task.episode", "paste_count"), JSONValue(4));
 }
 
 }  // namespace

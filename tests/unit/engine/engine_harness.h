@@ -114,9 +114,8 @@ class EngineHarness : public ::testing::Test {
     SignalEngine engine{time.clock()};
 };
 
-// Windows most tests focus: an editor, a chat and a password manager (excluded by default).
+// Windows most tests focus: an editor and a chat.
 inline const WindowObservation kEditor =
     EngineHarness::window("com.microsoft.VSCode", "main.cpp - Code");
 inline const WindowObservation kChat =
     EngineHarness::window("com.tinyspeck.slackmacgap", "general - Slack");
-inline const WindowObservation kVault = EngineHarness::window("com.bitwarden.desktop", "Bitwarden");

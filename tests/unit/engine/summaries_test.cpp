@@ -1,4 +1,4 @@
-// Hourly usage and daily summaries: hour splits, late ticks, day rollovers.
+// Hourly usage and daily summaries: late ticks and a midnight off the hour.
 #include "engine_harness.h"
 
 namespace {
@@ -27,33 +27,6 @@ TEST_F(Summaries, ALateTickCountsTheOpenFocusOnlyUpToTheHoursEnd) {
     ASSERT_EQ(hours.size(), 2u);
     EXPECT_EQ(activeSeconds(hours[0]).at(kEditor.bundleId), 3600);  // not 3604
     EXPECT_EQ(activeSeconds(hours[1]).at(kEditor.bundleId), 3600);
-}
-
-TEST_F(Summaries, AFocusOpenedAfterTheHourAddsNothingToIt) {
-    focus(at(9, 30), kEditor);
-    focus(at(10, 0, 2), kChat);  // before the late tick
-    tickAt(at(10, 0, 4));
-    focus(at(11, 0), kEditor);
-    tickAt(at(11, 0, 1));
-    const auto hours = ofType("app.usage.summary");
-    ASSERT_EQ(hours.size(), 2u);
-    const auto nine = activeSeconds(hours[0]);
-    EXPECT_EQ(nine.count(kChat.bundleId), 0u);
-    EXPECT_EQ(nine.at(kEditor.bundleId), 1802);  // the ended focus, as it was closed
-    EXPECT_EQ(activeSeconds(hours[1]).at(kChat.bundleId), 3598);
-}
-
-TEST_F(Summaries, SleepOverADayReportsOnlyTheDayThatEnded) {
-    focus(at(18, 0), kEditor);
-    advance(at(18, 30));
-    engine.screenLocked();
-    tickAt(at(8, 0) + 2 * 86400);  // Thursday morning
-    engine.screenUnlocked();
-    const auto days = ofType("work.day.summary");
-    ASSERT_EQ(days.size(), 1u);
-    EXPECT_EQ(field(days[0], "date"), JSONValue("2026-03-03"));
-    EXPECT_EQ(field(days[0], "partial"), JSONValue(false));
-    EXPECT_EQ(field(days[0], "active_s"), JSONValue(9 * 3600 + 1800));
 }
 
 TEST_F(SummariesInKolkata, MidnightOffTheHourSplitsTheActivePeriodOnce) {
