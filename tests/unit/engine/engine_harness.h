@@ -21,22 +21,11 @@ inline TimePoint at(int h, int m, double s = 0) {
     return kNine + (h - 9) * 3600 + m * 60 + s;
 }
 
-// Runs a test in a given time zone and restores the previous one.
-class ScopedTimeZone {
-  public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) previous_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        previous_.empty() ? unsetenv("TZ") : setenv("TZ", previous_.c_str(), 1);
-        tzset();
-    }
-
-  private:
-    std::string previous_;
-};
+// Local days follow TZ; every test that depends on them sets the zone it needs.
+inline void useTimeZone(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+}
 
 class EngineHarness : public ::testing::Test {
   public:
@@ -49,7 +38,8 @@ class EngineHarness : public ::testing::Test {
 
   protected:
     // The engine starts at 9:00 UTC; a test that starts it elsewhere passes false.
-    explicit EngineHarness(bool started = true) : zone_("UTC") {
+    explicit EngineHarness(bool started = true) {
+        useTimeZone("UTC");
         time.advanceTo(at(9, 0));
         engine.makeTimer = time.timers();
         engine.classify = classifier.function();
@@ -105,7 +95,6 @@ class EngineHarness : public ::testing::Test {
         engine.flushAll(reason);
     }
 
-    ScopedTimeZone zone_;
     VirtualTime time;
     DeferredRuleClassifier classifier;
     EventLog log;

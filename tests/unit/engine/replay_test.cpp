@@ -4,7 +4,7 @@
 // engine/scenarios, whose opening comments say what each one pins down. After a deliberate
 // change, regenerate an expected file with
 //   TZ=UTC tarnwhistle-tool replay --config tests/data/engine/replay-config.json --user jane T
-// with the ids masked as below, and review the difference.
+// (or the scenario's own config), mask the ids as below, and review the difference.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,17 +22,21 @@ QByteArray readData(const QString& name) {
 }
 
 struct Golden {
-    QString trace, expected;
+    QString trace, expected, config = "engine/replay-config.json";
 };
 void PrintTo(const Golden& golden, std::ostream* out) {
     *out << golden.trace.toStdString();
 }
+// A scenario NAME has NAME.trace.jsonl, NAME.expected.jsonl and, when it needs other settings
+// than the replay's, NAME.config.json.
 std::vector<Golden> goldens() {
     std::vector<Golden> out{{"engine_session_20min.jsonl", "engine/session_20min.expected.jsonl"}};
     const QDir dir(TARNWHISTLE_TEST_DATA_DIR "/engine/scenarios");
     for (const QString& name : dir.entryList({"*.trace.jsonl"})) {
         const QString base = "engine/scenarios/" + name.section('.', 0, 0);
         out.push_back({base + ".trace.jsonl", base + ".expected.jsonl"});
+        if (dir.exists(name.section('.', 0, 0) + ".config.json"))
+            out.back().config = base + ".config.json";
     }
     return out;
 }
@@ -40,18 +44,25 @@ std::vector<Golden> goldens() {
 class Scenario : public ::testing::TestWithParam<Golden> {};
 
 TEST_P(Scenario, GivesTheCheckedInSignals) {
-    const ScopedTimeZone utc("UTC");
-    const auto config = DeploymentConfig::decodeMerging(readData("engine/replay-config.json"));
+    useTimeZone("UTC");
+    const auto config = DeploymentConfig::decodeMerging(readData(GetParam().config));
     ASSERT_TRUE(config.has_value());
     QString error;
     const auto calls = parseTrace(readData(GetParam().trace), &error);
     ASSERT_TRUE(calls.has_value()) << error.toStdString();
-    // Signal and episode ids are random; everything else must match.
+    // Signal and episode ids are random: each becomes * and its number in order of appearance,
+    // so a repeated id still shows. Everything else must match.
     static const QRegularExpression ids(
-        QStringLiteral("\"(id|episode_id)\":\"(ep_)?[0-9A-Z]{26}\""));
-    QStringList actual;
+        QStringLiteral("\"(?:id|episode_id)\":\"(?:ep_)?([0-9A-Z]{26})\""));
+    QStringList actual, seen;
     TraceReplayer replayer({*config, QStringLiteral("jane"), {}}, [&](const Signal& s) {
-        actual << s.jsonString().replace(ids, QStringLiteral("\"\\1\":\"\\2*\""));
+        QString line = s.jsonString();
+        for (auto match = ids.globalMatch(line); match.hasNext();) {
+            const QString id = match.next().captured(1);
+            if (!seen.contains(id)) seen << id;
+            line.replace(id, "*" + QString::number(seen.indexOf(id) + 1));
+        }
+        actual << line;
     });
     for (const TraceCall& call : *calls) ASSERT_TRUE(replayer.apply(call, &error)) << call.line;
     const QStringList expected =

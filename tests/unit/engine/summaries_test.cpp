@@ -6,8 +6,8 @@ namespace {
 using Summaries = EngineHarness;
 class SummariesInKolkata : public EngineHarness {
   protected:
-    SummariesInKolkata() : EngineHarness(false) {}
-    const ScopedTimeZone india{"Asia/Kolkata"};  // local midnight is 18:30 UTC
+    // Local midnight is 18:30 UTC.
+    SummariesInKolkata() : EngineHarness(false) { useTimeZone("Asia/Kolkata"); }
 };
 
 // Active seconds by application of an hourly summary.
