@@ -5,50 +5,42 @@
 
 namespace {
 using Kind = AccessibleElement::Kind;
-struct Node {
-    Kind kind = Kind::other;
-    QString text;
-    std::vector<std::shared_ptr<Node>> children;
-    std::optional<QString> address;
-    bool focused = false;
+int visits = 0;
+
+// A node of a hand-built tree; the walk gets copies, which share the children.
+struct Node : AccessibleElement {
+    Node(Kind kind, const QString& text, std::vector<std::shared_ptr<Node>> children)
+        : kind_(kind), text_(text), children_(std::move(children)) {}
+    Kind kind_;
+    QString text_;
+    std::vector<std::shared_ptr<Node>> children_;
+    std::optional<QString> address_;
+    bool focused_ = false;
+
+    Kind kind() override {
+        ++visits;
+        return kind_;
+    }
+    QString text() override { return text_; }
+    std::optional<QString> address() override { return address_; }
+    bool focused() override { return focused_; }
+    std::vector<std::unique_ptr<AccessibleElement>> children(int limit) override {
+        std::vector<std::unique_ptr<AccessibleElement>> out;
+        for (int i = 0; i < std::min<int>(limit, children_.size()); ++i)
+            out.push_back(std::make_unique<Node>(*children_[i]));
+        return out;
+    }
 };
 using NodePtr = std::shared_ptr<Node>;
 
-int visits = 0;
-
-class TreeElement : public AccessibleElement {
-  public:
-    explicit TreeElement(NodePtr node) : node_(std::move(node)) {}
-    Kind kind() override {
-        ++visits;
-        return node_->kind;
-    }
-    QString text() override { return node_->text; }
-    std::optional<QString> address() override { return node_->address; }
-    bool focused() override { return node_->focused; }
-    std::vector<std::unique_ptr<AccessibleElement>> children(int limit) override {
-        std::vector<std::unique_ptr<AccessibleElement>> out;
-        for (int i = 0; i < std::min<int>(limit, node_->children.size()); ++i)
-            out.push_back(std::make_unique<TreeElement>(node_->children[i]));
-        return out;
-    }
-
-  private:
-    NodePtr node_;
-};
-
 NodePtr node(Kind kind, const QString& text = {}, std::vector<NodePtr> children = {}) {
-    return std::make_shared<Node>(Node{kind, text, std::move(children), std::nullopt, false});
+    return std::make_shared<Node>(kind, text, std::move(children));
 }
-NodePtr label(const QString& text) {
-    return node(Kind::text, text);
-}
-NodePtr group(std::vector<NodePtr> children) {
-    return node(Kind::other, {}, std::move(children));
-}
+const auto label = [](const QString& text) { return node(Kind::text, text); };
+const auto group = [](std::vector<NodePtr> nodes) { return node(Kind::other, {}, nodes); };
 std::unique_ptr<AccessibleElement> tree(const NodePtr& root) {
     visits = 0;
-    return std::make_unique<TreeElement>(root);
+    return std::make_unique<Node>(*root);
 }
 const AccessibilityWalk::StopCheck never = [] { return false; };
 
@@ -93,17 +85,17 @@ TEST(AccessibilityWalk, TheNodeBudgetOrTheStopCheckEndsTheWalkWithWhatWasGathere
 
 TEST(AccessibilityWalk, TheFirstWebAreaWithAnAddressAndAFocusedPasswordFieldAreFound) {
     auto page = node(Kind::webArea);
-    page->address = "https://example.com/a";
+    page->address_ = "https://example.com/a";
     auto secure = node(Kind::secure);
     auto root = group({group({node(Kind::webArea)}), group({page, secure})});
     const std::pair<int, bool> budgets[] = {{250, true}, {4, false}, {-1, false}};
     for (const auto& [maxNodes, found] : budgets) {
         EXPECT_EQ(AccessibilityWalk::webAreaAddress(tree(root), maxNodes, never),
-                  found ? page->address : std::nullopt)
+                  found ? page->address_ : std::nullopt)
             << maxNodes;
     }
     EXPECT_FALSE(AccessibilityWalk::passwordFieldFocused(tree(root), 100, never));
-    secure->focused = true;
+    secure->focused_ = true;
     EXPECT_TRUE(AccessibilityWalk::passwordFieldFocused(tree(root), 100, never));
     EXPECT_FALSE(AccessibilityWalk::passwordFieldFocused(tree(root), 5, never)) << "past budget";
 }

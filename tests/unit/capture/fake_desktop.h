@@ -79,14 +79,16 @@ class ManualScheduler : public CaptureScheduler {
     std::deque<std::function<void()>> poll, recognition, main;
     TimePoint clock = 1'750'000'000;
     TimerId next = 1;
-
-    TimerId every(double seconds, std::function<void()> action) override {
-        timers[next] = {seconds, true, std::move(action)};
+    TimerId add(Timer timer) {
+        timers[next] = std::move(timer);
         return next++;
     }
+
+    TimerId every(double seconds, std::function<void()> action) override {
+        return add({seconds, true, std::move(action)});
+    }
     TimerId after(double seconds, std::function<void()> action) override {
-        timers[next] = {seconds, false, std::move(action)};
-        return next++;
+        return add({seconds, false, std::move(action)});
     }
     void cancel(TimerId id) override { timers.erase(id); }
     void post(Queue queue, std::function<void()> work) override {
@@ -95,17 +97,13 @@ class ManualScheduler : public CaptureScheduler {
     void toMain(std::function<void()> action) override { main.push_back(std::move(action)); }
     TimePoint now() override { return clock; }
 
-    // Fires every timer with this interval once (one-shots end).
+    // Fires every timer with this interval once (one-shots end). Actions may add or cancel
+    // timers, so the due ones are taken from a copy and fired only while still set.
     void fire(double seconds) {
-        std::vector<TimerId> due;
-        for (const auto& [id, timer] : timers)
-            if (timer.seconds == seconds) due.push_back(id);
-        for (TimerId id : due) {
-            auto it = timers.find(id);
-            if (it == timers.end()) continue;
-            auto action = it->second.action;
-            if (!it->second.repeating) timers.erase(it);
-            action();
+        for (const auto& [id, timer] : std::map(timers)) {
+            if (timer.seconds != seconds || !timers.count(id)) continue;
+            if (!timer.repeating) timers.erase(id);
+            timer.action();
         }
     }
     std::vector<double> repeatingIntervals() const {
