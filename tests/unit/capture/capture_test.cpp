@@ -11,24 +11,19 @@
 
 namespace {
 const qint64 ownPid = 4242;
-const RunningApplication editor{100, QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
-                                11};
-const RunningApplication viewer{200, QStringLiteral("org.example.Viewer"), QString()};
-const RunningApplication agent{ownPid, QStringLiteral("tarnwhistle"),
-                               QStringLiteral("Tarnwhistle")};
+const RunningApplication editor{100, "org.example.Editor", "Editor", 11};
+const RunningApplication viewer{200, "org.example.Viewer", QString()};
+const RunningApplication agent{ownPid, "tarnwhistle", "Tarnwhistle"};
 const std::vector<double> everyTimer{1.5, 5.0, 60.0};  // polls, idle, heartbeat
 
 class CaptureTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        engine.now = [this] { return scheduler.clock; };
         engine.configProvider = [this] { return config; };
         engine.sink = [this](const Signal& s) { emitted.push_back(s); };
-        engine.classify = [](const QString&, const CategoryList&, const std::optional<QString>&,
-                             bool, SignalEngine::ClassifyDone done) { done(std::nullopt); };
         engine.events = &events;
         desktop.front = editor;
-        desktop.nextSnapshot = Snapshot{QStringLiteral("Plan.txt"), std::nullopt, std::nullopt};
+        desktop.nextSnapshot = Snapshot{"Plan.txt", std::nullopt, std::nullopt};
         capture = std::make_unique<Capture>(
             engine, desktop, scheduler, [this] { return config; }, ownPid);
     }
@@ -65,7 +60,7 @@ class CaptureTest : public ::testing::Test {
 
     DeploymentConfig config;
     EventLog events;
-    SignalEngine engine{[] { return 1'750'000'000.0; }};
+    SignalEngine engine{[this] { return scheduler.clock; }};
     FakeDesktop desktop;
     ManualScheduler scheduler;
     std::unique_ptr<Capture> capture;
@@ -81,12 +76,11 @@ TEST_F(CaptureTest, StartAndStopHappenOnceAndStopLeavesNothingRunning) {
     EXPECT_EQ(desktop.snapshots, 0) << "the poll runs on the worker";
     scheduler.drain();
     EXPECT_EQ(desktop.snapshots, 1);
-    EXPECT_EQ(engine.lastObservation,
-              (WindowObservation{editor.bundleId, editor.name, QStringLiteral("Plan.txt"),
-                                 std::nullopt, std::nullopt}));
+    EXPECT_EQ(engine.lastObservation, (WindowObservation{editor.bundleId, editor.name, "Plan.txt",
+                                                         std::nullopt, std::nullopt}));
 
-    capture->stop(QStringLiteral("pause"));
-    capture->stop(QStringLiteral("pause"));
+    capture->stop("pause");
+    capture->stop("pause");
     EXPECT_TRUE(scheduler.timers.empty()) << "timers and the pending snippet";
     EXPECT_FALSE(desktop.monitorInstalled);
     desktop.activate(viewer);
@@ -95,7 +89,7 @@ TEST_F(CaptureTest, StartAndStopHappenOnceAndStopLeavesNothingRunning) {
     // A poll already under way when stop runs delivers nothing.
     capture->start();
     engine.lastObservation.reset();
-    capture->stop(QStringLiteral("quit"));
+    capture->stop("quit");
     scheduler.drain();
     EXPECT_FALSE(engine.lastObservation.has_value());
 }
@@ -104,7 +98,7 @@ TEST_F(CaptureTest, TheAgentItselfAndNamelessApplicationsAreNeverObserved) {
     desktop.front = agent;
     capture->start();
     scheduler.drain();
-    desktop.activate({300, QString(), QStringLiteral("Nameless")});
+    desktop.activate({300, QString(), "Nameless"});
     poll();
     EXPECT_FALSE(engine.focusApp.has_value());
     EXPECT_EQ(desktop.snapshots, 0);
@@ -150,20 +144,20 @@ TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
     startWithContext();
     EXPECT_FALSE(engine.lastCopy.has_value());
 
-    desktop.copy({QStringLiteral("TARGETS"), QStringLiteral("image/png")});
+    desktop.copy({"TARGETS", "image/png"});
     ASSERT_TRUE(engine.lastCopy.has_value());
-    EXPECT_EQ(engine.lastCopy->type, QStringLiteral("image"));
+    EXPECT_EQ(engine.lastCopy->type, "image");
     engine.lastCopy.reset();
     emit desktop.clipboardChanged();  // the count did not move
     EXPECT_FALSE(engine.lastCopy.has_value());
 
     // Copies while stopped count once, at the next start.
-    capture->stop(QStringLiteral("pause"));
-    desktop.copy({QStringLiteral("UTF8_STRING")});
-    desktop.copy({QStringLiteral("UTF8_STRING")});
+    capture->stop("pause");
+    desktop.copy({"UTF8_STRING"});
+    desktop.copy({"UTF8_STRING"});
     EXPECT_FALSE(engine.lastCopy.has_value());
     capture->start();
-    EXPECT_EQ(engine.lastCopy->type, QStringLiteral("text"));
+    EXPECT_EQ(engine.lastCopy->type, "text");
 }
 
 TEST_F(CaptureTest, IdleStartsAtTheThresholdAndPollingRestsWhileTheUserIsAway) {
@@ -239,7 +233,7 @@ TEST_F(CaptureTest, InputCountsOnlyFromTheMonitorWhileTheUserWorksInAnotherAppli
 }
 
 TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyForTheFrontApplicationWithConsumers) {
-    desktop.sampleText = QStringLiteral("Quarterly planning notes for the design review");
+    desktop.sampleText = "Quarterly planning notes for the design review";
     startWithContext();  // the new context asked for a snippet
     snippet();
     EXPECT_EQ(desktop.samples, 1);
@@ -252,11 +246,11 @@ TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyForTheFrontApplicationWithC
     EXPECT_EQ(desktop.samples, 1);
 
     desktop.front = editor;
-    config.enabledSignals[QStringLiteral("work.category")] = false;
-    config.enabledSignals[QStringLiteral("task.label")] = false;
+    config.enabledSignals["work.category"] = false;
+    config.enabledSignals["task.label"] = false;
     snippet();
     EXPECT_EQ(desktop.samples, 1);
-    config.enabledSignals[QStringLiteral("task.label")] = true;
+    config.enabledSignals["task.label"] = true;
     snippet();
     EXPECT_EQ(desktop.samples, 2);
 }
@@ -264,7 +258,7 @@ TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyForTheFrontApplicationWithC
 TEST_F(CaptureTest, AShortSampleFallsBackToAPictureOfTheWindowWithoutAPasswordField) {
     config.screenshotReader = true;
     desktop.sampleText = QString(39, QLatin1Char('a'));
-    desktop.screenshot = QStringLiteral("Text seen in the picture of the window");
+    desktop.screenshot = "Text seen in the picture of the window";
     startWithContext();
     snippet(false);
     EXPECT_EQ(desktop.lastScreenshotWindow, editor.window);
@@ -279,8 +273,8 @@ TEST_F(CaptureTest, AShortSampleFallsBackToAPictureOfTheWindowWithoutAPasswordFi
     EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText) << "forty characters are enough";
 
     // A password field in the sample, or focused in a fresh read: never pictured.
-    desktop.sampleText = QStringLiteral("Sign in");
-    desktop.screenshot = QStringLiteral("Text seen in the picture of the window");
+    desktop.sampleText = "Sign in";
+    desktop.screenshot = "Text seen in the picture of the window";
     desktop.samplePasswordField = true;
     snippet();
     desktop.samplePasswordField = false;
@@ -330,21 +324,21 @@ TEST_F(CaptureTest, NoFrontApplicationEndsTheFocusWithoutASuccessor) {
     desktop.front.reset();
     emit desktop.noFrontApplication();
     EXPECT_FALSE(engine.focusApp.has_value());
-    EXPECT_EQ(count(QStringLiteral("app.focus")), 1);
+    EXPECT_EQ(count("app.focus"), 1);
     scheduler.clock += 30;
     desktop.activate(editor);
-    EXPECT_EQ(count(QStringLiteral("app.switch")), 0);
+    EXPECT_EQ(count("app.switch"), 0);
     EXPECT_EQ(front(), editor.bundleId);
 }
 
 TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddress) {
-    desktop.sampleText = QStringLiteral("Notes from the observed window, long enough to keep");
+    desktop.sampleText = "Notes from the observed window, long enough to keep";
     startWithContext();
     const RunningApplication otherWindow{editor.pid, editor.bundleId, editor.name, 12};
     const auto otherInFront = [&] { desktop.front = otherWindow; };
     const auto otherAddress = [&] {
         desktop.freshSnapshot = desktop.nextSnapshot;
-        desktop.freshSnapshot->url = QStringLiteral("https://excluded.example/");
+        desktop.freshSnapshot->url = "https://excluded.example/";
     };
     const struct {
         const char* what;
@@ -378,7 +372,7 @@ TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddres
 TEST_F(CaptureTest, ASourceTheSessionLacksIsNeverStoodInFor) {
     config.idleThresholdSeconds = 60;
     config.screenshotReader = true;
-    desktop.sampleText = QStringLiteral("short");
+    desktop.sampleText = "short";
     desktop.idleSeconds = 600;
     Capture partial(
         engine, DesktopBackend{.frontWindow = &desktop, .reader = &desktop}, scheduler,
@@ -387,7 +381,7 @@ TEST_F(CaptureTest, ASourceTheSessionLacksIsNeverStoodInFor) {
     scheduler.drain();
     EXPECT_EQ(scheduler.repeatingIntervals(), everyTimer);
     scheduler.fire(Capture::idlePollInterval);
-    desktop.copy({QStringLiteral("text/plain")});
+    desktop.copy({"text/plain"});
     desktop.key();
     snippet(false);
     EXPECT_EQ(engine.presence, Presence::active);
@@ -397,9 +391,9 @@ TEST_F(CaptureTest, ASourceTheSessionLacksIsNeverStoodInFor) {
     scheduler.clock += 30;
     desktop.activate(viewer);
     EXPECT_EQ(front(), viewer.bundleId);
-    partial.stop(QStringLiteral("quit"));
-    EXPECT_EQ(count(QStringLiteral("copy.detected")), 0);
-    EXPECT_EQ(count(QStringLiteral("app.focus")), 1);
+    partial.stop("quit");
+    EXPECT_EQ(count("copy.detected"), 0);
+    EXPECT_EQ(count("app.focus"), 1);
 
     // With neither a front window nor idle time nothing says anyone is here: no presence at all.
     emitted.clear();
@@ -408,7 +402,7 @@ TEST_F(CaptureTest, ASourceTheSessionLacksIsNeverStoodInFor) {
     blind.start();
     emit desktop.screenLocked();
     scheduler.clock += 3600;
-    blind.stop(QStringLiteral("quit"));
+    blind.stop("quit");
     EXPECT_TRUE(scheduler.timers.empty());
     EXPECT_TRUE(emitted.empty());
 }

@@ -6,21 +6,19 @@
 using namespace DesktopSession;
 
 TEST(DesktopSessionTest, TheSessionTypeDecidesAndAnXDisplayUnderWaylandIsNotTheDesktop) {
-    const QStringList kwin{QStringLiteral("org.kde.KWin")};
-    const QStringList shell{QStringLiteral("org.gnome.Shell")};
     struct Case {
         Facts facts;
         bool wlroots;
         Kind kind;
     } cases[] = {
-        {{"x11", "wayland-0", ":0", kwin}, true, Kind::x11},
+        {{"x11", "wayland-0", ":0", {"org.kde.KWin"}}, true, Kind::x11},
         {{"", "", ":0", {}}, false, Kind::x11},
         {{"tty", "", "", {}}, false, Kind::none},
         // XWayland's display is there too, but it shows only a part of the desktop.
         {{"wayland", "wayland-1", ":0", {}}, true, Kind::wlroots},
         {{"", "wayland-1", ":0", {}}, false, Kind::otherWayland},
-        {{"Wayland", "", "", kwin}, false, Kind::kde},
-        {{"wayland", "wayland-0", ":0", shell}, true, Kind::gnome},
+        {{"Wayland", "", "", {"org.kde.KWin"}}, false, Kind::kde},
+        {{"wayland", "wayland-0", ":0", {"org.gnome.Shell"}}, true, Kind::gnome},
     };
     for (const Case& c : cases)
         EXPECT_EQ(detect(c.facts, c.wlroots), c.kind)

@@ -103,8 +103,5 @@ class EngineHarness : public ::testing::Test {
     SignalEngine engine{time.clock()};
 };
 
-// Windows most tests focus: an editor and a chat.
 inline const WindowObservation kEditor =
     EngineHarness::window("com.microsoft.VSCode", "main.cpp - Code");
-inline const WindowObservation kChat =
-    EngineHarness::window("com.tinyspeck.slackmacgap", "general - Slack");
