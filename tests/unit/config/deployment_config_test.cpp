@@ -5,6 +5,7 @@
 
 #include "config/config_store.h"
 #include "config/deployment_config.h"
+#include "qt_printers.h"
 
 namespace {
 
@@ -102,27 +103,25 @@ TEST(DeploymentConfigMerging, NumbersAreClampedAndAShortSaltIsReplacedWithANote)
 }
 
 TEST(DeploymentConfigMerging, AnythingButAnObjectOfTheRightTypesFails) {
-    const QByteArray bad[] = {
-        "",
-        "{",
-        "[]",
-        "\"config\"",
-        "{\"orgId\": \"\xff\xfe\"}",
-        R"({"maxBatch": "500"})",
-        R"({"maxBatch": 1.5})",
-        R"({"schemaVersion": 1e400})",
-        R"({"orgId": null})",
-        R"({"paused": 0})",
-        R"({"excludedDomains": ["a.com", 3]})",
-        R"({"workCategories": [{"name": "x"}]})",
-        R"({"appCategories": {"a": 1}})",
-        R"({"enabledSignals": {"app.focus": "yes"}})",
-        R"({"taskLabels": {}})",
-    };
+    const QByteArray bad[] = {"",
+                              "{",
+                              "[]",
+                              "\"config\"",
+                              "{\"orgId\": \"\xff\xfe\"}",
+                              R"({"maxBatch": "500"})",
+                              R"({"maxBatch": 1.5})",
+                              R"({"schemaVersion": 1e400})",
+                              R"({"orgId": null})",
+                              R"({"paused": 0})",
+                              R"({"excludedDomains": ["a.com", 3]})",
+                              R"({"workCategories": [{"name": "x"}]})",
+                              R"({"appCategories": {"a": 1}})",
+                              R"({"enabledSignals": {"app.focus": "yes"}})",
+                              R"({"taskLabels": {}})"};
     for (const QByteArray& text : bad) {
         QString error;
-        EXPECT_FALSE(merge(text, &error)) << text.toStdString();
-        EXPECT_FALSE(error.isEmpty()) << text.toStdString();
+        EXPECT_FALSE(merge(text, &error)) << text;
+        EXPECT_FALSE(error.isEmpty()) << text;
     }
 }
 
