@@ -11,13 +11,9 @@
 
 #include "config/config_store.h"
 #include "qt_printers.h"
+#include "test_data.h"
 
 namespace {
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void put(const QString& path, const QByteArray& bytes, int mode = 0600) {
     QDir().mkpath(QFileInfo(path).path());
@@ -59,7 +55,7 @@ TEST_F(ConfigStoreTest, FirstStartSavesAPrivateFileImportKeepsItsIdentityExportI
     EXPECT_FALSE(store->lastError());
     EXPECT_EQ(mode(dir()), 0700);
     EXPECT_EQ(mode(file()), 0600);
-    EXPECT_EQ(contents(file()), store->config().encoded());
+    EXPECT_EQ(fileContents(file()), store->config().encoded());
     EXPECT_EQ(loaded(dir())->config(), store->config()) << "the next start reads the same";
 
     const QString ownDevice = store->config().deviceId;
@@ -83,7 +79,7 @@ TEST_F(ConfigStoreTest, FirstStartSavesAPrivateFileImportKeepsItsIdentityExportI
     EXPECT_EQ(store->config(), before);
 
     store->exportTo(tmp_.path() + "/export.json");
-    EXPECT_EQ(contents(tmp_.path() + "/export.json"), before.encoded());
+    EXPECT_EQ(fileContents(tmp_.path() + "/export.json"), before.encoded());
     EXPECT_EQ(mode(tmp_.path() + "/export.json"), 0600);
 }
 
@@ -94,7 +90,8 @@ TEST_F(ConfigStoreTest, LoadWritesTheNormalisedRecordBackOwnerOnlyOnce) {
     EXPECT_EQ(store->config().maxBatch, 1);
     ASSERT_TRUE(store->lastError());  // the coded identifiers change: the user is told
     EXPECT_TRUE(store->lastError()->contains("salt"));
-    EXPECT_EQ(contents(file()), store->config().encoded());
+    EXPECT_EQ(store->config().salt.size(), 32);
+    EXPECT_EQ(fileContents(file()), store->config().encoded());
     EXPECT_EQ(mode(file()), 0600);
     auto again = loaded(dir());  // the next start keeps that salt and has nothing to say
     EXPECT_EQ(again->config(), store->config());
@@ -115,10 +112,10 @@ TEST_F(ConfigStoreTest, AFileThatIsNoSettingsRecordIsKeptBesideTheDefaults) {
         expected.deviceId = store->config().deviceId;
         expected.salt = store->config().salt;
         EXPECT_EQ(store->config(), expected) << name;
-        EXPECT_EQ(contents(file()), store->config().encoded()) << name;
+        EXPECT_EQ(fileContents(file()), store->config().encoded()) << name;
         const QStringList copies = kept(dir(), "unreadable");
         ASSERT_EQ(copies.size(), 1) << name;
-        EXPECT_EQ(contents(copies[0]), bad) << name;
+        EXPECT_EQ(fileContents(copies[0]), bad) << name;
         QFile::remove(copies[0]);
     }
 }
@@ -133,7 +130,7 @@ TEST_F(ConfigStoreTest, AFileFromANewerVersionIsKeptBeforeItIsRewritten) {
     loaded(dir());  // now in this build's format: no second copy
     const QStringList copies = kept(dir(), "newer");
     ASSERT_EQ(copies.size(), 1);
-    EXPECT_EQ(contents(copies[0]), newer);
+    EXPECT_EQ(fileContents(copies[0]), newer);
     EXPECT_EQ(mode(copies[0]), 0600);
 }
 
@@ -185,7 +182,7 @@ TEST_F(ConfigStoreTest, AFileThatCannotBeOpenedIsNeverReplaced) {
         ASSERT_EQ(copies.size(), 1) << isFolder;
         if (!isFolder) {
             ::chmod(QFile::encodeName(copies[0]).constData(), 0600);
-            EXPECT_EQ(contents(copies[0]), mine);
+            EXPECT_EQ(fileContents(copies[0]), mine);
         }
         QFile::remove(copies[0]);
         QDir(copies[0]).removeRecursively();
