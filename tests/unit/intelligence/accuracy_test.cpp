@@ -1,10 +1,9 @@
 // Accuracy on the labelled window contexts (tests/data/intelligence): rules alone, the
-// embedding alone, and the full front (embedding with the rule as prior and fallback), per set
-// and per category. Sets written as raw windows get the engine's hint and the rule category
+// embedding alone, and the full front (embedding with the rule as prior and fallback), per set.
+// Sets written as raw windows get the engine's hint and the rule category
 // from the real tables and the capture layer's id mapping, so they measure what the agent does.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -18,6 +17,7 @@
 #include "intelligence/word_vector_data.h"
 #include "intelligence/word_vector_embedding.h"
 #include "privacy/privacy.h"
+#include "test_data.h"
 
 namespace {
 
@@ -48,11 +48,10 @@ Example fromWindow(const QJsonObject& o, const DeploymentConfig& cfg) {
 }
 
 std::vector<Example> labelledSet(const QString& name) {
-    QFile f(QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/intelligence/") + name + ".jsonl");
-    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QString path = QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/intelligence/") + name;
     const DeploymentConfig cfg;
     std::vector<Example> examples;
-    for (const QByteArray& line : f.readAll().split('\n')) {
+    for (const QByteArray& line : fileContents(path + ".jsonl").split('\n')) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         if (o.isEmpty()) continue;
         if (o.contains("bundle_id"))

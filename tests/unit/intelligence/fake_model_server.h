@@ -25,10 +25,6 @@ class FakeModelServer : public QObject {
         });
     }
     QUrl url() const { return QUrl(QString("http://127.0.0.1:%1").arg(server_.serverPort())); }
-    int count(const QByteArray& path) const {
-        return int(std::count_if(requests.begin(), requests.end(),
-                                 [&](const Request& r) { return r.path == path; }));
-    }
 
     QByteArray tagsBody = R"({"models":[{"name":"tiny:1b"},{"name":"other:7b"}]})";
     Mode tagsMode = Mode::answer;

@@ -59,8 +59,9 @@ TEST(Redaction, BadAndHugeInputsNeverBreakTokens) {
         EXPECT_FALSE(broken.match(out).hasMatch())
             << out.mid(broken.match(out).capturedStart(), 20);
     }
-    EXPECT_EQ(Privacy::redact(QString(1 << 20, u'a') + QStringLiteral("@example.com")), u"⟨email⟩");
-    EXPECT_EQ(Privacy::redact(QString(100000, u'7')), u"⟨number⟩");
+    EXPECT_EQ(Privacy::redact(QString(1 << 20, u'a') + QStringLiteral("@example.com")),
+              QStringLiteral("⟨email⟩"));
+    EXPECT_EQ(Privacy::redact(QString(100000, u'7')), QStringLiteral("⟨number⟩"));
 }
 
 }  // namespace
