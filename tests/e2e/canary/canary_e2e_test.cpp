@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,13 +16,10 @@
 
 #include "canary_agent.h"
 #include "desktop_driver.h"
+#include "qt_printers.h"
+#include "test_data.h"
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Runs this program as the agent with `arguments`; its standard output and error together.
 std::unique_ptr<QProcess> agent(const QStringList& arguments) {
@@ -52,7 +48,7 @@ TEST(Canary, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
                                 QString("http://127.0.0.1:%1/hook").arg(port), secret});
     ASSERT_TRUE(session->waitForFinished(240000));
     const QByteArray output = session->readAll();
-    ASSERT_EQ(session->exitCode(), 0) << output.toStdString();
+    ASSERT_EQ(session->exitCode(), 0) << output;
 
     // The session really happened: signals of every kind it should make were delivered, with
     // coded identifiers standing in for the names.
@@ -61,7 +57,8 @@ TEST(Canary, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
     const QStringList bodies = QDir(received.path()).entryList({"*.body"});
     ASSERT_FALSE(bodies.isEmpty());
     for (const QString& name : bodies) {
-        const QJsonObject body = QJsonDocument::fromJson(readAll(received.filePath(name))).object();
+        const QJsonObject body =
+            QJsonDocument::fromJson(fileContents(received.filePath(name))).object();
         EXPECT_TRUE(body["subject"].toString().startsWith("sub_"));
         for (const auto& value : body["data"].toArray()) {
             const QJsonObject signal = value.toObject();
@@ -70,7 +67,7 @@ TEST(Canary, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
             if (signal["type"] == "document.ref")
                 EXPECT_TRUE(
                     QStringList({"file", "document"}).contains(signal["doc_class"].toString()))
-                    << QJsonDocument(signal).toJson().toStdString();
+                    << QJsonDocument(signal).toJson();
         }
     }
     for (const char* type : {"app.focus", "window.context", "document.ref", "handover"})
@@ -83,8 +80,8 @@ TEST(Canary, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
     for (const QString& name : QDir(received.path()).entryList(QDir::Files))
         places << received.filePath(name);
     for (const QString& place : places)
-        EXPECT_FALSE(readAll(place).toLower().contains(needle)) << place.toStdString();
-    EXPECT_FALSE(output.toLower().contains(needle)) << output.toStdString();
+        EXPECT_FALSE(fileContents(place).toLower().contains(needle)) << place;
+    EXPECT_FALSE(output.toLower().contains(needle)) << output;
 
     // "Delete all local data", the connection still open: no signal's text is left.
     const auto eraser = agent({"--agent-delete", data.path()});
@@ -95,14 +92,14 @@ TEST(Canary, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
                    eraser->state() == QProcess::NotRunning;
         },
         30000));
-    const QByteArray database =
-        readAll(data.filePath("store.sqlite")) + readAll(data.filePath("store.sqlite-wal"));
+    const QByteArray database = fileContents(data.filePath("store.sqlite")) +
+                                fileContents(data.filePath("store.sqlite-wal"));
     eraser->write("\n");
     eraser->closeWriteChannel();
     ASSERT_TRUE(eraser->waitForFinished(10000));
-    EXPECT_EQ(eraser->exitCode(), 0) << eraser->readAll().toStdString();
+    EXPECT_EQ(eraser->exitCode(), 0) << eraser->readAll();
     ASSERT_FALSE(ids.isEmpty());
-    for (const QString& id : ids) EXPECT_FALSE(database.contains(id.toUtf8())) << id.toStdString();
+    for (const QString& id : ids) EXPECT_FALSE(database.contains(id.toUtf8())) << id;
     for (const char* text : {"window.context", "bundle_id", "signals.batch"})
         EXPECT_FALSE(database.contains(text)) << text;
 }
