@@ -1,7 +1,7 @@
 // Accuracy on the labelled window contexts (tests/data/intelligence): rules alone, the
 // embedding alone, and the full front (embedding with the rule as prior and fallback), per set.
-// Sets written as raw windows get the engine's hint and the rule category
-// from the real tables and the capture layer's id mapping, so they measure what the agent does.
+// Sets written as raw windows get the engine's hint and the rule category from the real tables
+// and the capture layer's id mapping, so they measure what the agent does.
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
