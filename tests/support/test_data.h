@@ -12,13 +12,18 @@ inline QByteArray fileContents(const QString& path) {
 }
 
 #ifdef TARNWHISTLE_TEST_DATA_DIR
-// The rows of a table under tests/data: one a line, fields separated by tabs. Blank lines and
-// lines starting with '#' are comments. A missing or empty table fails the calling test.
-inline QList<QStringList> dataRows(const QString& name) {
+// The rows of a table under tests/data: one a line, `columns` fields separated by tabs. Blank
+// lines and lines starting with '#' are comments. A missing or empty table, or a row of another
+// width, fails the calling test.
+inline QList<QStringList> dataRows(const QString& name, qsizetype columns) {
     QList<QStringList> rows;
     const QString path = QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/") + name;
-    for (const QString& line : QString::fromUtf8(fileContents(path)).split(u'\n'))
-        if (!line.trimmed().isEmpty() && !line.startsWith(u'#')) rows << line.split(u'\t');
+    for (const QString& line : QString::fromUtf8(fileContents(path)).split(u'\n')) {
+        if (line.trimmed().isEmpty() || line.startsWith(u'#')) continue;
+        rows << line.split(u'\t');
+        EXPECT_EQ(rows.last().size(), columns) << name.toStdString() << ": " << line.toStdString();
+        rows.last().resize(columns);
+    }
     EXPECT_FALSE(rows.isEmpty()) << "no rows in " << path.toStdString();
     return rows;
 }

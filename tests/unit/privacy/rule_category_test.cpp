@@ -13,7 +13,7 @@ QString ruleFor(const QString& bundleId, const QString& url,
 }
 
 TEST(RuleCategory, SitesThenApplicationsThenBrowsersAsResearch) {
-    for (const QStringList& row : dataRows("privacy/rule_category.tsv"))
+    for (const QStringList& row : dataRows("privacy/rule_category.tsv", 3))
         EXPECT_EQ(ruleFor(row[0], row[1]), row[2]) << row;
     // The user's table comes first.
     DeploymentConfig cfg;
