@@ -1,19 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <cmath>
 
 #include "signals/signal.h"
 #include "signals/signal_type.h"
+#include "test_data.h"
 
 namespace {
 
-// Every signal of the golden session (ids masked as "*") reads back and writes the same bytes.
+// Every signal of the golden session (ids masked) reads back and writes the same bytes.
 TEST(Signal, TheGoldenSessionRoundTripsByteForByte) {
-    QFile golden(TARNWHISTLE_TEST_DATA_DIR "/engine/session_20min.expected.jsonl");
-    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QString golden = TARNWHISTLE_TEST_DATA_DIR "/engine/session_20min.expected.jsonl";
     int lines = 0;
-    for (const QByteArray& line : golden.readAll().split('\n')) {
+    for (const QByteArray& line : fileContents(golden).split('\n')) {
         if (line.isEmpty()) continue;
         QString error;
         const auto signal = Signal::fromJSON(line, &error);
