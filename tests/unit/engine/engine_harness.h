@@ -9,10 +9,12 @@
 
 #include "replay/trace_replayer.h"
 
-// Failures show field values as JSON.
+// Failures show field values as JSON (beside the type, where gtest looks for it).
+namespace tarnwhistle {
 inline void PrintTo(const JSONValue& value, std::ostream* out) {
     *out << value.serialized().value_or("<not writable>").toStdString();
 }
+}  // namespace tarnwhistle
 
 // 2026-03-03T09:00:00Z, a Tuesday.
 inline constexpr TimePoint kNine = 1772528400;
