@@ -2,7 +2,6 @@
 
 #include <tesseract/baseapi.h>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <csignal>
@@ -37,25 +36,12 @@ QString AgentTest::dataDir() const {
     return home_.filePath(QStringLiteral("data/Tarnwhistle"));
 }
 
-QString AgentTest::autostartFile() const {
-    return home_.filePath(QStringLiteral("config/autostart/tarnwhistle.desktop"));
-}
-
 QProcessEnvironment AgentTest::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     return env;
-}
-
-void AgentTest::writeConfig(const std::function<void(DeploymentConfig&)>& change) {
-    DeploymentConfig config;
-    change(config);
-    QDir().mkpath(dataDir());
-    QFile file(QDir(dataDir()).filePath(QStringLiteral("deployment-config.json")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(config.encoded());
 }
 
 std::optional<DeploymentConfig> AgentTest::savedConfig() const {
@@ -85,11 +71,9 @@ bool AgentTest::startAgent(const QStringList& wrapper) {
         20000);
 }
 
-qint64 AgentTest::stopAgent(int signal, int timeoutMs) {
+bool AgentTest::stopAgent(int signal, int timeoutMs) {
     ::kill(pid_t(agent_.processId()), signal);
-    QElapsedTimer timer;
-    timer.start();
-    return agent_.waitForFinished(timeoutMs) ? timer.elapsed() : -1;
+    return agent_.waitForFinished(timeoutMs);
 }
 
 int AgentTest::startReceiver(QProcess& process, const QString& script,
@@ -105,12 +89,15 @@ int AgentTest::startReceiver(QProcess& process, const QString& script,
     return port;
 }
 
-QRect AgentTest::newWindow(const std::vector<quint32>& before) {
+QRect AgentTest::newWindow(const std::vector<quint32>& before, int minHeight) {
     QRect found;
     waitUntil(
         [&] {
-            for (quint32 w : windows())
-                if (std::find(before.begin(), before.end(), w) == before.end()) found = geometry(w);
+            for (quint32 w : windows()) {
+                if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+                const QRect r = geometry(w);
+                if (r.height() >= minHeight) found = r;
+            }
             return !found.isEmpty();
         },
         20000);
@@ -198,22 +185,16 @@ std::optional<Word> AgentTest::find(const std::vector<Word>& words, const QStrin
     return std::nullopt;
 }
 
+std::string AgentTest::text(const std::vector<Word>& words) {
+    QStringList out;
+    for (const Word& w : words) out << w.text;
+    return out.join(' ').toStdString();
+}
+
 QRect AgentTest::openMenu() {
     const std::vector<quint32> before = windows();
     click(geometry(tray_).center());
-    QRect menu;
-    waitUntil(
-        [&] {
-            for (quint32 w : windows()) {
-                if (std::find(before.begin(), before.end(), w) != before.end()) continue;
-                const QRect r = geometry(w);
-                if (r.height() > 200) menu = r;
-            }
-            return !menu.isEmpty();
-        },
-        10000);
-    DesktopDriver::spin(300);  // drawn, not only mapped
-    return menu;
+    return newWindow(before, 200);
 }
 
 bool AgentTest::chooseFromMenu(const QString& item, const QString& picture) {

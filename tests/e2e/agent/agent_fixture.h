@@ -24,13 +24,9 @@ class AgentTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // The folders the agent keeps its data and autostart entry in.
+    // The folder the agent keeps its data in, and the environment that points it there.
     QString dataDir() const;
-    QString autostartFile() const;
     QProcessEnvironment environment() const;
-
-    // Writes the settings file before the agent starts (defaults, changed by `change`).
-    void writeConfig(const std::function<void(DeploymentConfig&)>& change);
     std::optional<DeploymentConfig> savedConfig() const;
 
     // Starts the agent under `wrapper`, a command line that must exec the agent in its place;
@@ -38,9 +34,8 @@ class AgentTest : public ::testing::Test {
     bool launchAgent(const QStringList& wrapper = {});
     // Starts the agent; false when it did not show its tray icon within 20 s.
     bool startAgent(const QStringList& wrapper = {});
-    // Sends a signal and waits for the end; the time it took (ms), or -1 when it did not end
-    // within `timeoutMs`.
-    qint64 stopAgent(int signal, int timeoutMs = 15000);
+    // Sends a signal; whether the agent ended within `timeoutMs`.
+    bool stopAgent(int signal, int timeoutMs = 15000);
 
     // Starts `process` as the batch receiver script `script` (on a free port, with `arguments`);
     // the port it listens on, 0 when it did not start.
@@ -49,8 +44,9 @@ class AgentTest : public ::testing::Test {
 
     // The agent's visible windows other than the tray icon, newest last.
     std::vector<quint32> windows() const;
-    // The newest window of the agent not among `before`, once drawn; empty when none came.
-    QRect newWindow(const std::vector<quint32>& before);
+    // The newest window of the agent not among `before` and at least `minHeight` tall (a menu,
+    // not a tooltip), once drawn; empty when none came.
+    QRect newWindow(const std::vector<quint32>& before, int minHeight = 1);
     QRect geometry(quint32 window) const;
 
     // A picture of the whole screen, also saved under build/e2e/agent/<name>.png.
@@ -60,6 +56,8 @@ class AgentTest : public ::testing::Test {
     // Words read from `area` of `screen`; the first word that starts with `text`.
     std::vector<Word> read(const QImage& screen, const QRect& area) const;
     static std::optional<Word> find(const std::vector<Word>& words, const QString& text);
+    // The words as one line, for failure messages.
+    static std::string text(const std::vector<Word>& words);
 
     // Opens the tray menu with a click; its on-screen rectangle, empty when none showed.
     QRect openMenu();

@@ -34,7 +34,7 @@ TEST(AppStatusRules, FirstRuleThatHoldsWins) {
     for (const auto& c : cases) EXPECT_EQ(AppStatus::stateFor(c.in), c.want) << c.name;
 }
 
-TEST(AppStatusTexts, RelativeAndShorten) {
+TEST(AppStatusTexts, Relative) {
     const TimePoint now = 1'733'500'000;
     const struct {
         double ago;
@@ -46,11 +46,6 @@ TEST(AppStatusTexts, RelativeAndShorten) {
     };
     for (const auto& c : relative)
         EXPECT_EQ(AppStatus::relative(now - c.ago, now), QString::fromUtf8(c.want)) << c.ago;
-
-    const QString twentyTwo(22, QLatin1Char('a'));
-    EXPECT_EQ(AppStatus::shorten(twentyTwo, 22), twentyTwo);
-    EXPECT_EQ(AppStatus::shorten(QStringLiteral("abcdefghij0123456789ABCDEFGHIJ"), 22),
-              QStringLiteral("abcdefghij…ABCDEFGHIJ"));
 }
 
 using AppStatusTest = UiFixture;
@@ -64,9 +59,12 @@ TEST_F(AppStatusTest, DestinationLabels) {
         {"   ", std::nullopt, std::nullopt},
         {" https://Dashboard.Tarnwhistle.app/hook ", QStringLiteral("dashboard.tarnwhistle.app"),
          QStringLiteral("Tarnwhistle dashboard")},
+        // hosts of more than 22 characters are shortened in the middle
         {"https://abcdefghij0123456789ABCDEFGHIJ/x",
          QStringLiteral("abcdefghij0123456789abcdefghij"),
          QStringLiteral("Custom webhook · abcdefghij…abcdefghij")},
+        {"https://abcdefghij.0123456789a/x", QStringLiteral("abcdefghij.0123456789a"),
+         QStringLiteral("Custom webhook · abcdefghij.0123456789a")},
         {"not an address", QStringLiteral("not an address"),
          QStringLiteral("Custom webhook · not an address")},
     };
@@ -75,22 +73,17 @@ TEST_F(AppStatusTest, DestinationLabels) {
         EXPECT_EQ(status.destinationHost(), c.host) << c.webhook;
         EXPECT_EQ(status.destinationLabel(), c.label) << c.webhook;
     }
-    EXPECT_EQ(status.lastSentText(), "Nothing delivered yet");
 }
 
-// The counts come from the store; the state is published only when it changes; a store that
-// is not open gives 0s and says so.
-TEST_F(AppStatusTest, RefreshPublishesCountsAndStateOnce) {
+// The state is published only when it changes (the counts are the menu header's test); a store
+// that is not open gives 0s and says so.
+TEST_F(AppStatusTest, RefreshPublishesTheStateOnceAndAClosedStoreGivesZeros) {
     insertSignals(3);
     QSignalSpy stateSpy(&status, &AppStatus::stateChanged);
     status.refresh();
-    EXPECT_EQ(status.signalsToday(), 3);
-    EXPECT_EQ(status.waiting(), 3);
-    EXPECT_EQ(status.failing(), 0);
-    EXPECT_EQ(status.state(), State::localOnly);
-    EXPECT_TRUE(status.storeProblem().isEmpty());
     status.refresh();
     EXPECT_EQ(stateSpy.count(), 1);
+    EXPECT_TRUE(status.storeProblem().isEmpty());
 
     store.close();
     status.refresh();

@@ -31,7 +31,6 @@ TEST_F(WelcomeViewTest, StepsFollowTheStatusWhileShown) {
 }
 
 TEST_F(WelcomeViewTest, OnGnomeTheFirstStepIsTheShellExtension) {
-    trusted = true;
     bool answered = false;
     int switchedOn = 0;
     services.desktopHelperAnswered = [&] { return answered; };
