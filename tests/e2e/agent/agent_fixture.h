@@ -14,26 +14,19 @@
 
 #include "config/deployment_config.h"
 
-struct Word {
-    QString text;
-    QRect box;  // in screen coordinates
-};
-
 class AgentTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The folder the agent keeps its data in, and the environment that points it there.
-    QString dataDir() const;
+    // The environment that points the agent to its own data and settings folders; the settings
+    // it saved there.
     QProcessEnvironment environment() const;
     std::optional<DeploymentConfig> savedConfig() const;
 
     // Starts the agent under `wrapper`, a command line that must exec the agent in its place;
-    // false when it did not start.
-    bool launchAgent(const QStringList& wrapper = {});
-    // Starts the agent; false when it did not show its tray icon within 20 s.
-    bool startAgent(const QStringList& wrapper = {});
+    // false when it did not start or, when `waitForTray`, did not show its tray icon in 20 s.
+    bool startAgent(const QStringList& wrapper = {}, bool waitForTray = true);
     // Sends a signal; whether the agent ended within `timeoutMs`.
     bool stopAgent(int signal, int timeoutMs = 15000);
 
@@ -53,16 +46,12 @@ class AgentTest : public ::testing::Test {
     QImage screenshot(const QString& name) const;
     // The colour of the status dot in the tray icon on screen.
     QColor dotColor(const QImage& screen) const;
-    // Words read from `area` of `screen`; the first word that starts with `text`.
-    std::vector<Word> read(const QImage& screen, const QRect& area) const;
-    static std::optional<Word> find(const std::vector<Word>& words, const QString& text);
-    // The words as one line, for failure messages.
-    static std::string text(const std::vector<Word>& words);
+    // Where in `area` of `screen` a word starting with `text` is read (on the screen).
+    std::optional<QRect> findText(const QImage& screen, const QRect& area,
+                                  const QString& text) const;
 
-    // Opens the tray menu with a click; its on-screen rectangle, empty when none showed.
-    QRect openMenu();
-    // Opens the menu, reads it (saving the picture as `picture`) and clicks the item starting
-    // with `item`; false when there was no such item.
+    // Opens the tray menu with a click, reads it (saving the picture as `picture`) and clicks the
+    // item starting with `item`; false when there was no such item.
     bool chooseFromMenu(const QString& item, const QString& picture);
     void click(const QPoint& point) const;
     void key(const QString& keys) const;

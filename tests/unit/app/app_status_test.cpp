@@ -3,35 +3,21 @@
 #include <QSignalSpy>
 
 #include "../ui/ui_fixture.h"
+#include "case_table.h"
 
 namespace {
 
-using State = AppStatus::State;
-
 TEST(AppStatusRules, FirstRuleThatHoldsWins) {
-    const QString hook = QStringLiteral("https://example.org/hook");
-    const struct {
-        const char* name;
-        AppStatus::Inputs in;
-        State want;
-    } cases[] = {
-        {"paused wins over missing permission",
-         {true, false, hook, 3, std::nullopt, 5},
-         State::paused},
-        {"not trusted", {false, false, hook, 0, 10, std::nullopt}, State::needsPermission},
-        {"spaces and tabs only",
-         {false, true, QStringLiteral(" \t  "), 0, std::nullopt, std::nullopt},
-         State::localOnly},
-        {"success newer than failure", {false, true, hook, 2, 20, 10}, State::connected},
-        {"failure newer than success", {false, true, hook, 2, 10, 20}, State::problem},
-        {"failure, no success, batches waiting",
-         {false, true, hook, 1, std::nullopt, 20},
-         State::problem},
-        {"failure, no success, nothing waiting",
-         {false, true, hook, 0, std::nullopt, 20},
-         State::connecting},
-    };
-    for (const auto& c : cases) EXPECT_EQ(AppStatus::stateFor(c.in), c.want) << c.name;
+    for (const QJsonObject& row : caseTable("status_rules.json")) {
+        auto time = [&](const char* key) {
+            return row.contains(key) ? std::optional(row[key].toDouble()) : std::nullopt;
+        };
+        const AppStatus::Inputs in{row["paused"].toBool(),    row["trusted"].toBool(),
+                                   row["webhook"].toString(), row["failing"].toInteger(),
+                                   time("lastSuccess"),       time("lastFailure")};
+        EXPECT_EQ(AppStatus::title(AppStatus::stateFor(in)), row["state"].toString())
+            << caseName(row, "state");
+    }
 }
 
 TEST(AppStatusTexts, Relative) {
@@ -51,27 +37,12 @@ TEST(AppStatusTexts, Relative) {
 using AppStatusTest = UiFixture;
 
 TEST_F(AppStatusTest, DestinationLabels) {
-    const struct {
-        const char* webhook;
-        std::optional<QString> host;
-        std::optional<QString> label;
-    } cases[] = {
-        {"   ", std::nullopt, std::nullopt},
-        {" https://Dashboard.Tarnwhistle.app/hook ", QStringLiteral("dashboard.tarnwhistle.app"),
-         QStringLiteral("Tarnwhistle dashboard")},
-        // hosts of more than 22 characters are shortened in the middle
-        {"https://abcdefghij0123456789ABCDEFGHIJ/x",
-         QStringLiteral("abcdefghij0123456789abcdefghij"),
-         QStringLiteral("Custom webhook · abcdefghij…abcdefghij")},
-        {"https://abcdefghij.0123456789a/x", QStringLiteral("abcdefghij.0123456789a"),
-         QStringLiteral("Custom webhook · abcdefghij.0123456789a")},
-        {"not an address", QStringLiteral("not an address"),
-         QStringLiteral("Custom webhook · not an address")},
-    };
-    for (const auto& c : cases) {
-        configure([&](DeploymentConfig& config) { config.webhookURL = c.webhook; });
-        EXPECT_EQ(status.destinationHost(), c.host) << c.webhook;
-        EXPECT_EQ(status.destinationLabel(), c.label) << c.webhook;
+    for (const QJsonObject& row : caseTable("destination_labels.json")) {
+        configure([&](DeploymentConfig& c) { c.webhookURL = row["webhook"].toString(); });
+        EXPECT_EQ(status.destinationHost(), optionalString(row, "host"))
+            << caseName(row, "webhook");
+        EXPECT_EQ(status.destinationLabel(), optionalString(row, "label"))
+            << caseName(row, "webhook");
     }
 }
 

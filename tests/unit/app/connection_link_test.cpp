@@ -3,36 +3,18 @@
 #include <QTest>
 
 #include "../ui/ui_fixture.h"
+#include "case_table.h"
 
 namespace {
 
 TEST(ConnectionLinkParse, AcceptsOnlyHttpsConnectLinks) {
-    using L = ConnectionLink;
-    const QString hook = QStringLiteral("https://hooks.example.org/in");
-    const struct {
-        const char* link;
-        std::optional<L> want;
-    } cases[] = {
-        {"tarnwhistle://connect?webhook=https://hooks.example.org/in", L{hook, {}, {}}},
-        {"tarnwhistle://connect?webhook=https%3A%2F%2Fhooks.example.org%2Fin&secret=s%20t&org=acme",
-         L{hook, QStringLiteral("s t"), QStringLiteral("acme")}},
-        // empty values keep what is stored; a key without a value is empty
-        {"tarnwhistle://connect?webhook=https://hooks.example.org/in&secret=&org", L{hook, {}, {}}},
-        // the first of repeated keys wins; unknown keys are ignored
-        {"tarnwhistle://connect?webhook=https://hooks.example.org/in&webhook=https://o.example/"
-         "&secret=a&secret=b&colour=red",
-         L{hook, QStringLiteral("a"), {}}},
-        {"tarnwhistle://connect?webhook=http://hooks.example.org/in", std::nullopt},
-        {"tarnwhistle://connect?webhook=HTTPS://hooks.example.org/in", std::nullopt},
-        {"tarnwhistle://connect?secret=x", std::nullopt},
-        {"tarnwhistle://connect?webhook=", std::nullopt},
-        {"tarnwhistle://connect", std::nullopt},
-        {"tarnwhistle://settings?webhook=https://hooks.example.org/in", std::nullopt},
-        {"tarnwhistle://Connect?webhook=https://hooks.example.org/in", std::nullopt},
-        {"https://connect?webhook=https://hooks.example.org/in", std::nullopt},
-        {"--help", std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(L::parse(QString::fromUtf8(c.link)), c.want) << c.link;
+    for (const QJsonObject& row : caseTable("connect_links.json")) {
+        std::optional<ConnectionLink> want;
+        if (row.contains("webhook"))
+            want = ConnectionLink{row["webhook"].toString(), optionalString(row, "secret"),
+                                  optionalString(row, "org")};
+        EXPECT_EQ(ConnectionLink::parse(row["link"].toString()), want) << caseName(row, "link");
+    }
 }
 
 class ConnectionLinksTest : public UiFixture {

@@ -1,0 +1,33 @@
+// Tables of cases kept as data under tests/data/app/: a JSON array of objects, one case each,
+// with an optional "case" saying what the row is about.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <optional>
+
+inline std::vector<QJsonObject> caseTable(const char* name) {
+    QFile file(QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/app/") + QLatin1String(name));
+    std::vector<QJsonObject> rows;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QJsonValue& row : QJsonDocument::fromJson(file.readAll()).array())
+            rows.push_back(row.toObject());
+    }
+    if (rows.empty()) ADD_FAILURE() << "no cases in " << name;
+    return rows;
+}
+
+// A string field; nothing when the row leaves it out.
+inline std::optional<QString> optionalString(const QJsonObject& row, const char* key) {
+    return row.contains(QLatin1String(key)) ? std::optional(row[QLatin1String(key)].toString())
+                                            : std::nullopt;
+}
+
+// What a failure message names the row by.
+inline std::string caseName(const QJsonObject& row, const char* key) {
+    return (row["case"].toString() + QStringLiteral(" · ") + row[QLatin1String(key)].toString())
+        .toStdString();
+}
