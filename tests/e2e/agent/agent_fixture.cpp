@@ -59,19 +59,6 @@ bool AgentTest::stopAgent(int signal, int timeoutMs) {
     return agent_.waitForFinished(timeoutMs);
 }
 
-int AgentTest::startReceiver(QProcess& process, const QString& script,
-                             const QStringList& arguments) {
-    process.start(QStringLiteral("python3"),
-                  QStringList{script, QStringLiteral("--port"), QStringLiteral("0")} + arguments);
-    int port = 0;
-    waitUntil([&] {
-        const QByteArray line = process.readLine();
-        if (line.startsWith("listening on ")) port = line.mid(13).trimmed().toInt();
-        return port != 0 || process.state() == QProcess::NotRunning;
-    });
-    return port;
-}
-
 QRect AgentTest::newWindow(const std::vector<quint32>& before, int minHeight) {
     QRect found;
     waitUntil(
@@ -171,8 +158,4 @@ void AgentTest::click(const QPoint& point) const {
     DesktopDriver::xdotool({QStringLiteral("mousemove"), QString::number(point.x()),
                             QString::number(point.y()), QStringLiteral("click"),
                             QStringLiteral("1")});
-}
-
-void AgentTest::key(const QString& keys) const {
-    DesktopDriver::xdotool({QStringLiteral("key"), keys});
 }

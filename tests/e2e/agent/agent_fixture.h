@@ -30,11 +30,6 @@ class AgentTest : public ::testing::Test {
     // Sends a signal; whether the agent ended within `timeoutMs`.
     bool stopAgent(int signal, int timeoutMs = 15000);
 
-    // Starts `process` as the batch receiver script `script` (on a free port, with `arguments`);
-    // the port it listens on, 0 when it did not start.
-    static int startReceiver(QProcess& process, const QString& script,
-                             const QStringList& arguments);
-
     // The agent's visible windows other than the tray icon, newest last.
     std::vector<quint32> windows() const;
     // The newest window of the agent not among `before` and at least `minHeight` tall (a menu,
@@ -54,7 +49,6 @@ class AgentTest : public ::testing::Test {
     // item starting with `item`; false when there was no such item.
     bool chooseFromMenu(const QString& item, const QString& picture);
     void click(const QPoint& point) const;
-    void key(const QString& keys) const;
 
     QTemporaryDir home_;
     QProcess agent_;

@@ -40,9 +40,9 @@ TEST_F(AgentTest, StatusNotifierItemWhereTheSessionHasAWatcher) {
         layout = call(menu, "com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:");
         return layout.contains(QStringLiteral("Send Now"));
     })) << layout.toStdString();
-    for (const char* label : {"Tarnwhistle — Not connected", "Kept on this computer", "0 today",
-                              "Connect…", "Pause", "Send Now", "Settings…", "Activity Log…",
-                              "Open Dashboard", "Documentation", "About", "Quit"})
+    // The header's lines, and items (the menu's whole list is the menu bar's unit test).
+    for (const char* label :
+         {"Tarnwhistle — Not connected", "Kept on this computer", "0 today", "Connect…", "Quit"})
         EXPECT_TRUE(layout.contains(QString::fromUtf8(label))) << label;
 
     ASSERT_TRUE(stopAgent(SIGTERM));

@@ -11,8 +11,8 @@ add_executable(e2e_ui ${CMAKE_CURRENT_LIST_DIR}/windows_e2e_test.cpp
                       ${UI_UNIT_DIR}/ui_test_main.cpp)
 target_include_directories(e2e_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/.. ${UI_UNIT_DIR})
 target_link_libraries(e2e_ui PRIVATE tarnwhistle_gui Qt6::Test GTest::gtest)
-target_compile_definitions(e2e_ui PRIVATE E2E_OUTPUT_DIR="${PROJECT_BINARY_DIR}/e2e"
-                                          UI_TEST_PLATFORM="xcb")
-add_test(NAME e2e_ui COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_ui>)
+target_compile_definitions(e2e_ui PRIVATE E2E_OUTPUT_DIR="${PROJECT_BINARY_DIR}/e2e")
+add_test(NAME e2e_ui COMMAND ${PROJECT_SOURCE_DIR}/scripts/desktop $<TARGET_FILE:e2e_ui>
+                                -platform xcb)
 set_tests_properties(e2e_ui PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE
                      ENVIRONMENT "QT_QPA_PLATFORM=xcb")

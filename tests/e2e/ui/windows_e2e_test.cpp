@@ -29,10 +29,6 @@ QString accessibleName(QWidget* w) {
     return iface ? iface->text(QAccessible::Name) : QString();
 }
 
-bool key(const QString& keys) {
-    return DesktopDriver::xdotool({QStringLiteral("key"), keys});
-}
-
 }  // namespace
 
 // The windows over the unit tests' core objects.
@@ -40,7 +36,6 @@ class WindowsE2E : public UiFixture {
   protected:
     void SetUp() override {
         UiFixture::SetUp();
-        services.openWindow = [this](const QString& key) { windows.open(key); };
         defineWindows(windows, services);
     }
 
@@ -86,27 +81,27 @@ TEST_F(WindowsE2E, SettingsNamesEveryControlAndWorksByKeyboardAlone) {
     QWidget* sidebar = nullptr;
     for (int i = 0; i < 60 && !sidebar; ++i) {
         QWidget* before = QApplication::focusWidget();
-        ASSERT_TRUE(key(QStringLiteral("Tab")));
+        ASSERT_TRUE(DesktopDriver::xdotool({"key", "Tab"}));
         ASSERT_TRUE(DesktopDriver::waitUntil(
             [&] { return QApplication::focusWidget() && QApplication::focusWidget() != before; }));
         if (accessibleName(QApplication::focusWidget()) == QLatin1String("Sections"))
             sidebar = QApplication::focusWidget();
     }
     ASSERT_NE(sidebar, nullptr);
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(key(QStringLiteral("Down")));
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(DesktopDriver::xdotool({"key", "Down"}));
     ASSERT_TRUE(DesktopDriver::waitUntil(
         [&] { return settings->section() == SettingsView::Pane::identity; }));
-    ASSERT_TRUE(key(QStringLiteral("Tab")));
+    ASSERT_TRUE(DesktopDriver::xdotool({"key", "Tab"}));
     ASSERT_TRUE(DesktopDriver::waitUntil([&] {
         return qobject_cast<QLineEdit*>(QApplication::focusWidget()) &&
                accessibleName(QApplication::focusWidget()) == QLatin1String("Organisation id");
     })) << "focus: "
         << accessibleName(QApplication::focusWidget()).toStdString();
-    ASSERT_TRUE(key(QStringLiteral("ctrl+a")));
+    ASSERT_TRUE(DesktopDriver::xdotool({"key", "ctrl+a"}));
     ASSERT_TRUE(DesktopDriver::xdotool({QStringLiteral("type"), QStringLiteral("acme-keys")}));
     ASSERT_TRUE(DesktopDriver::waitUntil([&] { return settings->model().dirty(); }));
     EXPECT_TRUE(capture(QStringLiteral("settings-keyboard-unsaved")));
-    ASSERT_TRUE(key(QStringLiteral("ctrl+s")));
+    ASSERT_TRUE(DesktopDriver::xdotool({"key", "ctrl+s"}));
     EXPECT_TRUE(DesktopDriver::waitUntil(
         [&] { return configStore.config().orgId == QLatin1String("acme-keys"); }));
     EXPECT_FALSE(settings->model().dirty());

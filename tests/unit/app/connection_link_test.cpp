@@ -24,9 +24,7 @@ class ConnectionLinksTest : public UiFixture {
         configure([](DeploymentConfig& c) {
             c.webhookURL = QStringLiteral("https://old.example.org/hook");
             c.webhookSecret = QStringLiteral("old-secret");
-            c.orgId = QStringLiteral("old-org");
         });
-        outbox.requestTimeoutMs = 5000;
     }
 
     QStringList asked;
@@ -65,8 +63,8 @@ TEST_F(ConnectionLinksTest, IgnoredLinksAskNothingQueuedLinksWaitAndCancelChange
     EXPECT_TRUE(informed.isEmpty());
 }
 
-// "Connect" saves the address (keeping the stored secret when the link's is empty), remembers
-// the previous destination, and reports the test batch's failure without undoing anything.
+// "Connect" saves the address (keeping the stored secret when the link's is empty) and reports
+// the test batch's failure without undoing anything.
 TEST_F(ConnectionLinksTest, ConnectSavesAndReportsTheTest) {
     answer = true;
     links.handle(

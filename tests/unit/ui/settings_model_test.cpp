@@ -76,9 +76,7 @@ TEST_F(SettingsModelTest, ImportRefreshesTheDraftAndAFailedImportChangesNothing)
     model.edit([](DeploymentConfig& c) { c.orgId = "unsaved"; });
     auto import = [&](const QByteArray& content, QString* error) {
         QFile f(dir.filePath(QStringLiteral("import.json")));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        f.close();
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) >= 0 && f.flush());
         return model.importFrom(f.fileName(), error);
     };
     QString error;
