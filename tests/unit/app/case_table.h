@@ -2,21 +2,19 @@
 // with an optional "case" saying what the row is about.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <optional>
 
+#include "test_data.h"
+
 inline std::vector<QJsonObject> caseTable(const char* name) {
-    QFile file(QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/app/") + QLatin1String(name));
     std::vector<QJsonObject> rows;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QJsonValue& row : QJsonDocument::fromJson(file.readAll()).array())
-            rows.push_back(row.toObject());
-    }
-    if (rows.empty()) ADD_FAILURE() << "no cases in " << name;
+    const QString path = QStringLiteral(TARNWHISTLE_TEST_DATA_DIR "/app/") + QLatin1String(name);
+    for (const QJsonValue& row : QJsonDocument::fromJson(fileContents(path)).array())
+        rows.push_back(row.toObject());
+    EXPECT_FALSE(rows.empty()) << "no cases in " << name;
     return rows;
 }
 
