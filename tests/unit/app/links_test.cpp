@@ -12,6 +12,7 @@ TEST(Links, AccessibilitySettingsByDesktop) {
     } cases[] = {
         {"ubuntu:GNOME", {"gnome-control-center", "universal-access"}},
         {"KDE", {"systemsettings", "kcm_access"}},
+        {"XFCE", {}},
         {"", {}},
     };
     for (const auto& c : cases)
