@@ -10,6 +10,7 @@ TEST(Links, AccessibilitySettingsByDesktop) {
         const char* desktop;
         QStringList want;
     } cases[] = {
+        {"GNOME", {"gnome-control-center", "universal-access"}},
         {"ubuntu:GNOME", {"gnome-control-center", "universal-access"}},
         {"KDE", {"systemsettings", "kcm_access"}},
         {"XFCE", {}},
