@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
@@ -25,17 +24,14 @@ struct ReceivedRequest {
 class ReceiverProcess {
   public:
     explicit ReceiverProcess(QStringList arguments) {
-        const QString script =
-            QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py");
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral("python3"),
-                       QStringList{script, "--out", out_.path()} + arguments);
-        while (process_.waitForReadyRead(10'000)) {
+        process_.start("python3",
+                       QStringList{TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py",
+                                   "--out", out_.path()} +
+                           arguments);
+        while (port_ == 0 && process_.waitForReadyRead(10'000)) {
             const QByteArray line = process_.readLine().trimmed();
-            if (line.startsWith("listening on ")) {
-                port_ = line.mid(13).toInt();
-                break;
-            }
+            if (line.startsWith("listening on ")) port_ = line.mid(13).toInt();
         }
         if (port_ == 0) ADD_FAILURE() << "the receiver did not start";
     }
@@ -44,12 +40,16 @@ class ReceiverProcess {
         process_.waitForFinished();
     }
 
-    // Changes how later requests are answered: any of "status", "reply", "action", "delay".
+    // How later requests are answered: any of "status", "reply", "action", "delay", "size",
+    // "headers"; the rest as a receiver started without options answers.
     void answerWith(const QJsonObject& behaviour) {
+        QVariantMap plan{
+            {"status", 200}, {"reply", "ok"}, {"action", "status"}, {"headers", QVariantMap()}};
+        plan.insert(behaviour.toVariantMap());
         QNetworkAccessManager network;
         QNetworkRequest request(QUrl(url(QStringLiteral("/_control"))));
         request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        QNetworkReply* reply = network.post(request, QJsonDocument(behaviour).toJson());
+        QNetworkReply* reply = network.post(request, QJsonDocument::fromVariant(plan).toJson());
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();

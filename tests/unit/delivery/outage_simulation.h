@@ -30,16 +30,10 @@ class SimReceiver : public Transport {
     explicit SimReceiver(const TimePoint& clock) : clock_(clock) {}
 
     static HttpOutcome status(qint64 code, const QByteArray& retryAfter = {}) {
-        HttpOutcome o;
-        o.code = code;
-        o.reply = QString();
-        o.retryAfter = retryAfter;
-        return o;
+        return HttpOutcome{code, std::nullopt, QString(), retryAfter};
     }
     static HttpOutcome refused() {
-        HttpOutcome o;
-        o.transportError = QStringLiteral("Connection refused");
-        return o;
+        return HttpOutcome{std::nullopt, QStringLiteral("Connection refused")};
     }
 
     std::function<HttpOutcome()> answer = [] { return status(200); };
@@ -144,10 +138,8 @@ class OutageSimulation {
 
     void addSignal() {
         clock += 0.001;
-        const Signal s{ULID::make(clock), QStringLiteral("app.focus"), 1,
-                       JSONObject{{QStringLiteral("n"), qint64(signalIds.size())}}};
-        store.insert(s);
-        signalIds.append(s.id);
+        store.insert(Signal{ULID::make(clock), QStringLiteral("app.focus"), 1,
+                            JSONObject{{QStringLiteral("app"), "Editor"}}});
     }
 
     // Requests (test batches included) that arrived in [from, to).
@@ -162,7 +154,6 @@ class OutageSimulation {
     ConfigStore configStore{dir.path()};
     Outbox outbox{store, configStore};
     SimReceiver* receiver = nullptr;
-    QStringList signalIds;
     bool produce = true;  // the agent keeps making signals
 
   private:

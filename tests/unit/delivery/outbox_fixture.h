@@ -3,9 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <QEventLoop>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include "config/config_store.h"
 #include "delivery/outbox.h"
@@ -44,19 +44,16 @@ class OutboxFixture : public ::testing::Test {
         return ids;
     }
 
-    // Runs the event loop until every request in flight has its outcome stored.
+    // Runs the event loop until `done` holds; a hung exchange fails the test instead of hanging it.
+    void runUntil(const std::function<bool()>& done) {
+        const QDeadlineTimer deadline(60'000);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_TRUE(done()) << "still waiting after a minute";
+    }
+    // Every request in flight has its outcome stored.
     void waitUntilIdle() {
-        if (outbox.sending().isEmpty()) return;
-        QEventLoop loop;
-        outbox.onIdle = [&loop] { loop.quit(); };
-        QTimer guard;  // a hung exchange fails the test instead of hanging it
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &loop, [&loop] {
-            ADD_FAILURE() << "requests still in flight";
-            loop.quit();
-        });
-        guard.start(60'000);
-        loop.exec();
+        runUntil([this] { return outbox.sending().isEmpty(); });
     }
 
     BatchRecord onlyBatch() {
