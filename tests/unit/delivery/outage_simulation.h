@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -19,7 +18,6 @@
 struct SimRequest {
     TimePoint at;
     QString batchId;
-    bool test;                     // a Settings test batch
     std::optional<qint64> status;  // absent: no answer (connection refused)
 };
 
@@ -33,7 +31,7 @@ class SimReceiver : public Transport {
         return HttpOutcome{code, std::nullopt, QString(), retryAfter};
     }
     static HttpOutcome refused() {
-        return HttpOutcome{std::nullopt, QStringLiteral("Connection refused")};
+        return HttpOutcome{std::nullopt, QStringLiteral("Connection refused"), std::nullopt, {}};
     }
 
     std::function<HttpOutcome()> answer = [] { return status(200); };
@@ -43,17 +41,16 @@ class SimReceiver : public Transport {
 
     void post(const QNetworkRequest&, const QByteArray& body, qsizetype, int,
               std::function<void(const HttpOutcome&)> done) override {
-        const QJsonObject object = QJsonDocument::fromJson(body).object();
         const HttpOutcome outcome = answer();
         requests.push_back(
-            {clock_, object["batch_id"].toString(), object["seq"].toInteger() == 0, outcome.code});
+            {clock_, QJsonDocument::fromJson(body)["batch_id"].toString(), outcome.code});
         pending_.emplace(clock_ + latency, std::make_pair(outcome, std::move(done)));
         maxInFlight = std::max(maxInFlight, int(pending_.size()));
     }
 
-    std::optional<TimePoint> nextAnswer() const {
-        if (pending_.empty()) return std::nullopt;
-        return pending_.begin()->first;
+    // When the next answer comes, if one is awaited.
+    TimePoint nextAnswer() const {
+        return pending_.empty() ? std::numeric_limits<double>::infinity() : pending_.begin()->first;
     }
     void answerNext() {
         auto node = pending_.extract(pending_.begin());
@@ -99,8 +96,7 @@ class OutageSimulation {
     // Runs flushes, retry ticks and answers in time order until `end`.
     void runUntil(TimePoint end) {
         for (;;) {
-            const TimePoint answerAt =
-                receiver->nextAnswer().value_or(std::numeric_limits<double>::infinity());
+            const TimePoint answerAt = receiver->nextAnswer();
             const TimePoint next = std::min({nextFlush_, nextTick_, answerAt});
             if (next > end) break;
             clock = next;

@@ -3,9 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "config/config_store.h"
 #include "delivery/outbox.h"
@@ -44,22 +43,9 @@ class OutboxFixture : public ::testing::Test {
         return ids;
     }
 
-    // Runs the event loop until `done` holds; a hung exchange fails the test instead of hanging it.
-    void runUntil(const std::function<bool()>& done) {
-        const QDeadlineTimer deadline(60'000);
-        while (!done() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        EXPECT_TRUE(done()) << "still waiting after a minute";
-    }
-    // Every request in flight has its outcome stored.
+    // Runs the event loop until every request in flight has its outcome stored.
     void waitUntilIdle() {
-        runUntil([this] { return outbox.sending().isEmpty(); });
-    }
-
-    BatchRecord onlyBatch() {
-        const auto batches = store.recentBatches(10);
-        EXPECT_EQ(batches.size(), 1u);
-        return batches.empty() ? BatchRecord{} : batches.front();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return outbox.sending().isEmpty(); }, 60'000));
     }
 
     QTemporaryDir dir;

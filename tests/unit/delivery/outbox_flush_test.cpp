@@ -65,7 +65,7 @@ TEST_F(OutboxFlush, TheBodyCarriesTheEnvelopeAndSignalsAsStored) {
                                    {QStringLiteral("path"), "a/b"}}});
     insertSignals(2, QStringLiteral("app.focus"));
     outbox.flush();
-    const BatchRecord batch = onlyBatch();
+    const BatchRecord batch = store.recentBatches(1).front();
     EXPECT_EQ(batch.types, "app.focus, app.switch");
 
     // The bytes as sent, random values masked. The subject is HMAC-SHA256("alex") keyed with the
@@ -143,8 +143,9 @@ TEST_F(OutboxFlush, StartRestoresTheLastSuccessFollowsTheIntervalAndReleasesLoca
     configure([](DeploymentConfig& c) { c.flushIntervalSeconds = 90; });
     EXPECT_EQ(outbox.flushPeriodMs(), 90'000);
     // The batch takes the new address without its credentials, and fails it at once: capitals.
-    EXPECT_EQ(onlyBatch().destination, "HTTPS://x.org/in");
-    EXPECT_EQ(onlyBatch().status, BatchStatus::failed);
+    const BatchRecord batch = store.recentBatches(1).front();
+    EXPECT_EQ(batch.destination, "HTTPS://x.org/in");
+    EXPECT_EQ(batch.status, BatchStatus::failed);
 }
 
 }  // namespace

@@ -23,12 +23,8 @@ BatchRecord makeBatch(const QString& id, qint64 seq, BatchStatus status, TimePoi
     BatchRecord b;
     b.batchId = id;
     b.seq = seq;
-    b.created = 1000;
-    b.body = QStringLiteral("{\"batch_id\":\"%1\"}").arg(id);
     b.status = status;
     b.nextAttempt = next;
-    b.signalCount = 1;
-    b.types = QStringLiteral("app.focus");
     return b;
 }
 
@@ -50,13 +46,12 @@ class StoreTest : public ::testing::Test {
     // Runs SQL on a second connection, as another process (or a fault) would.
     void sql(const char* text) {
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &db), SQLITE_OK);
         char* error = nullptr;
-        const int rc = sqlite3_exec(db, text, nullptr, nullptr, &error);
-        const std::string message = error ? error : "";
+        ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, text, nullptr, nullptr, &error), SQLITE_OK)
+            << (error ? error : "");
         sqlite3_free(error);
         sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << message;
     }
 
     // "id:status" of every stored batch, and the ids of every stored signal, sorted.
@@ -73,17 +68,13 @@ class StoreTest : public ::testing::Test {
         ids.sort();
         return ids.join(' ');
     }
-    // How many copies of `text` the database file and its -wal hold.
-    int copiesOnDisk(const QByteArray& text) const {
-        int copies = 0;
+    // Whether the database file or its -wal holds `text` anywhere, free space included.
+    bool onDisk(const QByteArray& text) const {
         for (const char* suffix : {"", "-wal"}) {
             QFile file(path() + suffix);
-            if (!file.open(QIODevice::ReadOnly)) continue;
-            const QByteArray bytes = file.readAll();
-            for (qsizetype at = bytes.indexOf(text); at >= 0; at = bytes.indexOf(text, at + 1))
-                ++copies;
+            if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text)) return true;
         }
-        return copies;
+        return false;
     }
 
     QTemporaryDir dir;
@@ -92,17 +83,13 @@ class StoreTest : public ::testing::Test {
     QStringList logged;
 };
 
-TEST_F(StoreTest, FilesAreOwnerOnlyAndReopeningKeepsEverything) {
+TEST_F(StoreTest, FilesAreOwnerOnly) {
     store.insert(makeSignal("s1"));  // makes the -wal and -shm files exist
     for (const char* suffix : {"", "-wal", "-shm"}) {
         struct stat info {};
         ASSERT_EQ(::stat((path() + suffix).toUtf8().constData(), &info), 0) << suffix;
         EXPECT_EQ(info.st_mode & 0777, 0600u) << suffix;
     }
-    store.close();
-    Store again;
-    again.open(path());
-    EXPECT_THAT(again.recentSignals(10), SizeIs(1));
     EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
 }
 
@@ -221,13 +208,13 @@ TEST_F(StoreTest, RetentionKeepsWaitingWorkDropsItAfterAWeekAndLeavesNoCopyOnDis
     clock = 1'700'000'000 - 50 * 86400;
     store.insert(makeSignal("unbatched50"));
     clock = 1'700'000'000;
-    ASSERT_GT(copiesOnDisk("sent40"), 0);
+    ASSERT_TRUE(onDisk("sent40"));
 
     store.purge(30);
     EXPECT_EQ(batchStates(), "failed40:dropped failed8:dropped local2:local pending6:pending");
     EXPECT_EQ(signalIds(), "failed8-s local2-s pending6-s unbatched50");
-    EXPECT_EQ(copiesOnDisk("sent40"), 0);  // not in the file's free space nor in its log
-    store.purge(30);  // "failed40" is dropped now and older than the retention: gone
+    EXPECT_FALSE(onDisk("sent40"));  // not in the file's free space nor in its log
+    store.purge(30);                 // "failed40" is dropped now and older than the retention: gone
     EXPECT_EQ(batchStates(), "failed8:dropped local2:local pending6:pending");
     store.purge(0);  // counts as one day: only the waiting batch and the unbatched signal stay
     EXPECT_EQ(batchStates(), "pending6:pending");
