@@ -100,8 +100,7 @@ TEST(CrashSafety, KilledMidFlushTheStoreStaysWhole) {
 
         expectConsistent(path);
         Store reopened;
-        reopened.open(path);
-        ASSERT_TRUE(reopened.isOpen());
+        ASSERT_TRUE(reopened.open(path));
         const qint64 signalCount = reopened.recentSignals(1'000'000).size();
         EXPECT_GE(signalCount, previousSignals);  // nothing committed is lost
         previousSignals = signalCount;

@@ -117,8 +117,7 @@ TEST_F(Delivery, RetriesBackOffAndResendTheSameBodyFreshlySigned) {
     QSet<QString> signatures;
     for (const auto& r : requests) {
         EXPECT_EQ(r.body, first.body.toUtf8());  // byte for byte, every time
-        EXPECT_TRUE(r.record["signature_valid"].toBool())
-            << r.header("X-Tarnwhistle-Signature").toStdString();
+        EXPECT_TRUE(r.record["signature_valid"].toBool());
         EXPECT_EQ(r.header("User-Agent"), "Tarnwhistle/0.1.0 (Linux)");
         signatures.insert(r.header("X-Tarnwhistle-Signature"));
     }

@@ -3,13 +3,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 struct ReceivedRequest {
@@ -46,15 +44,13 @@ class ReceiverProcess {
         QVariantMap plan{
             {"status", 200}, {"reply", "ok"}, {"action", "status"}, {"headers", QVariantMap()}};
         plan.insert(behaviour.toVariantMap());
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(url(QStringLiteral("/_control"))));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        QNetworkReply* reply = network.post(request, QJsonDocument::fromVariant(plan).toJson());
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        EXPECT_EQ(reply->error(), QNetworkReply::NoError);
-        delete reply;
+        const QByteArray body = QJsonDocument::fromVariant(plan).toJson();
+        QTcpSocket control;
+        control.connectToHost(QHostAddress::LocalHost, quint16(port_));
+        EXPECT_TRUE(control.waitForConnected(10'000));
+        control.write("POST /_control HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        EXPECT_TRUE(control.waitForReadyRead(10'000) && control.readAll().contains(" 204 "));
     }
 
     int port() const { return port_; }

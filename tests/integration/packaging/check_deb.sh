@@ -19,9 +19,9 @@ deb=${debs[0]}
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-depends=$(dpkg-deb --field "$deb" Depends)
-# Package names only, one a line (versions and alternatives' bars dropped).
-depend_names=$(tr ',|' '\n' <<<"$depends" | sed -E 's/\(.*\)//; s/:any//; s/^ +| +$//g' | sed '/^$/d')
+# The names of the packages it depends on, one a line (versions and alternatives' bars dropped).
+depend_names=$(dpkg-deb --field "$deb" Depends | tr ',|' '\n' \
+    | sed -E 's/\(.*\)//; s/:any//; s/^ +| +$//g' | sed '/^$/d')
 grep -E -e '-dev$' <<<"$depend_names" && fail "a build package is among the dependencies"
 for needed in at-spi2-core tesseract-ocr-eng libssl3; do
     grep -qx "$needed" <<<"$depend_names" || fail "$needed (used without linking) is not a dependency"

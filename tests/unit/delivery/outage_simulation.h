@@ -5,15 +5,11 @@
 
 #include <QJsonDocument>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <limits>
 #include <map>
 
-#include "config/config_store.h"
-#include "delivery/outbox.h"
-#include "signals/ulid.h"
-#include "storage/store.h"
+#include "delivery_world.h"
 
 struct SimRequest {
     TimePoint at;
@@ -70,21 +66,15 @@ class SimReceiver : public Transport {
         pending_;
 };
 
-class OutageSimulation {
+class OutageSimulation : public DeliveryWorld {
   public:
     // One signal per flush, so one batch per flush.
     explicit OutageSimulation(double flushIntervalSeconds = 60)
         : flushInterval_(flushIntervalSeconds) {
-        store.now = [this] { return clock; };
-        store.open(dir.filePath(QStringLiteral("store.sqlite")));
-        configStore.load();
-        DeploymentConfig config = configStore.config();
-        config.webhookURL = QStringLiteral("https://receiver.example/hook");
-        config.flushIntervalSeconds = qint64(flushIntervalSeconds);
-        configStore.save(config);
-        outbox.now = [this] { return clock; };
-        outbox.userPrincipal = [] { return QStringLiteral("alex"); };
-        outbox.watchNetwork = false;
+        configure([&](DeploymentConfig& c) {
+            c.webhookURL = QStringLiteral("https://receiver.example/hook");
+            c.flushIntervalSeconds = qint64(flushIntervalSeconds);
+        });
         outbox.jitter = [this] { return 0.8 + 0.4 * random_.generateDouble(); };  // reproducible
         auto fake = std::make_unique<SimReceiver>(clock);
         receiver = fake.get();
@@ -103,7 +93,7 @@ class OutageSimulation {
             if (next == answerAt) {
                 receiver->answerNext();
             } else if (next == nextFlush_) {
-                if (produce) addSignal();
+                if (produce) insertSignals(1);
                 outbox.flush();
                 nextFlush_ += flushInterval_;
             } else {
@@ -132,23 +122,12 @@ class OutageSimulation {
         return clock - start;
     }
 
-    void addSignal() {
-        clock += 0.001;
-        store.insert(Signal{ULID::make(clock), QStringLiteral("app.focus"), 1,
-                            JSONObject{{QStringLiteral("app"), "Editor"}}});
-    }
-
     // Requests (test batches included) that arrived in [from, to).
     qsizetype requestsBetween(TimePoint from, TimePoint to) const {
         return std::count_if(receiver->requests.begin(), receiver->requests.end(),
                              [&](const SimRequest& r) { return r.at >= from && r.at < to; });
     }
 
-    QTemporaryDir dir;
-    TimePoint clock = 1'733'500'000;
-    Store store;
-    ConfigStore configStore{dir.path()};
-    Outbox outbox{store, configStore};
     SimReceiver* receiver = nullptr;
     bool produce = true;  // the agent keeps making signals
 

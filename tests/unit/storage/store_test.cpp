@@ -221,11 +221,8 @@ TEST_F(StoreTest, RetentionKeepsWaitingWorkDropsItAfterAWeekAndLeavesNoCopyOnDis
     EXPECT_EQ(signalIds(), "unbatched50");
 }
 
-TEST(StoreWithoutConnection, ReturnsEmptyResultsAndLeavesAForeignFileAlone) {
-    QStringList logged;
-    SystemLog::setObserver([&](const QString& line) { logged.append(line); });
-    QTemporaryDir dir;
-    const QString foreign = dir.filePath(QStringLiteral("store.sqlite"));
+TEST_F(StoreTest, WithoutAConnectionItReturnsEmptyResultsAndLeavesAForeignFileAlone) {
+    const QString foreign = dir.filePath(QStringLiteral("foreign.sqlite"));
     QFile file(foreign);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(4096, 'x'));
@@ -233,23 +230,22 @@ TEST(StoreWithoutConnection, ReturnsEmptyResultsAndLeavesAForeignFileAlone) {
     // Never opened; a folder; a file that is not a database (opens, then fails at the schema).
     for (const QString& path : {QString(), dir.path(), foreign}) {
         logged.clear();
-        Store store;
+        Store closed;
         if (!path.isEmpty()) {
-            EXPECT_FALSE(store.open(path));
+            EXPECT_FALSE(closed.open(path));
             EXPECT_TRUE(logged.contains("Tarnwhistle: could not open store"));
         }
         logged.clear();
-        EXPECT_FALSE(store.insert(makeSignal("s")));
-        EXPECT_EQ(store.nextSeq(), 1);
-        EXPECT_EQ(store.saveBatch(makeBatch("B", 1, BatchStatus::pending), {"s"}), 0);
-        EXPECT_FALSE(store.updateBatch(makeBatch("B", 1, BatchStatus::sent)));
-        EXPECT_FALSE(store.purge(30));
-        EXPECT_FALSE(store.deleteAll());
-        EXPECT_TRUE(store.dueBatches(1e12).empty());
+        EXPECT_FALSE(closed.insert(makeSignal("s")));
+        EXPECT_EQ(closed.nextSeq(), 1);
+        EXPECT_EQ(closed.saveBatch(makeBatch("B", 1, BatchStatus::pending), {"s"}), 0);
+        EXPECT_FALSE(closed.updateBatch(makeBatch("B", 1, BatchStatus::sent)));
+        EXPECT_FALSE(closed.purge(30));
+        EXPECT_FALSE(closed.deleteAll());
+        EXPECT_TRUE(closed.dueBatches(1e12).empty());
         EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
     }
     EXPECT_EQ(QFile(foreign).size(), 4096);
-    SystemLog::setObserver({});
 }
 
 TEST_F(StoreTest, AWriterInAnotherProcessMakesWritesWaitNotFail) {
