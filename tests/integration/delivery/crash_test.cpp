@@ -42,13 +42,14 @@ TEST(CrashChild, DISABLED_InsertAndFlushUntilKilled) {
     }
 }
 
+// The value of the query's one row.
 QString firstValue(sqlite3* db, const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &statement, nullptr), SQLITE_OK) << sql;
     QString value;
-    if (sqlite3_step(statement) == SQLITE_ROW)
-        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
+    const auto keep = [](void* out, int, char** values, char**) {
+        *static_cast<QString*>(out) = QString::fromUtf8(values[0]);
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, sql, keep, &value, nullptr), SQLITE_OK) << sql;
     return value;
 }
 
