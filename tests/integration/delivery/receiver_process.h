@@ -3,14 +3,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 struct ReceivedRequest {
@@ -25,17 +22,14 @@ struct ReceivedRequest {
 class ReceiverProcess {
   public:
     explicit ReceiverProcess(QStringList arguments) {
-        const QString script =
-            QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py");
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral("python3"),
-                       QStringList{script, "--out", out_.path()} + arguments);
-        while (process_.waitForReadyRead(10'000)) {
+        process_.start("python3",
+                       QStringList{TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py",
+                                   "--out", out_.path()} +
+                           arguments);
+        while (port_ == 0 && process_.waitForReadyRead(10'000)) {
             const QByteArray line = process_.readLine().trimmed();
-            if (line.startsWith("listening on ")) {
-                port_ = line.mid(13).toInt();
-                break;
-            }
+            if (line.startsWith("listening on ")) port_ = line.mid(13).toInt();
         }
         if (port_ == 0) ADD_FAILURE() << "the receiver did not start";
     }
@@ -44,17 +38,19 @@ class ReceiverProcess {
         process_.waitForFinished();
     }
 
-    // Changes how later requests are answered: any of "status", "reply", "action", "delay".
+    // How later requests are answered: any of "status", "reply", "action", "delay", "size",
+    // "headers"; the rest as a receiver started without options answers.
     void answerWith(const QJsonObject& behaviour) {
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(url(QStringLiteral("/_control"))));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        QNetworkReply* reply = network.post(request, QJsonDocument(behaviour).toJson());
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        EXPECT_EQ(reply->error(), QNetworkReply::NoError);
-        delete reply;
+        QVariantMap plan{
+            {"status", 200}, {"reply", "ok"}, {"action", "status"}, {"headers", QVariantMap()}};
+        plan.insert(behaviour.toVariantMap());
+        const QByteArray body = QJsonDocument::fromVariant(plan).toJson();
+        QTcpSocket control;
+        control.connectToHost(QHostAddress::LocalHost, quint16(port_));
+        EXPECT_TRUE(control.waitForConnected(10'000));
+        control.write("POST /_control HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        EXPECT_TRUE(control.waitForReadyRead(10'000) && control.readAll().contains(" 204 "));
     }
 
     int port() const { return port_; }

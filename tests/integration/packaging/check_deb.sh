@@ -19,11 +19,9 @@ deb=${debs[0]}
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-field() { dpkg-deb --field "$deb" "$1"; }
-depends=$(field Depends)
-echo "Depends: $depends"
-# Package names only, one a line (versions and alternatives' bars dropped).
-depend_names=$(tr ',|' '\n' <<<"$depends" | sed -E 's/\(.*\)//; s/:any//; s/^ +| +$//g' | sed '/^$/d')
+# The names of the packages it depends on, one a line (versions and alternatives' bars dropped).
+depend_names=$(dpkg-deb --field "$deb" Depends | tr ',|' '\n' \
+    | sed -E 's/\(.*\)//; s/:any//; s/^ +| +$//g' | sed '/^$/d')
 grep -E -e '-dev$' <<<"$depend_names" && fail "a build package is among the dependencies"
 for needed in at-spi2-core tesseract-ocr-eng libssl3; do
     grep -qx "$needed" <<<"$depend_names" || fail "$needed (used without linking) is not a dependency"
@@ -59,8 +57,7 @@ modules=$(find "$root/usr/lib" -path '*/tarnwhistle/*.so')
 
 # Every library a program or module links directly must come with a listed package.
 for program in "$root"/usr/bin/* $modules; do
-    file_type=$(head -c 4 "$program" | od -An -c | tr -d ' ')
-    [ "$file_type" = '177ELF' ] || continue
+    [ "$(head -c 4 "$program" | tail -c 3)" = ELF ] || continue
     resolved=$(ldd "$program")
     for soname in $(readelf -d "$program" | sed -nE 's/.*\(NEEDED\).*\[(.*)\]/\1/p'); do
         path=$(awk -v s="$soname" '$1 == s && $2 == "=>" {print $3}' <<<"$resolved")

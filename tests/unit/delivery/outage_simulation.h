@@ -4,22 +4,16 @@
 #pragma once
 
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <limits>
 #include <map>
 
-#include "config/config_store.h"
-#include "delivery/outbox.h"
-#include "signals/ulid.h"
-#include "storage/store.h"
+#include "delivery_world.h"
 
 struct SimRequest {
     TimePoint at;
     QString batchId;
-    bool test;                     // a Settings test batch
     std::optional<qint64> status;  // absent: no answer (connection refused)
 };
 
@@ -30,16 +24,10 @@ class SimReceiver : public Transport {
     explicit SimReceiver(const TimePoint& clock) : clock_(clock) {}
 
     static HttpOutcome status(qint64 code, const QByteArray& retryAfter = {}) {
-        HttpOutcome o;
-        o.code = code;
-        o.reply = QString();
-        o.retryAfter = retryAfter;
-        return o;
+        return HttpOutcome{code, std::nullopt, QString(), retryAfter};
     }
     static HttpOutcome refused() {
-        HttpOutcome o;
-        o.transportError = QStringLiteral("Connection refused");
-        return o;
+        return HttpOutcome{std::nullopt, QStringLiteral("Connection refused"), std::nullopt, {}};
     }
 
     std::function<HttpOutcome()> answer = [] { return status(200); };
@@ -49,17 +37,16 @@ class SimReceiver : public Transport {
 
     void post(const QNetworkRequest&, const QByteArray& body, qsizetype, int,
               std::function<void(const HttpOutcome&)> done) override {
-        const QJsonObject object = QJsonDocument::fromJson(body).object();
         const HttpOutcome outcome = answer();
         requests.push_back(
-            {clock_, object["batch_id"].toString(), object["seq"].toInteger() == 0, outcome.code});
+            {clock_, QJsonDocument::fromJson(body)["batch_id"].toString(), outcome.code});
         pending_.emplace(clock_ + latency, std::make_pair(outcome, std::move(done)));
         maxInFlight = std::max(maxInFlight, int(pending_.size()));
     }
 
-    std::optional<TimePoint> nextAnswer() const {
-        if (pending_.empty()) return std::nullopt;
-        return pending_.begin()->first;
+    // When the next answer comes, if one is awaited.
+    TimePoint nextAnswer() const {
+        return pending_.empty() ? std::numeric_limits<double>::infinity() : pending_.begin()->first;
     }
     void answerNext() {
         auto node = pending_.extract(pending_.begin());
@@ -79,21 +66,15 @@ class SimReceiver : public Transport {
         pending_;
 };
 
-class OutageSimulation {
+class OutageSimulation : public DeliveryWorld {
   public:
     // One signal per flush, so one batch per flush.
     explicit OutageSimulation(double flushIntervalSeconds = 60)
         : flushInterval_(flushIntervalSeconds) {
-        store.now = [this] { return clock; };
-        store.open(dir.filePath(QStringLiteral("store.sqlite")));
-        configStore.load();
-        DeploymentConfig config = configStore.config();
-        config.webhookURL = QStringLiteral("https://receiver.example/hook");
-        config.flushIntervalSeconds = qint64(flushIntervalSeconds);
-        configStore.save(config);
-        outbox.now = [this] { return clock; };
-        outbox.userPrincipal = [] { return QStringLiteral("alex"); };
-        outbox.watchNetwork = false;
+        configure([&](DeploymentConfig& c) {
+            c.webhookURL = QStringLiteral("https://receiver.example/hook");
+            c.flushIntervalSeconds = qint64(flushIntervalSeconds);
+        });
         outbox.jitter = [this] { return 0.8 + 0.4 * random_.generateDouble(); };  // reproducible
         auto fake = std::make_unique<SimReceiver>(clock);
         receiver = fake.get();
@@ -105,15 +86,14 @@ class OutageSimulation {
     // Runs flushes, retry ticks and answers in time order until `end`.
     void runUntil(TimePoint end) {
         for (;;) {
-            const TimePoint answerAt =
-                receiver->nextAnswer().value_or(std::numeric_limits<double>::infinity());
+            const TimePoint answerAt = receiver->nextAnswer();
             const TimePoint next = std::min({nextFlush_, nextTick_, answerAt});
             if (next > end) break;
             clock = next;
             if (next == answerAt) {
                 receiver->answerNext();
             } else if (next == nextFlush_) {
-                if (produce) addSignal();
+                if (produce) insertSignals(1);
                 outbox.flush();
                 nextFlush_ += flushInterval_;
             } else {
@@ -142,27 +122,13 @@ class OutageSimulation {
         return clock - start;
     }
 
-    void addSignal() {
-        clock += 0.001;
-        const Signal s{ULID::make(clock), QStringLiteral("app.focus"), 1,
-                       JSONObject{{QStringLiteral("n"), qint64(signalIds.size())}}};
-        store.insert(s);
-        signalIds.append(s.id);
-    }
-
     // Requests (test batches included) that arrived in [from, to).
     qsizetype requestsBetween(TimePoint from, TimePoint to) const {
         return std::count_if(receiver->requests.begin(), receiver->requests.end(),
                              [&](const SimRequest& r) { return r.at >= from && r.at < to; });
     }
 
-    QTemporaryDir dir;
-    TimePoint clock = 1'733'500'000;
-    Store store;
-    ConfigStore configStore{dir.path()};
-    Outbox outbox{store, configStore};
     SimReceiver* receiver = nullptr;
-    QStringList signalIds;
     bool produce = true;  // the agent keeps making signals
 
   private:

@@ -1,75 +1,20 @@
-// A store, a configuration store and an outbox over a temporary folder, with a hand-driven
-// clock. Shared by the delivery unit and integration tests.
+// The delivery world as a test fixture. Shared by the delivery unit and integration tests and
+// the windows' tests.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <QEventLoop>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QTest>
 
-#include "config/config_store.h"
-#include "delivery/outbox.h"
-#include "signals/ulid.h"
-#include "storage/store.h"
+#include "delivery_world.h"
 
-class OutboxFixture : public ::testing::Test {
+class OutboxFixture : public ::testing::Test, public DeliveryWorld {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        store.now = [this] { return clock; };
-        store.open(dir.filePath(QStringLiteral("store.sqlite")));
-        configStore.load();
-        outbox.now = [this] { return clock; };
-        outbox.userPrincipal = [] { return QStringLiteral("alex"); };
-        outbox.watchNetwork = false;
-    }
-
-    void configure(const std::function<void(DeploymentConfig&)>& change) {
-        DeploymentConfig config = configStore.config();
-        change(config);
-        configStore.save(config);
-    }
-
-    // Stores `count` signals, one clock millisecond apart, and returns their ids.
-    QStringList insertSignals(int count, const QString& type = QStringLiteral("app.focus")) {
-        QStringList ids;
-        for (int i = 0; i < count; ++i) {
-            clock += 0.001;
-            Signal s{ULID::make(clock), type, 1,
-                     JSONObject{{QStringLiteral("duration_s"), qint64(i)},
-                                {QStringLiteral("url"), "https://example.org/a/b"}}};
-            store.insert(s);
-            ids.append(s.id);
-        }
-        return ids;
-    }
+    void SetUp() override { ASSERT_TRUE(store.isOpen()); }
 
     // Runs the event loop until every request in flight has its outcome stored.
     void waitUntilIdle() {
-        if (outbox.sending().isEmpty()) return;
-        QEventLoop loop;
-        outbox.onIdle = [&loop] { loop.quit(); };
-        QTimer guard;  // a hung exchange fails the test instead of hanging it
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &loop, [&loop] {
-            ADD_FAILURE() << "requests still in flight";
-            loop.quit();
-        });
-        guard.start(60'000);
-        loop.exec();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return outbox.sending().isEmpty(); }, 60'000));
     }
-
-    BatchRecord onlyBatch() {
-        const auto batches = store.recentBatches(10);
-        EXPECT_EQ(batches.size(), 1u);
-        return batches.empty() ? BatchRecord{} : batches.front();
-    }
-
-    QTemporaryDir dir;
-    TimePoint clock = 1'733'500'000;
-    Store store;
-    ConfigStore configStore{dir.path()};
-    Outbox outbox{store, configStore};
 };
 
 // Readable failure messages for Qt strings.

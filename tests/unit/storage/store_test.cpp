@@ -1,14 +1,19 @@
+// The store over a temporary folder: what it keeps, hands out, refuses and leaves on disk.
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <QFile>
 #include <QTemporaryDir>
+#include <thread>
 
-#include "storage/store.h"
 #include "base/system_log.h"
+#include "storage/store.h"
 
 namespace {
+
+using ::testing::ElementsAre;
+using ::testing::SizeIs;
 
 Signal makeSignal(const QString& id, const QString& type = QStringLiteral("app.focus")) {
     return Signal{id, type, 1, JSONObject{{QStringLiteral("app"), "Editor"}}};
@@ -18,19 +23,9 @@ BatchRecord makeBatch(const QString& id, qint64 seq, BatchStatus status, TimePoi
     BatchRecord b;
     b.batchId = id;
     b.seq = seq;
-    b.created = 1000;
-    b.body = QStringLiteral("{\"batch_id\":\"%1\"}").arg(id);
     b.status = status;
     b.nextAttempt = next;
-    b.signalCount = 1;
-    b.types = QStringLiteral("app.focus");
     return b;
-}
-
-QStringList idsOf(const std::vector<BatchRecord>& batches) {
-    QStringList ids;
-    for (const auto& b : batches) ids << b.batchId;
-    return ids;
 }
 
 class StoreTest : public ::testing::Test {
@@ -43,7 +38,7 @@ class StoreTest : public ::testing::Test {
     void TearDown() override { SystemLog::setObserver({}); }
 
     QString path() const { return dir.filePath(QStringLiteral("store.sqlite")); }
-    // A batch of one new signal of the same id.
+    // Stores `b` with one new signal, "<batch id>-s", in it.
     bool saveWithSignal(const BatchRecord& b) {
         store.insert(makeSignal(b.batchId + "-s"));
         return store.saveBatch(b, {b.batchId + "-s"}) == 1;
@@ -51,13 +46,35 @@ class StoreTest : public ::testing::Test {
     // Runs SQL on a second connection, as another process (or a fault) would.
     void sql(const char* text) {
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &db), SQLITE_OK);
         char* error = nullptr;
-        const int rc = sqlite3_exec(db, text, nullptr, nullptr, &error);
-        const std::string message = error ? error : "";
+        ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, text, nullptr, nullptr, &error), SQLITE_OK)
+            << (error ? error : "");
         sqlite3_free(error);
         sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << message;
+    }
+
+    // "id:status" of every stored batch, and the ids of every stored signal, sorted.
+    QString batchStates() {
+        QStringList states;
+        for (const auto& b : store.recentBatches(100))
+            states << b.batchId + ':' + rawValue(b.status);
+        states.sort();
+        return states.join(' ');
+    }
+    QString signalIds() {
+        QStringList ids;
+        for (const auto& s : store.recentSignals(100)) ids << s.id;
+        ids.sort();
+        return ids.join(' ');
+    }
+    // Whether the database file or its -wal holds `text` anywhere, free space included.
+    bool onDisk(const QByteArray& text) const {
+        for (const char* suffix : {"", "-wal"}) {
+            QFile file(path() + suffix);
+            if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text)) return true;
+        }
+        return false;
     }
 
     QTemporaryDir dir;
@@ -66,68 +83,61 @@ class StoreTest : public ::testing::Test {
     QStringList logged;
 };
 
-TEST_F(StoreTest, FilesAreOwnerOnlyAndReopeningKeepsEverything) {
-    store.insert(makeSignal(QStringLiteral("s1")));  // makes the -wal and -shm files exist
+TEST_F(StoreTest, FilesAreOwnerOnly) {
+    store.insert(makeSignal("s1"));  // makes the -wal and -shm files exist
     for (const char* suffix : {"", "-wal", "-shm"}) {
         struct stat info {};
         ASSERT_EQ(::stat((path() + suffix).toUtf8().constData(), &info), 0) << suffix;
         EXPECT_EQ(info.st_mode & 0777, 0600u) << suffix;
     }
-    store.close();
-    Store again;
-    again.open(path());
-    ASSERT_EQ(again.recentSignals(10).size(), 1u);
     EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
 }
 
 TEST_F(StoreTest, SignalsKeepTheirFirstRowAndUnreadableRowsTakeNoPlaces) {
-    store.insert(makeSignal(QStringLiteral("b"), QStringLiteral("app.switch")));
+    store.insert(makeSignal("b", "app.switch"));
     clock += 1;
-    store.insert(makeSignal(QStringLiteral("a")));
-    EXPECT_TRUE(store.insert(makeSignal(QStringLiteral("b"), QStringLiteral("input.pattern"))));
+    store.insert(makeSignal("a"));
+    EXPECT_TRUE(store.insert(makeSignal("b", "input.pattern")));
     sql("INSERT INTO signals(id,type,created,json) VALUES('broken','x',1699999998,'{not json'),"
         "('empty','x',1699999999,'{}')");
-    const auto pending = store.pendingSignals(10);
-    ASSERT_EQ(pending.size(), 2u);
-    EXPECT_EQ(pending[0], makeSignal(QStringLiteral("b"), QStringLiteral("app.switch")));
-    EXPECT_EQ(pending[1], makeSignal(QStringLiteral("a")));
-    ASSERT_EQ(store.pendingSignals(1).size(), 1u);
+    EXPECT_THAT(store.pendingSignals(10),
+                ElementsAre(makeSignal("b", "app.switch"), makeSignal("a")));
+    EXPECT_THAT(store.pendingSignals(1), SizeIs(1));
     EXPECT_EQ(store.recentSignals(10)[0].id, "a");
     EXPECT_EQ(store.countUnbatchedSignals(), 4);  // the unreadable rows still wait
 }
 
 TEST_F(StoreTest, SequenceNumbersCountUpFromWhatIsStoredAndSurviveDeletion) {
     EXPECT_EQ(store.nextSeq(), 1);
-    store.setMetaValue(QStringLiteral("+41"), QStringLiteral("seq"));
+    store.setMetaValue("+41", "seq");
     EXPECT_EQ(store.nextSeq(), 42);
     for (const char* stored : {"abc", "", " 7", "41\n", "99999999999999999999", "-"}) {
-        store.setMetaValue(QString::fromUtf8(stored), QStringLiteral("seq"));
+        store.setMetaValue(QString::fromUtf8(stored), "seq");
         EXPECT_EQ(store.nextSeq(), 1) << stored;
     }
-    ASSERT_TRUE(saveWithSignal(makeBatch(QStringLiteral("B"), 1, BatchStatus::sent)));
+    ASSERT_TRUE(saveWithSignal(makeBatch("B", 1, BatchStatus::sent)));
     EXPECT_TRUE(store.deleteAll());
     EXPECT_TRUE(store.recentSignals(10).empty());
     EXPECT_TRUE(store.recentBatches(10).empty());
     EXPECT_EQ(store.nextSeq(), 2);
     // A stored batch's number counts as handed out even if nextSeq never recorded it.
-    ASSERT_TRUE(saveWithSignal(makeBatch(QStringLiteral("C"), 40, BatchStatus::local)));
+    ASSERT_TRUE(saveWithSignal(makeBatch("C", 40, BatchStatus::local)));
     EXPECT_EQ(store.nextSeq(), 41);
 }
 
 TEST_F(StoreTest, ABatchIsNeverReplacedNorResurrected) {
-    const BatchRecord sent = makeBatch(QStringLiteral("B"), 1, BatchStatus::sent);
+    const BatchRecord sent = makeBatch("B", 1, BatchStatus::sent);
     ASSERT_TRUE(saveWithSignal(sent));
-    store.insert(makeSignal(QStringLiteral("s2")));
-    EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 2, BatchStatus::pending), {"s2"}), 0);
-    ASSERT_EQ(store.recentBatches(5).size(), 1u);
-    EXPECT_EQ(store.recentBatches(5)[0], sent);
+    store.insert(makeSignal("s2"));
+    EXPECT_EQ(store.saveBatch(makeBatch("B", 2, BatchStatus::pending), {"s2"}), 0);
+    EXPECT_THAT(store.recentBatches(5), ElementsAre(sent));
     EXPECT_EQ(store.countUnbatchedSignals(), 1);
 
     BatchRecord retry = sent;
     retry.status = BatchStatus::failed;
     EXPECT_FALSE(store.updateBatch(retry));  // sent stays sent
 
-    BatchRecord old = makeBatch(QStringLiteral("D"), 3, BatchStatus::failed);
+    BatchRecord old = makeBatch("D", 3, BatchStatus::failed);
     old.created = clock - 8 * 86400.0;
     ASSERT_EQ(store.saveBatch(old, {"s2"}), 1);
     EXPECT_TRUE(store.purge(30));
@@ -137,7 +147,7 @@ TEST_F(StoreTest, ABatchIsNeverReplacedNorResurrected) {
     old.status = BatchStatus::sent;
     EXPECT_TRUE(store.updateBatch(old));  // but a late success is the truth
     EXPECT_EQ(store.recentBatches(1)[0].status, BatchStatus::sent);
-    EXPECT_FALSE(store.updateBatch(makeBatch(QStringLiteral("nope"), 9, BatchStatus::failed)));
+    EXPECT_FALSE(store.updateBatch(makeBatch("nope", 9, BatchStatus::failed)));
 }
 
 // The one test of the limit of 20 due batches per retry round.
@@ -150,31 +160,39 @@ TEST_F(StoreTest, DueBatchesAreWaitingAndPastDueLowestSeqFirstAtMostTwenty) {
         ASSERT_TRUE(saveWithSignal(
             makeBatch(QStringLiteral("w%1").arg(i), seq++, status, i < 4 ? 500 : 100)));
     }
-    const QStringList early = idsOf(store.dueBatches(100));
-    EXPECT_EQ(early.size(), 20);
-    EXPECT_EQ(early.first(), "w4");
-    const QStringList late = idsOf(store.dueBatches(1e12));
-    EXPECT_EQ(late.size(), 20);
-    EXPECT_EQ(late.first(), "w0");
-    EXPECT_EQ(late.last(), "w19");
+    const auto early = store.dueBatches(100);
+    ASSERT_THAT(early, SizeIs(20));
+    EXPECT_EQ(early.front().batchId, "w4");
+    const auto late = store.dueBatches(1e12);
+    ASSERT_THAT(late, SizeIs(20));
+    EXPECT_EQ(late.front().batchId, "w0");
+    EXPECT_EQ(late.back().batchId, "w19");
     EXPECT_EQ(store.countWaitingBatches(), 24);
 }
 
-TEST_F(StoreTest, ABatchThatCannotMarkAllItsSignalsIsUndone) {
-    store.insert(makeSignal(QStringLiteral("s1")));
-    store.insert(makeSignal(QStringLiteral("s2")));
+TEST_F(StoreTest, WritesThatFailSaySoAndABatchThatCannotMarkAllItsSignalsIsUndone) {
+    store.insert(makeSignal("s1"));
+    store.insert(makeSignal("s2"));
     sql("CREATE TRIGGER mark BEFORE UPDATE ON signals WHEN new.id='s2' "
-        "BEGIN SELECT RAISE(ABORT,'cannot mark'); END;");
-    const BatchRecord batch = makeBatch(QStringLiteral("B"), 1, BatchStatus::pending);
+        "BEGIN SELECT RAISE(ABORT,'cannot mark'); END;"
+        "CREATE TRIGGER full BEFORE INSERT ON signals BEGIN SELECT RAISE(ABORT,'disk full'); END;"
+        "CREATE TRIGGER metafull BEFORE INSERT ON meta BEGIN SELECT RAISE(ABORT,'disk full'); "
+        "END;");
+    const BatchRecord batch = makeBatch("B", 1, BatchStatus::pending);
     EXPECT_EQ(store.saveBatch(batch, {"s1", "s2"}), 0);
     EXPECT_EQ(store.countUnbatchedSignals(), 2);
     EXPECT_TRUE(store.recentBatches(5).empty());
-    EXPECT_TRUE(logged.contains(QStringLiteral("Tarnwhistle SQL error: cannot mark")));
-    sql("DROP TRIGGER mark;");
+    EXPECT_TRUE(logged.contains("Tarnwhistle SQL error: cannot mark"));
+    EXPECT_FALSE(store.insert(makeSignal("s")));
+    EXPECT_FALSE(store.setMetaValue("1", "welcomed"));
+
+    sql("DROP TRIGGER mark; DROP TRIGGER full; DROP TRIGGER metafull;");
     EXPECT_EQ(store.saveBatch(batch, {"s1", "s2"}), 2);
+    EXPECT_TRUE(store.insert(makeSignal("s")));
+    EXPECT_TRUE(store.setMetaValue("1", "welcomed"));
 }
 
-TEST_F(StoreTest, RetentionKeepsWaitingWorkAndDropsItAfterAWeek) {
+TEST_F(StoreTest, RetentionKeepsWaitingWorkDropsItAfterAWeekAndLeavesNoCopyOnDisk) {
     const std::tuple<const char*, BatchStatus, double> aged[] = {
         {"sent40", BatchStatus::sent, 40},
         {"failed40", BatchStatus::failed, 40},
@@ -188,45 +206,23 @@ TEST_F(StoreTest, RetentionKeepsWaitingWorkAndDropsItAfterAWeek) {
         ASSERT_TRUE(saveWithSignal(b));
     }
     clock = 1'700'000'000 - 50 * 86400;
-    store.insert(makeSignal(QStringLiteral("unbatched50")));
+    store.insert(makeSignal("unbatched50"));
     clock = 1'700'000'000;
+    ASSERT_TRUE(onDisk("sent40"));
 
     store.purge(30);
-    std::map<QString, BatchStatus> status;
-    for (const auto& b : store.recentBatches(10)) status[b.batchId] = b.status;
-    EXPECT_EQ(status, (std::map<QString, BatchStatus>{{"failed40", BatchStatus::dropped},
-                                                      {"failed8", BatchStatus::dropped},
-                                                      {"pending6", BatchStatus::pending},
-                                                      {"local2", BatchStatus::local}}));
-    QStringList ids;
-    for (const auto& s : store.recentSignals(10)) ids << s.id;
-    ids.sort();
-    EXPECT_EQ(ids.join(' '), "failed8-s local2-s pending6-s unbatched50");
-
-    store.purge(30);  // "failed40" is dropped now and older than the retention: gone
-    EXPECT_EQ(store.recentBatches(10).size(), 3u);
+    EXPECT_EQ(batchStates(), "failed40:dropped failed8:dropped local2:local pending6:pending");
+    EXPECT_EQ(signalIds(), "failed8-s local2-s pending6-s unbatched50");
+    EXPECT_FALSE(onDisk("sent40"));  // not in the file's free space nor in its log
+    store.purge(30);                 // "failed40" is dropped now and older than the retention: gone
+    EXPECT_EQ(batchStates(), "failed8:dropped local2:local pending6:pending");
     store.purge(0);  // counts as one day: only the waiting batch and the unbatched signal stay
-    EXPECT_EQ(idsOf(store.recentBatches(10)), QStringList{"pending6"});
-    ASSERT_EQ(store.recentSignals(10).size(), 1u);
-    EXPECT_EQ(store.recentSignals(10)[0].id, "unbatched50");
+    EXPECT_EQ(batchStates(), "pending6:pending");
+    EXPECT_EQ(signalIds(), "unbatched50");
 }
 
-TEST_F(StoreTest, AWriteThatFailsSaysSo) {
-    sql("CREATE TRIGGER full BEFORE INSERT ON signals BEGIN SELECT RAISE(ABORT,'disk full'); END;"
-        "CREATE TRIGGER metafull BEFORE INSERT ON meta BEGIN SELECT RAISE(ABORT,'disk full'); "
-        "END;");
-    EXPECT_FALSE(store.insert(makeSignal(QStringLiteral("s"))));
-    EXPECT_FALSE(store.setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed")));
-    sql("DROP TRIGGER full; DROP TRIGGER metafull;");
-    EXPECT_TRUE(store.insert(makeSignal(QStringLiteral("s"))));
-    EXPECT_TRUE(store.setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed")));
-}
-
-TEST(StoreWithoutConnection, ReturnsEmptyResultsAndLeavesAForeignFileAlone) {
-    QStringList logged;
-    SystemLog::setObserver([&](const QString& line) { logged.append(line); });
-    QTemporaryDir dir;
-    const QString foreign = dir.filePath(QStringLiteral("store.sqlite"));
+TEST_F(StoreTest, WithoutAConnectionItReturnsEmptyResultsAndLeavesAForeignFileAlone) {
+    const QString foreign = dir.filePath(QStringLiteral("foreign.sqlite"));
     QFile file(foreign);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(4096, 'x'));
@@ -234,24 +230,38 @@ TEST(StoreWithoutConnection, ReturnsEmptyResultsAndLeavesAForeignFileAlone) {
     // Never opened; a folder; a file that is not a database (opens, then fails at the schema).
     for (const QString& path : {QString(), dir.path(), foreign}) {
         logged.clear();
-        Store store;
+        Store closed;
         if (!path.isEmpty()) {
-            EXPECT_FALSE(store.open(path));
+            EXPECT_FALSE(closed.open(path));
             EXPECT_TRUE(logged.contains("Tarnwhistle: could not open store"));
         }
         logged.clear();
-        EXPECT_FALSE(store.insert(makeSignal(QStringLiteral("s"))));
-        EXPECT_EQ(store.nextSeq(), 1);
-        EXPECT_EQ(store.saveBatch(makeBatch(QStringLiteral("B"), 1, BatchStatus::pending), {"s"}),
-                  0);
-        EXPECT_FALSE(store.updateBatch(makeBatch(QStringLiteral("B"), 1, BatchStatus::sent)));
-        EXPECT_FALSE(store.purge(30));
-        EXPECT_FALSE(store.deleteAll());
-        EXPECT_TRUE(store.dueBatches(1e12).empty());
+        EXPECT_FALSE(closed.insert(makeSignal("s")));
+        EXPECT_EQ(closed.nextSeq(), 1);
+        EXPECT_EQ(closed.saveBatch(makeBatch("B", 1, BatchStatus::pending), {"s"}), 0);
+        EXPECT_FALSE(closed.updateBatch(makeBatch("B", 1, BatchStatus::sent)));
+        EXPECT_FALSE(closed.purge(30));
+        EXPECT_FALSE(closed.deleteAll());
+        EXPECT_TRUE(closed.dueBatches(1e12).empty());
         EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
     }
     EXPECT_EQ(QFile(foreign).size(), 4096);
-    SystemLog::setObserver({});
+}
+
+TEST_F(StoreTest, AWriterInAnotherProcessMakesWritesWaitNotFail) {
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The other connection lets go a moment later, well within the store's busy timeout.
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    const bool stored = store.insert(makeSignal("s"));
+    release.join();
+    sqlite3_close(other);
+    EXPECT_TRUE(stored);
+    EXPECT_EQ(store.countUnbatchedSignals(), 1);
 }
 
 }  // namespace
