@@ -119,7 +119,11 @@ void SignalEngine::start() {
     // After a pause across midnight the old day's tallies must not leak into the new day; its
     // partial summary went out when capture stopped.
     if (today != dayKey) resetDayTallies(today);
-    firstActive = t;
+    // A resume later the same day is activity, but not the day's first.
+    if (firstActive)
+        lastActive = t;
+    else
+        firstActive = t;
 }
 
 void SignalEngine::tick() {

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "delivery_world.h"
+#include "qt_printers.h"
 
 class OutboxFixture : public ::testing::Test, public DeliveryWorld {
   protected:
@@ -16,8 +17,3 @@ class OutboxFixture : public ::testing::Test, public DeliveryWorld {
         EXPECT_TRUE(QTest::qWaitFor([this] { return outbox.sending().isEmpty(); }, 60'000));
     }
 };
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
