@@ -6,6 +6,8 @@
 
 #include "platform/linux/accessibility_status.h"
 
+namespace tarnwhistle {
+
 namespace {
 const QString busService = QStringLiteral("org.a11y.Bus");
 const QString busPath = QStringLiteral("/org/a11y/bus");
@@ -74,3 +76,5 @@ bool AccessibilityTrust::prompt() {
     // The change signal brings the new state to trusted() shortly after.
     return session.call(set, QDBus::Block, launchTimeoutMs).type() == QDBusMessage::ReplyMessage;
 }
+
+}  // namespace tarnwhistle

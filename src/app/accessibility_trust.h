@@ -4,6 +4,8 @@
 // Main thread only.
 #pragma once
 
+namespace tarnwhistle {
+
 namespace AccessibilityTrust {
 // Follows the switch without blocking (the first call, before any answer, asks and waits once);
 // never prompts.
@@ -12,3 +14,5 @@ bool trusted();
 // follows once the change is announced.
 bool prompt();
 }  // namespace AccessibilityTrust
+
+}  // namespace tarnwhistle

@@ -12,6 +12,8 @@
 #include "app/window_opener.h"
 #include "ui/windows.h"
 
+namespace tarnwhistle {
+
 int runAgent(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Tarnwhistle"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwhistle"));
@@ -54,3 +56,5 @@ int runAgent(QApplication& app) {
     }
     return app.exec();
 }
+
+}  // namespace tarnwhistle

@@ -4,5 +4,9 @@
 
 class QApplication;
 
+namespace tarnwhistle {
+
 // Returns the process's exit status.
 int runAgent(QApplication& app);
+
+}  // namespace tarnwhistle

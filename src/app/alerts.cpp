@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace tarnwhistle {
+
 namespace {
 
 // A two-button alert whose first button is the default; true when it was chosen.
@@ -42,3 +44,5 @@ void Alerts::inform(const QString& message, const QString& informativeText) {
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
+
+}  // namespace tarnwhistle

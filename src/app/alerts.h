@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 namespace Alerts {
 // "Delete all local data?"; true when "Delete" was chosen.
 bool confirmDeleteLocalData();
@@ -12,3 +14,5 @@ bool confirmConnect(const QString& webhook);
 // A message with one default button.
 void inform(const QString& message, const QString& informativeText);
 }  // namespace Alerts
+
+}  // namespace tarnwhistle

@@ -11,6 +11,8 @@
 #include "signals/event_log.h"
 #include "storage/store.h"
 
+namespace tarnwhistle {
+
 AppDelegate::AppDelegate(Parts parts, Hooks hooks, QObject* parent)
     : QObject(parent), parts_(parts), hooks_(std::move(hooks)) {
     purgeTimer_.setTimerType(Qt::VeryCoarseTimer);
@@ -130,3 +132,5 @@ void AppDelegate::applyLoginItem() {
     }
     if (!ok) SystemLog::write(QStringLiteral("Tarnwhistle: login item change failed: ") + error);
 }
+
+}  // namespace tarnwhistle

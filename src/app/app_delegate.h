@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+namespace tarnwhistle {
+
 class AppStatus;
 class Capture;
 class ConfigStore;
@@ -92,3 +94,5 @@ class AppDelegate : public QObject {
     bool terminating_ = false;
     std::shared_ptr<bool> replied_;
 };
+
+}  // namespace tarnwhistle

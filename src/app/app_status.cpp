@@ -10,6 +10,8 @@
 #include "storage/store.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 QString plural(qint64 n, const char* unit) {
@@ -207,3 +209,5 @@ void AppStatus::setUnavailable(const QString& sentence) {
     unavailable_ = sentence;
     emit unavailableChanged();
 }
+
+}  // namespace tarnwhistle

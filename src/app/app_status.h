@@ -14,6 +14,8 @@
 
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 class ConfigStore;
 class Store;
 class Outbox;
@@ -120,3 +122,5 @@ class AppStatus : public QObject {
     QString storeProblem_;
     QString unavailable_;
 };
+
+}  // namespace tarnwhistle

@@ -21,6 +21,8 @@
 #include "storage/store.h"
 #include "ui/windows.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 // The engine reads the live configuration, stores what it emits and asks the classifier.
@@ -124,3 +126,5 @@ AppDelegate& AppDelegate::shared() {
         });
     return *instance;
 }
+
+}  // namespace tarnwhistle

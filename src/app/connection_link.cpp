@@ -8,6 +8,8 @@
 #include "config/config_store.h"
 #include "delivery/outbox.h"
 
+namespace tarnwhistle {
+
 std::optional<ConnectionLink> ConnectionLink::parse(const QString& link) {
     const QUrl url(link, QUrl::StrictMode);
     if (!url.isValid() || !url.hasQuery()) return std::nullopt;
@@ -69,3 +71,5 @@ void ConnectionLinks::connectTo(const ConnectionLink& link) {
             message);
     });
 }
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+namespace tarnwhistle {
+
 class ConfigStore;
 class Outbox;
 
@@ -50,3 +52,5 @@ class ConnectionLinks : public QObject {
     std::deque<QString> queue_;
     bool busy_ = false;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+namespace tarnwhistle {
+
 QUrl Links::dashboard() {
     static const QUrl url(QStringLiteral("https://tarnwhistle.app/app/"));
     return url;
@@ -42,3 +44,5 @@ void Links::openAccessibilitySettings() {
 void Links::openScreenRecordingSettings() {
     open(docs());
 }
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+namespace tarnwhistle {
+
 namespace Links {
 QUrl dashboard();  // https://tarnwhistle.app/app/
 QUrl docs();       // https://tarnwhistle.app/docs/
@@ -23,3 +25,5 @@ void openAccessibilitySettings();
 // documentation says so.
 void openScreenRecordingSettings();
 }  // namespace Links
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+namespace tarnwhistle {
+
 LoginItem::LoginItem(const QString& executable) : LoginItem(defaultDirectory(), executable) {}
 
 LoginItem::LoginItem(const QString& autostartDirectory, const QString& executable)
@@ -66,3 +68,5 @@ bool LoginItem::unregisterItem(QString* error) {
     if (error) *error = file.errorString();
     return false;
 }
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 class LoginItem {
   public:
     // The entry of the current user, starting `executable`.
@@ -29,3 +31,5 @@ class LoginItem {
     QString directory_;
     QString executable_;
 };
+
+}  // namespace tarnwhistle

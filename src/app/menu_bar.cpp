@@ -14,6 +14,8 @@
 #include "app/status_icon.h"
 #include "ui/symbols.h"
 
+namespace tarnwhistle {
+
 MenuBar::MenuBar(AppStatus& status, Actions actions, QObject* parent)
     : QObject(parent), status_(status), actions_(std::move(actions)), menu_(new QMenu) {
     connect(menu_.get(), &QMenu::aboutToShow, this, &MenuBar::menuNeedsUpdate);
@@ -125,3 +127,5 @@ void MenuBar::menuNeedsUpdate() {
     addItem(QStringLiteral("Quit"), QStringLiteral("power"), {}, actions_.quit)
         ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
 }
+
+}  // namespace tarnwhistle

@@ -18,6 +18,8 @@
 class QAction;
 class QMenu;
 
+namespace tarnwhistle {
+
 class MenuBar : public QObject {
     Q_OBJECT
   public:
@@ -71,3 +73,5 @@ class MenuBar : public QObject {
     std::optional<AppStatus::State> lastIconState_;
     bool plainHeader_ = false;
 };
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 QLabel* chip(const QString& text, bool warning, QWidget* parent) {
@@ -122,3 +124,5 @@ void MenuHeaderView::update() {
     for (int i = 0; i < texts.size(); ++i) chips_->addWidget(chip(texts[i], i == 2, this));
     chips_->addStretch(1);
 }
+
+}  // namespace tarnwhistle

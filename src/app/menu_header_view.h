@@ -6,9 +6,12 @@
 #include <QStringList>
 #include <QWidget>
 
-class AppStatus;
 class QLabel;
 class QHBoxLayout;
+
+namespace tarnwhistle {
+
+class AppStatus;
 class StatusPill;
 
 class MenuHeaderView : public QWidget {
@@ -34,3 +37,5 @@ class MenuHeaderView : public QWidget {
     QLabel* problem_;
     QHBoxLayout* chips_;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
+namespace tarnwhistle {
+
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
 bool SingleInstance::claim() {
@@ -40,3 +42,5 @@ void SingleInstance::Open(const QStringList& arguments) {
     QMetaObject::invokeMethod(
         this, [this, arguments] { emit opened(arguments); }, Qt::QueuedConnection);
 }
+
+}  // namespace tarnwhistle

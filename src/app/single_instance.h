@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QStringList>
 
+namespace tarnwhistle {
+
 class SingleInstance : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.tarnwhistle.Agent")
@@ -27,3 +29,5 @@ class SingleInstance : public QObject {
   signals:
     void opened(const QStringList& arguments);
 };
+
+}  // namespace tarnwhistle

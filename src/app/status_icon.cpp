@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace tarnwhistle {
+
 namespace {
 
 // Drawn in points with the origin at the top left (y = 16 − y − h of a bottom-left layout).
@@ -51,3 +53,5 @@ QIcon StatusIcon::icon(AppStatus::State state, const QColor& label) {
     }
     return icon;
 }
+
+}  // namespace tarnwhistle

@@ -8,6 +8,8 @@
 
 #include "app/app_status.h"
 
+namespace tarnwhistle {
+
 namespace StatusIcon {
 inline constexpr int width = 22;
 inline constexpr int height = 16;
@@ -17,3 +19,5 @@ QImage image(AppStatus::State state, const QColor& label, qreal scale);
 // Renderings at 1×, 2× and a square 22 × 22 variant for hosts that only take squares.
 QIcon icon(AppStatus::State state, const QColor& label);
 }  // namespace StatusIcon
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include <QSocketNotifier>
 #include <csignal>
 
+namespace tarnwhistle {
+
 namespace {
 
 int pair[2] = {-1, -1};
@@ -45,3 +47,5 @@ void TerminationSignals::readSignal() {
     unsigned char byte = 0;
     while (::read(pair[1], &byte, 1) == 1) emit received(byte);
 }
+
+}  // namespace tarnwhistle

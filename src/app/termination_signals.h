@@ -8,6 +8,8 @@
 
 class QSocketNotifier;
 
+namespace tarnwhistle {
+
 class TerminationSignals : public QObject {
     Q_OBJECT
   public:
@@ -25,3 +27,5 @@ class TerminationSignals : public QObject {
 
     QSocketNotifier* notifier_ = nullptr;
 };
+
+}  // namespace tarnwhistle

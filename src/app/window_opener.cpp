@@ -4,6 +4,8 @@
 #include "ui/window_definitions.h"
 #include "ui/windows.h"
 
+namespace tarnwhistle {
+
 void WindowOpener::open(const QString& key) {
     if (key != Windows::welcome && key != Windows::settings && key != Windows::activity) return;
     Windows& windows = Windows::shared();
@@ -16,3 +18,5 @@ bool WindowOpener::anyVisible() {
     return windows.isVisible(Windows::welcome) || windows.isVisible(Windows::settings) ||
            windows.isVisible(Windows::activity);
 }
+
+}  // namespace tarnwhistle

@@ -16,6 +16,8 @@
 #include "storage/store.h"
 #include "ui/file_reveal.h"
 
+namespace tarnwhistle {
+
 UiServices windowServices() {
     UiServices s;
     s.configStore = &ConfigStore::shared();
@@ -51,3 +53,5 @@ UiServices windowServices() {
     };
     return s;
 }
+
+}  // namespace tarnwhistle

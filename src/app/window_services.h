@@ -4,4 +4,8 @@
 
 #include "ui/ui_services.h"
 
+namespace tarnwhistle {
+
 UiServices windowServices();
+
+}  // namespace tarnwhistle

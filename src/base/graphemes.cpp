@@ -2,6 +2,8 @@
 
 #include <QTextBoundaryFinder>
 
+namespace tarnwhistle {
+
 namespace Graphemes {
 
 qsizetype count(const QString& text) {
@@ -24,3 +26,5 @@ QString left(const QString& text, qsizetype n) {
 }
 
 }  // namespace Graphemes
+
+}  // namespace tarnwhistle

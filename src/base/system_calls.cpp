@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace tarnwhistle {
+
 namespace SystemCalls {
 
 QString loginName() {
@@ -101,3 +103,5 @@ bool makeOwnerOnlyDirectory(const QString& path) {
 }
 
 }  // namespace SystemCalls
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace tarnwhistle {
+
 namespace SystemCalls {
 
 // The login name of the user running the process; empty when the system does not know it.
@@ -50,3 +52,5 @@ ReadOutcome readRegularFile(const QString& path, qint64 maxSize, QByteArray* byt
 bool makeOwnerOnlyDirectory(const QString& path);
 
 }  // namespace SystemCalls
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include "base/system_calls.h"
 
+namespace tarnwhistle {
+
 namespace {
 std::function<void(const QString&)>& observer() {
     static std::function<void(const QString&)> instance;
@@ -21,3 +23,5 @@ void setObserver(std::function<void(const QString&)> newObserver) {
 }
 
 }  // namespace SystemLog
+
+}  // namespace tarnwhistle

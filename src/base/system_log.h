@@ -5,9 +5,13 @@
 #include <QString>
 #include <functional>
 
+namespace tarnwhistle {
+
 namespace SystemLog {
 void write(const QString& line);
 
 // Tests watch the lines written by the code under test; pass an empty function to stop.
 void setObserver(std::function<void(const QString&)> observer);
 }  // namespace SystemLog
+
+}  // namespace tarnwhistle

@@ -1,5 +1,7 @@
 #include "base/text_trim.h"
 
+namespace tarnwhistle {
+
 namespace Text {
 
 QString trimHorizontalSpace(const QString& text) {
@@ -11,3 +13,5 @@ QString trimHorizontalSpace(const QString& text) {
 }
 
 }  // namespace Text
+
+}  // namespace tarnwhistle

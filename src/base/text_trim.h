@@ -5,8 +5,12 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 namespace Text {
 // `text` without horizontal white space at either end: tabs and spaces of any kind (a
 // no-break space pasted from a web page too), but not line breaks, which stay part of it.
 QString trimHorizontalSpace(const QString& text);
 }  // namespace Text
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 
 #include "base/graphemes.h"
 
+namespace tarnwhistle {
+
 namespace AccessibilityWalk {
 
 namespace {
@@ -106,3 +108,5 @@ std::optional<QString> fileDocument(const QString& address) {
 }
 
 }  // namespace AccessibilityWalk
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 
 #include "capture/accessible_element.h"
 
+namespace tarnwhistle {
+
 namespace AccessibilityWalk {
 
 // Called before each element; true ends the walk with what was gathered (deadline passed,
@@ -40,3 +42,5 @@ std::optional<QString> fileDocument(const QString& address);
 constexpr int pieceLimit = 300;
 
 }  // namespace AccessibilityWalk
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace tarnwhistle {
+
 class AccessibleElement {
 public:
     enum class Kind {
@@ -28,3 +30,5 @@ public:
     // At most `limit` children, in order.
     virtual std::vector<std::unique_ptr<AccessibleElement>> children(int limit) = 0;
 };
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+namespace tarnwhistle {
+
 namespace ApplicationId {
 
 namespace {
@@ -111,3 +113,5 @@ QString resolve(const Identity& identity) {
 }
 
 }  // namespace ApplicationId
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace tarnwhistle {
+
 namespace ApplicationId {
 
 // What X11 and the desktop files tell about a window's application.
@@ -24,3 +26,5 @@ std::optional<QString> canonical(const QString& linuxIdentity);
 QString resolve(const Identity& identity);
 
 }  // namespace ApplicationId
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 Capture::Capture(SignalEngine& engine, DesktopBackend backend, CaptureScheduler& scheduler,
                  std::function<DeploymentConfig()> configProvider, qint64 ownPid,
                  QObject* parent, std::function<bool()> pausedProvider)
@@ -357,3 +359,5 @@ void Capture::deliverSnippet(quint64 run, quint64 window, const QString& text,
     if (!stillInFront(obs.bundleId, window)) return;
     engine_.snippetCaptured(text, obs);
 }
+
+}  // namespace tarnwhistle

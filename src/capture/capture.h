@@ -17,6 +17,8 @@
 #include "config/deployment_config.h"
 #include "signals/signal_engine_observation.h"
 
+namespace tarnwhistle {
+
 class SignalEngine;
 
 class Capture : public QObject {
@@ -106,3 +108,5 @@ private:
     bool running_ = false;
     quint64 run_ = 0;  // counts starts; late results of an earlier run are dropped
 };
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 class CaptureScheduler {
 public:
     using TimerId = int;  // 0 is never a valid id
@@ -28,3 +30,5 @@ public:
     virtual void toMain(std::function<void()> action) = 0;
     virtual TimePoint now() = 0;
 };
+
+}  // namespace tarnwhistle

@@ -1,5 +1,7 @@
 #include "capture/clipboard_payload.h"
 
+namespace tarnwhistle {
+
 namespace ClipboardPayload {
 
 namespace {
@@ -27,3 +29,5 @@ QString typeFor(const QStringList& targets) {
 }
 
 }  // namespace ClipboardPayload
+
+}  // namespace tarnwhistle

@@ -5,7 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+namespace tarnwhistle {
+
 namespace ClipboardPayload {
 // The first rule that matches, in order: file list, PNG, TIFF, plain text, RTF, HTML, other.
 QString typeFor(const QStringList& targets);
 }  // namespace ClipboardPayload
+
+}  // namespace tarnwhistle

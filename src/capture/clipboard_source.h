@@ -5,6 +5,8 @@
 
 #include "capture/desktop_hook.h"
 
+namespace tarnwhistle {
+
 class ClipboardSource {
   public:
     virtual ~ClipboardSource() = default;
@@ -20,3 +22,5 @@ class ClipboardSource {
 
     void clipboardChanged() { notifyHook(clipboardWatch.changed); }
 };
+
+}  // namespace tarnwhistle

@@ -18,6 +18,8 @@
 #include "capture/window_picture.h"
 #include "capture/window_reader.h"
 
+namespace tarnwhistle {
+
 struct DesktopBackend {
     FrontWindowSource* frontWindow = nullptr;
     IdleSource* idle = nullptr;
@@ -35,3 +37,5 @@ struct DesktopBackend {
         return {&source, &source, &source, &source, &source, &source, &source};
     }
 };
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <functional>
 #include <utility>
 
+namespace tarnwhistle {
+
 template <typename... Args>
 using DesktopHook = std::function<void(Args...)>;
 
@@ -13,3 +15,5 @@ template <typename Hook, typename... Args>
 void notifyHook(const Hook& hook, Args&&... args) {
     if (hook) hook(std::forward<Args>(args)...);
 }
+
+}  // namespace tarnwhistle

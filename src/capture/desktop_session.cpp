@@ -1,5 +1,7 @@
 #include "capture/desktop_session.h"
 
+namespace tarnwhistle {
+
 namespace DesktopSession {
 
 Kind detect(const Facts& facts, bool wlrootsProtocols) {
@@ -55,3 +57,5 @@ QString unavailableSentence(Capabilities available) {
 }
 
 }  // namespace DesktopSession
+
+}  // namespace tarnwhistle

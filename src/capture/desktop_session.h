@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tarnwhistle {
+
 namespace DesktopSession {
 
 enum class Kind {
@@ -52,3 +54,5 @@ QString unavailableSentence(Capabilities available);
 }  // namespace DesktopSession
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(DesktopSession::Capabilities)
+
+}  // namespace tarnwhistle

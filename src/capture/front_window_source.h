@@ -8,6 +8,8 @@
 
 #include "capture/desktop_hook.h"
 
+namespace tarnwhistle {
+
 // A running application with a window in front.
 struct RunningApplication {
     qint64 pid = 0;      // 0 when the desktop does not name the process
@@ -42,3 +44,5 @@ class FrontWindowSource {
     void displayLost() { notifyHook(frontWatch.lost); }
     void displayRestored() { notifyHook(frontWatch.restored); }
 };
+
+}  // namespace tarnwhistle

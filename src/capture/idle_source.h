@@ -3,6 +3,8 @@
 
 #include <optional>
 
+namespace tarnwhistle {
+
 class IdleSource {
   public:
     virtual ~IdleSource() = default;
@@ -10,3 +12,5 @@ class IdleSource {
     // (no display). A source that only learns of idleness after a grace period says 0 within it.
     virtual std::optional<double> secondsSinceLastInput() = 0;
 };
+
+}  // namespace tarnwhistle

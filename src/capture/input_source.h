@@ -3,6 +3,8 @@
 
 #include "capture/desktop_hook.h"
 
+namespace tarnwhistle {
+
 // One input event in another application. Only these facts ever leave the source: key codes
 // and characters are never handed on.
 struct InputEvent {
@@ -28,3 +30,5 @@ class InputSource {
 
     void inputEvent(const InputEvent& event) { notifyHook(inputWatch.input, event); }
 };
+
+}  // namespace tarnwhistle

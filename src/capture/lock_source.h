@@ -3,6 +3,8 @@
 
 #include "capture/desktop_hook.h"
 
+namespace tarnwhistle {
+
 class LockSource {
   public:
     virtual ~LockSource() = default;
@@ -16,3 +18,5 @@ class LockSource {
     void willSleep() { notifyHook(lockWatch.sleeping); }
     void didWake() { notifyHook(lockWatch.woke); }
 };
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include "capture/desktop_backend.h"
 #include "capture/desktop_session.h"
 
+namespace tarnwhistle {
+
 namespace PlatformBackend {
 DesktopBackend& shared();
 // The session shared() was chosen for, and what it can see there.
@@ -16,3 +18,5 @@ bool compositorHelperAnswered();
 // Asks the desktop to switch that helper on where the user can (the GNOME Shell extension).
 void switchOnCompositorHelper();
 }  // namespace PlatformBackend
+
+}  // namespace tarnwhistle

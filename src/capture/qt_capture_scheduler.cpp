@@ -3,6 +3,8 @@
 #include <QTimer>
 #include <cmath>
 
+namespace tarnwhistle {
+
 QtCaptureScheduler::QtCaptureScheduler(QObject* parent)
     : QObject(parent), pollContext_(new QObject), recognitionContext_(new QObject) {
     pollThread_.setObjectName(QStringLiteral("tarnwhistle.window-poll"));
@@ -74,3 +76,5 @@ void QtCaptureScheduler::toMain(std::function<void()> action) {
 }
 
 TimePoint QtCaptureScheduler::now() { return Time::now(); }
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 
 class QTimer;
 
+namespace tarnwhistle {
+
 class QtCaptureScheduler : public QObject, public CaptureScheduler {
     Q_OBJECT
 public:
@@ -33,3 +35,5 @@ private:
     std::map<TimerId, QTimer*> timers_;
     TimerId nextId_ = 1;
 };
+
+}  // namespace tarnwhistle

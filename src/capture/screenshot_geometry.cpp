@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tarnwhistle {
+
 namespace ScreenshotGeometry {
 
 std::optional<Window> choose(const std::vector<Window>& frontToBack, qint64 pid,
@@ -23,3 +25,5 @@ Size scaledSize(int width, int height) {
 }
 
 }  // namespace ScreenshotGeometry
+
+}  // namespace tarnwhistle

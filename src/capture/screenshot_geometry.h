@@ -6,6 +6,8 @@
 
 #include <QtGlobal>
 
+namespace tarnwhistle {
+
 namespace ScreenshotGeometry {
 
 struct Window {
@@ -32,3 +34,5 @@ struct Size {
 Size scaledSize(int width, int height);
 
 }  // namespace ScreenshotGeometry
+
+}  // namespace tarnwhistle

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 class WindowPicture {
   public:
     virtual ~WindowPicture() = default;
@@ -10,3 +12,5 @@ class WindowPicture {
     // first suitable window); empty on any failure.
     virtual QString screenshotText(qint64 pid, quint64 window, int maxChars) = 0;
 };
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace tarnwhistle {
+
 struct Snapshot {
     QString title;                        // empty when it has none
     std::optional<QString> documentPath;  // the document the window names
@@ -36,3 +38,5 @@ class WindowReader {
     virtual TextSample textSample(qint64 pid, const QString& bundleId, int maxChars,
                                   int maxNodes) = 0;
 };
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include <QString>
 #include <vector>
 
+namespace tarnwhistle {
+
 struct CategoryDef {
     QString name;         // lower case with underscores, e.g. "data_entry"
     QString description;  // comma-separated words and phrases
@@ -13,3 +15,5 @@ struct CategoryDef {
 };
 
 using CategoryList = std::vector<CategoryDef>;
+
+}  // namespace tarnwhistle

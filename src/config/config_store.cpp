@@ -9,6 +9,8 @@
 
 #include "base/system_calls.h"
 
+namespace tarnwhistle {
+
 namespace {
 const QString kFileName = QStringLiteral("deployment-config.json");
 }
@@ -168,3 +170,5 @@ void ConfigStore::setLastError(const std::optional<QString>& error) {
     lastError_ = error;
     emit lastErrorChanged();
 }
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 
 #include "config/deployment_config.h"
 
+namespace tarnwhistle {
+
 class ConfigStore : public QObject {
     Q_OBJECT
 public:
@@ -65,3 +67,5 @@ private:
     std::optional<QString> lastError_;
     bool keepBeforeSaving_ = false;  // the file on disk could not be read
 };
+
+}  // namespace tarnwhistle

@@ -12,6 +12,8 @@
 #include "config/setting.h"
 #include "signals/signal_type.h"
 
+namespace tarnwhistle {
+
 DeploymentConfig::DeploymentConfig()
     : deviceId(QStringLiteral("dev_") + randomHex(8)),
       salt(randomHex(16)),
@@ -215,3 +217,5 @@ void DeploymentConfig::rememberCurrentDestination() {
         savedCustomSecret = webhookSecret;
     }
 }
+
+}  // namespace tarnwhistle

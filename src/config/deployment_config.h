@@ -13,6 +13,8 @@
 
 #include "config/category_def.h"
 
+namespace tarnwhistle {
+
 struct DeploymentConfig {
     qint64 schemaVersion = 1;
     QString orgId = QStringLiteral("personal");
@@ -93,3 +95,5 @@ struct DeploymentConfig {
     // Files the current destination under the matching saved slot (dashboard or custom).
     void rememberCurrentDestination();
 };
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 
 #include "config/deployment_config.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 using C = DeploymentConfig;
@@ -167,3 +169,5 @@ bool Setting::decode(const QJsonValue& value, DeploymentConfig& config, QString*
 bool Setting::equal(const DeploymentConfig& a, const DeploymentConfig& b) const {
     return std::visit([&](auto field) { return a.*field == b.*field; }, member);
 }
+
+}  // namespace tarnwhistle

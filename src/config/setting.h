@@ -14,6 +14,8 @@
 
 #include "config/category_def.h"
 
+namespace tarnwhistle {
+
 struct DeploymentConfig;
 
 struct Setting {
@@ -41,3 +43,5 @@ struct Setting {
     bool decode(const QJsonValue& value, DeploymentConfig& config, QString* error) const;
     bool equal(const DeploymentConfig& a, const DeploymentConfig& b) const;
 };
+
+}  // namespace tarnwhistle

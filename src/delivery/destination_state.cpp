@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tarnwhistle {
+
 double DestinationState::backoffDelay(qint64 attempts) {
     const qint64 exponent = std::clamp<qint64>(attempts - 1, 0, 7);
     return std::min(30.0 * std::ldexp(1.0, int(exponent)), maxBackoff);
@@ -37,3 +39,5 @@ std::optional<TimePoint> DestinationState::resumesAt() const {
     if (failures_ == 0) return std::nullopt;
     return waitFrom_ + waitFor_;
 }
+
+}  // namespace tarnwhistle

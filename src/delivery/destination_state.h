@@ -13,6 +13,8 @@
 
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 class DestinationState {
   public:
     static constexpr int maxInFlight = 2;
@@ -47,3 +49,5 @@ class DestinationState {
     TimePoint waitFrom_ = 0;
     double waitFor_ = 0;
 };
+
+}  // namespace tarnwhistle

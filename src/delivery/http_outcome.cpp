@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <algorithm>
 
+namespace tarnwhistle {
+
 namespace {
 
 // The three date forms HTTP allows: IMF-fixdate, the obsolete RFC 850 form and asctime().
@@ -52,3 +54,5 @@ std::optional<double> HttpOutcome::retryAfterSeconds(TimePoint now, double cap) 
     if (!date) return std::nullopt;
     return std::clamp(*date - now, 0.0, cap);
 }
+
+}  // namespace tarnwhistle

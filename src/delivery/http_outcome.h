@@ -8,6 +8,8 @@
 
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 struct HttpOutcome {
     std::optional<qint64> code;
     std::optional<QString> transportError;  // its description; only when there is no code
@@ -31,3 +33,5 @@ struct HttpOutcome {
     // and for a header that reads as neither.
     std::optional<double> retryAfterSeconds(TimePoint now, double cap) const;
 };
+
+}  // namespace tarnwhistle

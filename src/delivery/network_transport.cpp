@@ -5,6 +5,8 @@
 
 #include "delivery/webhook_address.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 // One request in flight: reads the status as soon as the headers arrive and the body up to
@@ -91,3 +93,5 @@ void NetworkTransport::post(const QNetworkRequest& request, const QByteArray& bo
         std::min(deadlineMs, r.transferTimeout() > 0 ? r.transferTimeout() : deadlineMs));
     new Exchange(network_.post(r, body), replyLimit, deadlineMs, std::move(done), this);
 }
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 
 #include "delivery/transport.h"
 
+namespace tarnwhistle {
+
 class NetworkTransport : public QObject, public Transport {
     Q_OBJECT
   public:
@@ -20,3 +22,5 @@ class NetworkTransport : public QObject, public Transport {
   private:
     QNetworkAccessManager network_;
 };
+
+}  // namespace tarnwhistle

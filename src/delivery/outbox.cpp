@@ -13,6 +13,8 @@
 #include "delivery/webhook_address.h"
 #include "storage/store.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const QString kLastSuccessKey = QStringLiteral("last_success");
@@ -209,3 +211,5 @@ void Outbox::markFailure(const QString& text) {
     lastError_ = text;
     emit changed();
 }
+
+}  // namespace tarnwhistle

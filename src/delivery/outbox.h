@@ -24,6 +24,8 @@
 #include "signals/time.h"
 #include "storage/batch_record.h"
 
+namespace tarnwhistle {
+
 class ConfigStore;
 class Store;
 
@@ -151,3 +153,5 @@ class Outbox : public QObject {
     std::optional<TimePoint> lastFailure_;
     std::optional<QString> lastError_;
 };
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 #include "signals/ulid.h"
 #include "storage/store.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const QString kNoAddress = QStringLiteral("No webhook address set; kept on this computer only.");
@@ -88,3 +90,5 @@ QByteArray Outbox::envelope(const std::vector<Signal>& batchSignals, const QStri
     // A non-finite double in a signal cannot be written: the batch still goes, empty.
     return JSONValue(body).serialized(JSONValue::Slashes::plain).value_or(QByteArray("{}"));
 }
+
+}  // namespace tarnwhistle

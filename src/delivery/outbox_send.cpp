@@ -12,6 +12,8 @@
 #include "signals/ulid.h"
 #include "storage/store.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const QString kUnusableAddress = QStringLiteral("The webhook address is not a valid http(s) URL.");
@@ -157,3 +159,5 @@ void Outbox::sendTest(std::function<void(bool, const QString&)> completion) {
              }
          });
 }
+
+}  // namespace tarnwhistle

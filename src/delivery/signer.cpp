@@ -2,6 +2,8 @@
 
 #include <QMessageAuthenticationCode>
 
+namespace tarnwhistle {
+
 namespace {
 
 QByteArray signatureOverText(const QString& secret, const QByteArray& timestampText,
@@ -32,3 +34,5 @@ bool verify(const QString& secret, const QByteArray& timestampText, const QStrin
 }
 
 }  // namespace Signer
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace tarnwhistle {
+
 namespace Signer {
 // The header value for `body` sent at `timestamp` (whole seconds since 1970).
 QString signature(const QString& secret, qint64 timestamp, const QByteArray& body);
@@ -14,3 +16,5 @@ QString signature(const QString& secret, qint64 timestamp, const QByteArray& bod
 bool verify(const QString& secret, const QByteArray& timestampText, const QString& signatureValue,
             const QByteArray& body);
 }  // namespace Signer
+
+}  // namespace tarnwhistle

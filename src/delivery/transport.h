@@ -8,6 +8,8 @@
 
 #include "delivery/http_outcome.h"
 
+namespace tarnwhistle {
+
 class Transport {
   public:
     virtual ~Transport() = default;
@@ -18,3 +20,5 @@ class Transport {
     virtual void post(const QNetworkRequest& request, const QByteArray& body, qsizetype replyLimit,
                       int deadlineMs, std::function<void(const HttpOutcome&)> done) = 0;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 
 #include "base/text_trim.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 bool isLoopback(const QString& host) {
@@ -59,3 +61,5 @@ QString scrubbed(QString message, const QUrl& url) {
 }
 
 }  // namespace WebhookAddress
+
+}  // namespace tarnwhistle

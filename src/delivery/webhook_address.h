@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <optional>
 
+namespace tarnwhistle {
+
 namespace WebhookAddress {
 // The address, trimmed of horizontal white space, as a URL when batches may go there: "https://"
 // with a host, or "http://" to a loopback host (local receivers). The scheme is checked as written,
@@ -17,3 +19,5 @@ QString withoutCredentials(const QString& text);
 // it replaced by its credential-free form.
 QString scrubbed(QString message, const QUrl& url);
 }  // namespace WebhookAddress
+
+}  // namespace tarnwhistle

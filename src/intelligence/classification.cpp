@@ -1,5 +1,7 @@
 #include "intelligence/classification.h"
 
+namespace tarnwhistle {
+
 Classification Classification::fromRule(const QString& rule) {
     return {rule, std::nullopt, QStringLiteral("rule"), QStringLiteral("rules")};
 }
@@ -12,3 +14,5 @@ Classification Classification::fromEmbedding(const QString& label, double probab
 Classification Classification::fromLanguageModel(const QString& label) {
     return {label, std::nullopt, QStringLiteral("model"), QStringLiteral("apple-foundation-model")};
 }
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace tarnwhistle {
+
 struct Classification {
     QString label;
     std::optional<double> confidence;  // embedding probability; absent for rule and model answers
@@ -18,3 +20,5 @@ struct Classification {
 
     bool operator==(const Classification&) const = default;
 };
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 #include "intelligence/word_vector_data.h"
 #include "intelligence/word_vector_embedding.h"
 
+namespace tarnwhistle {
+
 const QString Classifier::indicatorLanguageModel =
     QStringLiteral("The local language model (on this computer)");
 const QString Classifier::indicatorEmbeddings =
@@ -136,3 +138,5 @@ void Classifier::noteAvailability(bool available) {
     languageModelAvailable_ = available;
     emit engineIndicatorChanged();
 }
+
+}  // namespace tarnwhistle

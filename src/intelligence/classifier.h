@@ -15,6 +15,8 @@
 #include "config/category_def.h"
 #include "intelligence/classification.h"
 
+namespace tarnwhistle {
+
 class EmbeddingClassifier;
 class LocalLanguageModel;
 
@@ -72,3 +74,5 @@ class Classifier : public QObject {
     std::unique_ptr<LocalLanguageModel> languageModel_;
     bool languageModelAvailable_ = false;
 };
+
+}  // namespace tarnwhistle

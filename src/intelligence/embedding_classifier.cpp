@@ -9,6 +9,8 @@
 #include "intelligence/stop_words.h"
 #include "intelligence/words.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 // Over the first n components, n the shorter length; 0 when either length is 0.
@@ -113,3 +115,5 @@ std::optional<EmbeddingClassifier::Result> EmbeddingClassifier::classify(
     }
     return Result{scores[winner].first->name, 1.0 / sum, leadOverPrior};
 }
+
+}  // namespace tarnwhistle

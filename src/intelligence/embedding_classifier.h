@@ -14,6 +14,8 @@
 #include "config/category_def.h"
 #include "intelligence/sentence_embedding.h"
 
+namespace tarnwhistle {
+
 class EmbeddingClassifier {
   public:
     struct Result {
@@ -50,3 +52,5 @@ class EmbeddingClassifier {
     QHash<QString, std::vector<Vector>> phraseCache_;  // "name|description"
     QHash<QString, QSet<QString>> keywordCache_;       // "namedescription"
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 
 #include "intelligence/words.h"
 
+namespace tarnwhistle {
+
 namespace HintText {
 
 namespace {
@@ -37,3 +39,5 @@ QString withoutApplicationName(const QString& text) {
 }
 
 }  // namespace HintText
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 namespace HintText {
 
 // `text` without the hint's application part and without any other occurrence of the
@@ -13,3 +15,5 @@ namespace HintText {
 QString withoutApplicationName(const QString& text);
 
 }  // namespace HintText
+
+}  // namespace tarnwhistle

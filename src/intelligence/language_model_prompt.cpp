@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <algorithm>
 
+namespace tarnwhistle {
+
 namespace LanguageModelPrompt {
 
 const QString instructions = QStringLiteral(
@@ -29,3 +31,5 @@ std::optional<QString> matchLabel(const QString& reply, const CategoryList& labe
 }
 
 }  // namespace LanguageModelPrompt
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 
 #include "config/category_def.h"
 
+namespace tarnwhistle {
+
 namespace LanguageModelPrompt {
 
 extern const QString instructions;
@@ -21,3 +23,5 @@ QString prompt(const QString& text, const CategoryList& labels);
 std::optional<QString> matchLabel(const QString& reply, const CategoryList& labels);
 
 }  // namespace LanguageModelPrompt
+
+}  // namespace tarnwhistle

@@ -8,6 +8,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+namespace tarnwhistle {
+
 namespace {
 
 QNetworkRequest request(const QUrl& server, const QString& path, int timeoutMs) {
@@ -104,3 +106,5 @@ void LocalLanguageModel::chat(const QString& system, const QString& user,
         completion(content.toString());
     });
 }
+
+}  // namespace tarnwhistle

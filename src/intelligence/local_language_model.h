@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+namespace tarnwhistle {
+
 class LocalLanguageModel : public QObject {
     Q_OBJECT
   public:
@@ -48,3 +50,5 @@ class LocalLanguageModel : public QObject {
     std::optional<double> checkedAt_;
     std::vector<std::function<void(bool)>> waiting_;  // callers of the check in flight
 };
+
+}  // namespace tarnwhistle

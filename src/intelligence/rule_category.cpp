@@ -3,6 +3,8 @@
 
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 
 const std::vector<SiteRule>& siteRules() {
@@ -71,3 +73,5 @@ std::optional<QString> ruleCategory(const QString& bundleId, const std::optional
 }
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

@@ -7,8 +7,12 @@
 #include <optional>
 #include <vector>
 
+namespace tarnwhistle {
+
 class SentenceEmbedding {
   public:
     virtual ~SentenceEmbedding() = default;
     virtual std::optional<std::vector<double>> vector(const QString& text) const = 0;
 };
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace tarnwhistle {
+
 namespace StopWords {
 
 const QSet<QString>& classifier() {
@@ -35,3 +37,5 @@ const QSet<QString>& sentence() {
 }
 
 }  // namespace StopWords
+
+}  // namespace tarnwhistle

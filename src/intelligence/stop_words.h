@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QString>
 
+namespace tarnwhistle {
+
 namespace StopWords {
 
 // The classifier's own 14: common short words and the words of the window hint's template
@@ -15,3 +17,5 @@ const QSet<QString>& classifier();
 const QSet<QString>& sentence();
 
 }  // namespace StopWords
+
+}  // namespace tarnwhistle

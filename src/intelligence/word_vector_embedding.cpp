@@ -3,6 +3,8 @@
 #include "intelligence/stop_words.h"
 #include "intelligence/words.h"
 
+namespace tarnwhistle {
+
 std::unique_ptr<WordVectorEmbedding> WordVectorEmbedding::open(const QString& path) {
     std::shared_ptr<const WordVectors> vectors = WordVectors::open(path);
     if (!vectors) return nullptr;
@@ -25,3 +27,5 @@ std::optional<std::vector<double>> WordVectorEmbedding::vector(const QString& te
     for (double& v : sum) v /= found;
     return sum;
 }
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 #include "intelligence/sentence_embedding.h"
 #include "intelligence/word_vectors.h"
 
+namespace tarnwhistle {
+
 class WordVectorEmbedding : public SentenceEmbedding {
   public:
     explicit WordVectorEmbedding(std::shared_ptr<const WordVectors> vectors)
@@ -22,3 +24,5 @@ class WordVectorEmbedding : public SentenceEmbedding {
   private:
     std::shared_ptr<const WordVectors> vectors_;
 };
+
+}  // namespace tarnwhistle

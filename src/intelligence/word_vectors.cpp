@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace tarnwhistle {
+
 namespace {
 
 constexpr uint32_t headerWords = 10;
@@ -91,3 +93,5 @@ void WordVectors::addUnitRow(int row, double* sum) const {
     const double scale = 1 / std::sqrt(norm);
     for (int i = 0; i < dims_; ++i) sum[i] += values[i] * scale;
 }
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+namespace tarnwhistle {
+
 class WordVectors {
   public:
     // Nothing when the file is missing, unreadable or malformed.
@@ -38,3 +40,5 @@ class WordVectors {
     const uint32_t* sorted_ = nullptr;
     const char* pool_ = nullptr;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 // Calls `take(word)` for every run of letters in `text`, in order.
 template <class Take>
 void forEachWord(const QString& text, Take take) {
@@ -18,3 +20,5 @@ void forEachWord(const QString& text, Take take) {
     }
     if (!word.isEmpty()) take(word);
 }
+
+}  // namespace tarnwhistle

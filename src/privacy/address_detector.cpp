@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace tarnwhistle {
+
 namespace AddressDetector {
 namespace {
 
@@ -102,3 +104,5 @@ std::vector<TextRange> find(const QString& text) {
 }
 
 }  // namespace AddressDetector
+
+}  // namespace tarnwhistle

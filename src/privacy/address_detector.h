@@ -11,9 +11,13 @@
 
 #include "privacy/text_range.h"
 
+namespace tarnwhistle {
+
 namespace AddressDetector {
 
 // The ranges of `text` that hold addresses, sorted, without overlaps.
 std::vector<TextRange> find(const QString& text);
 
 }  // namespace AddressDetector
+
+}  // namespace tarnwhistle

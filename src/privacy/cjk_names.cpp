@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace tarnwhistle {
+
 namespace CjkNames {
 namespace {
 
@@ -77,3 +79,5 @@ std::vector<TextRange> find(const QString& text, qsizetype start, qsizetype end,
 }
 
 }  // namespace CjkNames
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 #include "privacy/name_gazetteer.h"
 #include "privacy/text_range.h"
 
+namespace tarnwhistle {
+
 namespace CjkNames {
 
 // True for the first character of a run that find() reads.
@@ -20,3 +22,5 @@ std::vector<TextRange> find(const QString& text, qsizetype start, qsizetype end,
                             const NameGazetteer& names);
 
 }  // namespace CjkNames
+
+}  // namespace tarnwhistle

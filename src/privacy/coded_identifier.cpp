@@ -3,6 +3,8 @@
 
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 
 QString hash(const QString& value, const QString& salt, QStringView prefix) {
@@ -51,3 +53,5 @@ bool ibanChecksum(QStringView text) {
 }
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

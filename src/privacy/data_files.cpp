@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace tarnwhistle {
+
 QString dataFilePath(const QString& fileName) {
     QStringList folders;
     // applicationDirPath needs an application object; tools and tests always make one.
@@ -18,3 +20,5 @@ QString dataFilePath(const QString& fileName) {
     }
     return {};
 }
+
+}  // namespace tarnwhistle

@@ -3,6 +3,8 @@
 
 #include "base/text_trim.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 namespace {
 
@@ -55,3 +57,5 @@ bool isPrivateBrowsing(const QString& title) {
 }
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

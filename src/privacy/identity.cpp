@@ -5,6 +5,8 @@
 
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 namespace {
 
@@ -143,3 +145,5 @@ std::optional<DocumentIdentity> documentIdentity(const std::optional<QString>& d
 }
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

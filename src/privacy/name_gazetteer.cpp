@@ -5,6 +5,8 @@
 #include "base/system_log.h"
 #include "privacy/data_files.h"
 
+namespace tarnwhistle {
+
 NameGazetteer NameGazetteer::fromText(QStringView text) {
     NameGazetteer names;
     for (QStringView line : text.split(u'\n')) {
@@ -59,3 +61,5 @@ const NameGazetteer& NameGazetteer::shared() {
     }();
     return names;
 }
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringView>
 
+namespace tarnwhistle {
+
 class NameGazetteer {
   public:
     // The list loaded from the data file; empty (with one warning) when the file is missing.
@@ -28,3 +30,5 @@ class NameGazetteer {
     QSet<QString> given_;
     QSet<QString> family_;
 };
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 
 #include "privacy/cjk_names.h"
 
+namespace tarnwhistle {
+
 namespace NameTagger {
 namespace {
 
@@ -430,3 +432,5 @@ std::vector<TextRange> find(const QString& text, const NameGazetteer& names) {
 }
 
 }  // namespace NameTagger
+
+}  // namespace tarnwhistle

@@ -13,6 +13,8 @@
 #include "privacy/name_gazetteer.h"
 #include "privacy/text_range.h"
 
+namespace tarnwhistle {
+
 namespace NameTagger {
 
 // The ranges of `text` that hold personal names, sorted, without overlaps. A possessive "'s"
@@ -20,3 +22,5 @@ namespace NameTagger {
 std::vector<TextRange> find(const QString& text, const NameGazetteer& names);
 
 }  // namespace NameTagger
+
+}  // namespace tarnwhistle

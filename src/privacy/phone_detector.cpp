@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace tarnwhistle {
+
 using i18n::phonenumbers::PhoneNumber;
 using i18n::phonenumbers::PhoneNumberUtil;
 
@@ -161,3 +163,5 @@ std::vector<TextRange> find(const QString& text) {
 }
 
 }  // namespace PhoneDetector
+
+}  // namespace tarnwhistle

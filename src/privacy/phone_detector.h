@@ -8,6 +8,8 @@
 
 #include "privacy/text_range.h"
 
+namespace tarnwhistle {
+
 namespace PhoneDetector {
 
 // The ranges of `text` that hold phone numbers, sorted, without overlaps.
@@ -22,3 +24,5 @@ QString localeRegion();
 const QStringList& regions();
 
 }  // namespace PhoneDetector
+
+}  // namespace tarnwhistle

@@ -19,6 +19,8 @@
 
 #include "config/deployment_config.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 
 // ---- Built-in tables -------------------------------------------------------------------------
@@ -154,3 +156,5 @@ std::optional<QString> ruleCategory(const QString& bundleId, const std::optional
                                     const std::optional<QString>& url, const DeploymentConfig& cfg);
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

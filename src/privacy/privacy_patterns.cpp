@@ -4,6 +4,8 @@
 // without an "@" costs linear time instead of quadratic.
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 namespace {
 
@@ -67,3 +69,5 @@ const QRegularExpression& fileTitleRx() {
 }
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

@@ -1,6 +1,8 @@
 // The built-in application and site tables.
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 
 const std::set<QString>& browsers() {
@@ -255,3 +257,5 @@ const std::map<QString, QString>& defaultAppCategories() {
 }
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

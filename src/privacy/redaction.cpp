@@ -7,6 +7,8 @@
 #include "privacy/phone_detector.h"
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 namespace Privacy {
 namespace {
 
@@ -110,3 +112,5 @@ QString redact(const QString& input) {
 }
 
 }  // namespace Privacy
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 bool redactStream(QIODevice& in, QIODevice& out, bool whole) {
     auto write = [&out](const QByteArray& bytes) { return out.write(bytes) == bytes.size(); };
     if (whole) return write(Privacy::redact(QString::fromUtf8(in.readAll())).toUtf8());
@@ -19,3 +21,5 @@ bool redactStream(QIODevice& in, QIODevice& out, bool whole) {
         if (!write(Privacy::redact(QString::fromUtf8(line)).toUtf8() + ending)) return false;
     }
 }
+
+}  // namespace tarnwhistle

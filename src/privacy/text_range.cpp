@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tarnwhistle {
+
 std::vector<TextRange> disjointRanges(std::vector<TextRange> ranges) {
     std::sort(ranges.begin(), ranges.end(), [](const TextRange& a, const TextRange& b) {
         return a.start != b.start ? a.start < b.start : a.length() > b.length();
@@ -14,3 +16,5 @@ std::vector<TextRange> disjointRanges(std::vector<TextRange> ranges) {
     }
     return result;
 }
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <vector>
 
+namespace tarnwhistle {
+
 struct TextRange {
     qsizetype start = 0;
     qsizetype end = 0;  // one past the last character
@@ -16,3 +18,5 @@ struct TextRange {
 // `ranges` sorted by start without overlaps: where two overlap, the earlier one wins, and of
 // two starting together the longer one.
 std::vector<TextRange> disjointRanges(std::vector<TextRange> ranges);
+
+}  // namespace tarnwhistle

@@ -1,5 +1,7 @@
 #include "signals/event_log.h"
 
+namespace tarnwhistle {
+
 namespace {
 constexpr const char* kRawValues[] = {
     "app.activated", "window.changed", "title.changed", "url.changed",     "typing.started",
@@ -38,3 +40,5 @@ void EventLog::clear() {
     events_.clear();
     emit eventsChanged();
 }
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 #include <deque>
 #include <vector>
 
+namespace tarnwhistle {
+
 enum class EventKind {
     appActivated,
     windowChanged,
@@ -56,3 +58,5 @@ signals:
 private:
     std::deque<LocalEvent> events_;  // newest first
 };
+
+}  // namespace tarnwhistle

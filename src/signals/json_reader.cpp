@@ -8,6 +8,8 @@
 
 #include "signals/json_value.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 constexpr int kMaxDepth = 512;  // deeper nesting is refused rather than overflowing the stack
@@ -324,3 +326,5 @@ private:
 std::optional<JSONValue> JSONValue::parse(const QByteArray& text, QString* error) {
     return Reader(text.constData(), text.constData() + text.size()).document(error);
 }
+
+}  // namespace tarnwhistle

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <cmath>
 
+namespace tarnwhistle {
+
 double JSONValue::roundedForWriting(double x) { return std::round(x * 1000.0) / 1000.0; }
 
 namespace {
@@ -97,3 +99,5 @@ std::optional<QByteArray> JSONValue::serialized(Slashes slashes) const {
     if (slashes == Slashes::escaped) text.replace("/", "\\/");
     return text;
 }
+
+}  // namespace tarnwhistle

@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+namespace tarnwhistle {
+
 class JSONValue;
 using JSONArray = std::vector<JSONValue>;
 using JSONObject = std::map<QString, JSONValue>;
@@ -61,3 +63,5 @@ public:
 private:
     std::variant<QString, qint64, double, bool, JSONArray, JSONObject, std::monostate> value_;
 };
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include "signals/ulid.h"
 
+namespace tarnwhistle {
+
 JSONValue Signal::encoded() const {
     JSONObject object = fields;
     object.insert_or_assign(QStringLiteral("id"), JSONValue(id));
@@ -44,3 +46,5 @@ std::optional<Signal> Signal::fromJSON(const QByteArray& text, QString* error) {
     if (!value) return std::nullopt;
     return decode(std::move(*value), error);
 }
+
+}  // namespace tarnwhistle

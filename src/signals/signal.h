@@ -8,6 +8,8 @@
 
 #include "signals/json_value.h"
 
+namespace tarnwhistle {
+
 struct Signal {
     QString id;    // a ULID, made when the signal is emitted
     QString type;  // the wire name; a plain string so unknown names ("test.ping") still travel
@@ -28,3 +30,5 @@ struct Signal {
     // Same, from JSON text; malformed text fails with the parser's description.
     static std::optional<Signal> fromJSON(const QByteArray& text, QString* error = nullptr);
 };
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include "base/system_calls.h"
 #include "signals/ulid.h"
 
+namespace tarnwhistle {
+
 QString rawValue(Presence presence) {
     switch (presence) {
         case Presence::active: return QStringLiteral("active");
@@ -158,3 +160,5 @@ void SignalEngine::flushAll(const QString& reason) {
     }
     lastObservation.reset();
 }
+
+}  // namespace tarnwhistle

@@ -30,6 +30,8 @@
 #include "signals/signal_type.h"
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 enum class Presence { active, idle, locked };
 QString rawValue(Presence presence);  // "active", "idle", "locked"
 
@@ -257,3 +259,5 @@ private:
     // Expires when the engine is destroyed; late callbacks check it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+}  // namespace tarnwhistle

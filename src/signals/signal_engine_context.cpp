@@ -5,6 +5,8 @@
 #include "privacy/privacy.h"
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 // The first `count` user-perceived characters of `text`; never splits a character.
@@ -164,3 +166,5 @@ void SignalEngine::snippetCaptured(const QString& text, const WindowObservation&
     if (episode) appendNewest(episode->snippets, firstCharacters(sample, 600), 6);
     appendNewest(contextSnippets, std::move(sample), 3);
 }
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include "signals/signal_engine.h"
 #include "signals/ulid.h"
 
+namespace tarnwhistle {
+
 namespace {
 JSONArray toArray(const std::vector<QString>& items) {
     JSONArray out;
@@ -105,3 +107,5 @@ void SignalEngine::paste() {
                    });
     }
 }
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 #include "privacy/privacy.h"
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 QString SignalEngine::focusName() const { return focusApp ? focusApp->name : QString(); }
 
 void SignalEngine::appActivated(const QString& bundleId, const QString& name) {
@@ -94,3 +96,5 @@ void SignalEngine::suspendFocus(TimePoint t) {
     closeFocus(t);
     lastObservation.reset();
 }
+
+}  // namespace tarnwhistle

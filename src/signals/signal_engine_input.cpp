@@ -4,6 +4,8 @@
 
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 bool SignalEngine::activity(TimePoint t) {
     // Ending idle may resume another application, so it is decided before the exclusion test.
     if (presence == Presence::idle) idleEnded();
@@ -113,3 +115,5 @@ void SignalEngine::closeBucket(TimePoint t) {
     bucketSlots.clear();
     bucketStart = floorTo(t, bucketSeconds);
 }
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace tarnwhistle {
+
 struct WindowObservation {
     QString bundleId;
     QString appName;  // the bundle identifier when the application has no name
@@ -14,3 +16,5 @@ struct WindowObservation {
 
     bool operator==(const WindowObservation&) const = default;
 };
+
+}  // namespace tarnwhistle

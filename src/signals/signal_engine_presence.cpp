@@ -1,6 +1,8 @@
 // Presence (active, idle, locked) and the suspension and resumption of focus around it.
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 void SignalEngine::closePresence(TimePoint t) {
     const double d = t - presenceSince;
     if (d < 1) return;
@@ -72,3 +74,5 @@ void SignalEngine::resume() {
     appActivated(s.app.bundle, s.app.name);
     if (s.obs) windowObserved(*s.obs);
 }
+
+}  // namespace tarnwhistle

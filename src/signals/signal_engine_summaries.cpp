@@ -3,6 +3,8 @@
 
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 void SignalEngine::addToHour(const FocusedApp& app, TimePoint since, TimePoint end, bool ended) {
     auto [it, inserted] = hourApps.try_emplace(app.bundle, HourAppEntry{app.name, 0, 0});
     // The part before the window was counted by the close of the window before.
@@ -80,3 +82,5 @@ void SignalEngine::emitDaySummary(bool partial) {
                    {QStringLiteral("longest_focus_s"), roundedSeconds(longestFocus)},
                });
 }
+
+}  // namespace tarnwhistle

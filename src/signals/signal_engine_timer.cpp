@@ -3,6 +3,8 @@
 
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 class QtOneShotTimer final : public OneShotTimer {
@@ -29,3 +31,5 @@ private:
 std::shared_ptr<OneShotTimer> makeQtOneShotTimer(double seconds, std::function<void()> action) {
     return std::make_shared<QtOneShotTimer>(seconds, std::move(action));
 }
+
+}  // namespace tarnwhistle

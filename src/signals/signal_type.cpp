@@ -1,5 +1,7 @@
 #include "signals/signal_type.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 struct Entry {
@@ -99,3 +101,5 @@ const std::vector<SignalType::Group>& SignalType::allGroups() {
                                               Group::understanding};
     return groups;
 }
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+namespace tarnwhistle {
+
 class SignalType {
 public:
     // Declaration order is the order of allCases() (the Settings window lists them so).
@@ -57,3 +59,5 @@ public:
 private:
     Case case_;
 };
+
+}  // namespace tarnwhistle

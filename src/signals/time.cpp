@@ -4,6 +4,8 @@
 #include <QTimeZone>
 #include <cmath>
 
+namespace tarnwhistle {
+
 namespace Time {
 
 QString iso(TimePoint t) {
@@ -21,3 +23,5 @@ QString dayString(TimePoint t) {
     // toString with a format string uses the C locale in Qt 6: ASCII digits, Gregorian.
     return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(QStringLiteral("yyyy-MM-dd"));
 }
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 using TimePoint = double;
 
 namespace Time {
@@ -16,3 +18,5 @@ TimePoint now();
 // The calendar date of `t` in the machine's time zone as "yyyy-MM-dd", with fixed digits and
 // Gregorian calendar whatever the user's locale.
 QString dayString(TimePoint t);
+
+}  // namespace tarnwhistle

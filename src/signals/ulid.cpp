@@ -2,6 +2,8 @@
 
 #include <QRandomGenerator>
 
+namespace tarnwhistle {
+
 namespace ULID {
 
 static constexpr char kAlphabet[] = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
@@ -19,3 +21,5 @@ QString make(TimePoint t) {
 }
 
 }  // namespace ULID
+
+}  // namespace tarnwhistle

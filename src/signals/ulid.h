@@ -7,6 +7,10 @@
 
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 namespace ULID {
 QString make(TimePoint t);
 }
+
+}  // namespace tarnwhistle

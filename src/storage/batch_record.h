@@ -7,6 +7,8 @@
 
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 // Where a batch stands. "local": kept here, no webhook; "pending": waiting for its first
 // attempt; "failed": waiting for a retry; "sent": delivered; "dropped": given up.
 enum class BatchStatus { local, pending, failed, sent, dropped };
@@ -32,3 +34,5 @@ struct BatchRecord {
 
     bool operator==(const BatchRecord&) const = default;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 
 #include "base/system_log.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 QString errorMessage(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
@@ -73,3 +75,5 @@ std::optional<double> optionalReal(sqlite3_stmt* statement, int column) {
 }
 
 }  // namespace Statement
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace tarnwhistle {
+
 // A value for one statement parameter; an absent payload binds SQL NULL.
 struct Bind {
     enum class Kind { text, int_, real };
@@ -37,3 +39,5 @@ std::optional<QString> optionalText(sqlite3_stmt* statement, int column);
 std::optional<qint64> optionalInt(sqlite3_stmt* statement, int column);
 std::optional<double> optionalReal(sqlite3_stmt* statement, int column);
 }  // namespace Statement
+
+}  // namespace tarnwhistle

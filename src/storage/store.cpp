@@ -8,6 +8,8 @@
 #include "base/system_log.h"
 #include "storage/statement.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const char* const kSchema =
@@ -348,3 +350,5 @@ bool Store::deleteAll() {
     ok = exec("VACUUM;") && ok;
     return checkpointTruncate() && ok;
 }
+
+}  // namespace tarnwhistle

@@ -22,6 +22,9 @@
 #include "storage/batch_record.h"
 
 struct sqlite3;
+
+namespace tarnwhistle {
+
 struct Bind;
 
 class Store {
@@ -103,3 +106,5 @@ private:
 
     sqlite3* db_ = nullptr;
 };
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include "ui/badge.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 namespace ActivityRows {
 namespace {
 
@@ -151,3 +153,5 @@ QSize EventDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIn
 }
 
 }  // namespace ActivityRows
+
+}  // namespace tarnwhistle

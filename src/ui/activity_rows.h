@@ -5,6 +5,8 @@
 
 #include <QStyledItemDelegate>
 
+namespace tarnwhistle {
+
 namespace ActivityRows {
 
 enum Role {
@@ -46,3 +48,5 @@ class EventDelegate : public QStyledItemDelegate {
 };
 
 }  // namespace ActivityRows
+
+}  // namespace tarnwhistle

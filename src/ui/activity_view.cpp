@@ -25,6 +25,8 @@
 #include "ui/status_pill.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 using namespace ActivityRows;
 
 const QString ActivityView::selectPrompt =
@@ -296,3 +298,5 @@ void ActivityView::hideEvent(QHideEvent* event) {
     timer_.stop();
     QWidget::hideEvent(event);
 }
+
+}  // namespace tarnwhistle

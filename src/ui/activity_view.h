@@ -14,13 +14,16 @@
 #include "signals/signal.h"
 #include "storage/batch_record.h"
 
-class EventLog;
-class Outbox;
 class QListView;
 class QPlainTextEdit;
 class QStackedWidget;
 class QStandardItemModel;
 class QTabBar;
+
+namespace tarnwhistle {
+
+class EventLog;
+class Outbox;
 class StatusPill;
 class Store;
 
@@ -89,3 +92,5 @@ class ActivityView : public QWidget {
     QListView* eventList_;
     QPlainTextEdit* detail_;
 };
+
+}  // namespace tarnwhistle

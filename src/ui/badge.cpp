@@ -4,6 +4,8 @@
 
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 namespace {
 constexpr int kPadX = 7;
 constexpr int kPadY = 2;
@@ -57,3 +59,5 @@ void Badge::paintEvent(QPaintEvent*) {
     QPainter p(this);
     paint(p, rect(), QWidget::font(), text_, color_, palette().color(QPalette::Window));
 }
+
+}  // namespace tarnwhistle

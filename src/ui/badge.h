@@ -6,6 +6,8 @@
 
 class QPainter;
 
+namespace tarnwhistle {
+
 class Badge : public QWidget {
     Q_OBJECT
   public:
@@ -32,3 +34,5 @@ class Badge : public QWidget {
     QString text_;
     QColor color_;
 };
+
+}  // namespace tarnwhistle

@@ -4,9 +4,13 @@
 
 #include <QColor>
 
+namespace tarnwhistle {
+
 inline QColor brandTeal() {
     return QColor::fromRgb(25, 211, 180);
 }
 inline QColor brandMint() {
     return QColor::fromRgb(122, 240, 216);
 }
+
+}  // namespace tarnwhistle

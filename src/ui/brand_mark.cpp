@@ -6,6 +6,8 @@
 
 #include "ui/brand_colors.h"
 
+namespace tarnwhistle {
+
 BrandMark::BrandMark(int size, QWidget* parent) : QWidget(parent), size_(size) {
     setFixedSize(size, size);
     setAccessibleName(QStringLiteral("Tarnwhistle"));
@@ -54,3 +56,5 @@ void BrandMark::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     paint(painter, rect());
 }
+
+}  // namespace tarnwhistle

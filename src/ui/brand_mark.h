@@ -7,6 +7,8 @@
 
 class QPainter;
 
+namespace tarnwhistle {
+
 class BrandMark : public QWidget {
     Q_OBJECT
   public:
@@ -25,3 +27,5 @@ class BrandMark : public QWidget {
   private:
     int size_;
 };
+
+}  // namespace tarnwhistle

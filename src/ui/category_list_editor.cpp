@@ -10,6 +10,8 @@
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 CategoryListEditor::CategoryListEditor(const QString& accessibleName,
                                        std::function<CategoryList()> defaults, QWidget* parent)
     : QWidget(parent), defaults_(std::move(defaults)) {
@@ -107,3 +109,5 @@ void CategoryListEditor::rebuild() {
         });
     }
 }
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 
 class QVBoxLayout;
 
+namespace tarnwhistle {
+
 class CategoryListEditor : public QWidget {
     Q_OBJECT
   public:
@@ -29,3 +31,5 @@ class CategoryListEditor : public QWidget {
     CategoryList entries_;
     QVBoxLayout* rows_;
 };
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 namespace {
 constexpr int kPad = 12;
 constexpr int kMark = 18;
@@ -89,3 +91,5 @@ void DestinationCard::paintEvent(QPaintEvent*) {
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(QRect(kPad, y, w, height() - y - kPad), Qt::TextWordWrap | Qt::ElideRight, note_);
 }
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 
 #include <QAbstractButton>
 
+namespace tarnwhistle {
+
 class DestinationCard : public QAbstractButton {
     Q_OBJECT
   public:
@@ -23,3 +25,5 @@ class DestinationCard : public QAbstractButton {
     QString text_;
     QString note_;
 };
+
+}  // namespace tarnwhistle

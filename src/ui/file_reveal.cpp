@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+namespace tarnwhistle {
+
 void revealInFileManager(const QString& path) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"),
@@ -16,3 +18,5 @@ void revealInFileManager(const QString& path) {
     if (reply.type() == QDBusMessage::ReplyMessage) return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
+
+}  // namespace tarnwhistle

@@ -4,4 +4,8 @@
 
 #include <QString>
 
+namespace tarnwhistle {
+
 void revealInFileManager(const QString& path);
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+namespace tarnwhistle {
+
 FlowLayout::FlowLayout(QWidget* parent, int spacing) : QLayout(parent) {
     setSpacing(spacing);
     setContentsMargins(0, 0, 0, 0);
@@ -50,3 +52,5 @@ int FlowLayout::arrange(const QRect& rect, bool apply) const {
     }
     return y + lineHeight - rect.y() + m.bottom();
 }
+
+}  // namespace tarnwhistle

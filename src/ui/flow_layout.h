@@ -4,6 +4,8 @@
 #include <QLayout>
 #include <QList>
 
+namespace tarnwhistle {
+
 class FlowLayout : public QLayout {
   public:
     explicit FlowLayout(QWidget* parent = nullptr, int spacing = 6);
@@ -26,3 +28,5 @@ class FlowLayout : public QLayout {
 
     QList<QLayoutItem*> items_;
 };
+
+}  // namespace tarnwhistle

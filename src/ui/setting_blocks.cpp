@@ -8,6 +8,8 @@
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 QLabel* symbolLabel(const QString& symbol, const QColor& tint, int size, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setPixmap(Symbols::icon(symbol, tint).pixmap(size, size));
@@ -158,3 +160,5 @@ void StatTile::setValue(const QString& value) {
 QString StatTile::value() const {
     return value_->text();
 }
+
+}  // namespace tarnwhistle

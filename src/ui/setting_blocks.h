@@ -10,6 +10,8 @@
 class QLabel;
 class QVBoxLayout;
 
+namespace tarnwhistle {
+
 // A rounded card drawn in the palette's base colour.
 class Card : public QFrame {
     Q_OBJECT
@@ -89,3 +91,5 @@ class StatTile : public Card {
 // A symbol as a fixed-size label.
 QLabel* symbolLabel(const QString& symbol, const QColor& tint, int size = 18,
                     QWidget* parent = nullptr);
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 #include "ui/setting_blocks.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 QString SettingsCategoriesPane::engineText(const QString& indicator) {
     // The classifier's indicators are already the texts shown; anything else reads as rules.
     if (indicator == Classifier::indicatorLanguageModel ||
@@ -81,3 +83,5 @@ void SettingsCategoriesPane::load() {
     tasks_->setEntries(model_.draft().taskLabels);
     setChecked(useModel_, model_.draft().useAppleIntelligence);
 }
+
+}  // namespace tarnwhistle

@@ -4,8 +4,11 @@
 
 #include "ui/settings_pane.h"
 
-class CategoryListEditor;
 class QLabel;
+
+namespace tarnwhistle {
+
+class CategoryListEditor;
 
 class SettingsCategoriesPane : public SettingsPane {
     Q_OBJECT
@@ -25,3 +28,5 @@ class SettingsCategoriesPane : public SettingsPane {
     QLabel* engine_;
     QCheckBox* useModel_;
 };
+
+}  // namespace tarnwhistle

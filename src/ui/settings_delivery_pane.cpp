@@ -16,6 +16,8 @@
 #include "ui/ui_style.h"
 #include "ui/windows.h"
 
+namespace tarnwhistle {
+
 using Destination = SettingsModel::Destination;
 
 const std::array<std::pair<qint64, const char*>, 5> SettingsDeliveryPane::intervals = {{
@@ -223,3 +225,5 @@ void SettingsDeliveryPane::updateTest() {
     testRow_->setShowDivider(!model_.testMessage().isEmpty());
     test_->setEnabled(model_.hasAddress() && !model_.testing());
 }
+
+}  // namespace tarnwhistle

@@ -7,10 +7,13 @@
 #include "ui/settings_model.h"
 #include "ui/settings_pane.h"
 
-class DestinationCard;
 class QComboBox;
 class QLabel;
 class QProgressBar;
+
+namespace tarnwhistle {
+
+class DestinationCard;
 class SettingRow;
 class SettingsGroup;
 
@@ -50,3 +53,5 @@ class SettingsDeliveryPane : public SettingsPane {
     QLabel* testMessage_;
     QWidget* testMessageLine_;
 };
+
+}  // namespace tarnwhistle

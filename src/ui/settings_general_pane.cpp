@@ -13,6 +13,8 @@
 #include "ui/setting_blocks.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 SettingsGeneralPane::SettingsGeneralPane(SettingsModel& model, const UiServices& services,
                                          QWidget* parent)
     : SettingsPane(model, services, parent) {
@@ -133,3 +135,5 @@ void SettingsGeneralPane::load() {
     setChecked(screenshots_, model_.draft().screenshotReader);
     updateScreenshotRow();
 }
+
+}  // namespace tarnwhistle

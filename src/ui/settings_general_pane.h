@@ -6,6 +6,8 @@
 
 class QLabel;
 
+namespace tarnwhistle {
+
 class SettingsGeneralPane : public SettingsPane {
     Q_OBJECT
   public:
@@ -30,3 +32,5 @@ class SettingsGeneralPane : public SettingsPane {
     QCheckBox* screenshots_;
     QPushButton* allowCapture_;
 };
+
+}  // namespace tarnwhistle

@@ -12,6 +12,8 @@
 #include "ui/setting_blocks.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 // A read-only value with a "Copy" button beside it.
@@ -83,3 +85,5 @@ void SettingsIdentityPane::load() {
     subject_->setText(subjectCode());
     subject_->setAccessibleName(QStringLiteral("Subject code: ") + subject_->text());
 }
+
+}  // namespace tarnwhistle

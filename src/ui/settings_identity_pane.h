@@ -6,6 +6,8 @@
 
 class QLabel;
 
+namespace tarnwhistle {
+
 class SettingsIdentityPane : public SettingsPane {
     Q_OBJECT
   public:
@@ -22,3 +24,5 @@ class SettingsIdentityPane : public SettingsPane {
     QLabel* deviceId_;
     QLabel* subject_;
 };
+
+}  // namespace tarnwhistle

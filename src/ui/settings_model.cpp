@@ -7,6 +7,8 @@
 #include "delivery/outbox.h"
 #include "signals/signal_type.h"
 
+namespace tarnwhistle {
+
 QString SettingsModel::title(Destination destination) {
     switch (destination) {
         case Destination::dashboard:
@@ -152,3 +154,5 @@ bool SettingsModel::importFrom(const QString& path, QString* error) {
 void SettingsModel::exportTo(const QString& path) const {
     store_.exportTo(path);
 }
+
+}  // namespace tarnwhistle

@@ -12,6 +12,8 @@
 
 #include "config/deployment_config.h"
 
+namespace tarnwhistle {
+
 class ConfigStore;
 class Outbox;
 
@@ -87,3 +89,5 @@ class SettingsModel : public QObject {
     bool testing_ = false;
     QString testMessage_;
 };
+
+}  // namespace tarnwhistle

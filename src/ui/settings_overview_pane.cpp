@@ -16,6 +16,8 @@
 #include "ui/ui_style.h"
 #include "ui/windows.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 // "Allowed" or "Not needed" as a mark and a word, or the button that asks.
@@ -163,3 +165,5 @@ void SettingsOverviewPane::refresh() {
 void SettingsOverviewPane::load() {
     refresh();
 }
+
+}  // namespace tarnwhistle

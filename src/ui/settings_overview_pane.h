@@ -5,6 +5,9 @@
 #include "ui/settings_pane.h"
 
 class QLabel;
+
+namespace tarnwhistle {
+
 class StatTile;
 class StatusHero;
 
@@ -32,3 +35,5 @@ class SettingsOverviewPane : public SettingsPane {
     QLabel* engine_;
     QPushButton* pause_;
 };
+
+}  // namespace tarnwhistle

@@ -10,6 +10,8 @@
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 SettingsPane::SettingsPane(SettingsModel& model, const UiServices& services, QWidget* parent)
     : QWidget(parent), model_(model), services_(services) {
     auto* outer = new QVBoxLayout(this);
@@ -83,3 +85,5 @@ void SettingsPane::setText(QLineEdit* field, const QString& text) {
     const QSignalBlocker block(field);
     field->setText(text);
 }
+
+}  // namespace tarnwhistle

@@ -14,6 +14,8 @@ class QSpinBox;
 class QPushButton;
 class QLineEdit;
 
+namespace tarnwhistle {
+
 class SettingsPane : public QWidget {
     Q_OBJECT
   public:
@@ -46,3 +48,5 @@ class SettingsPane : public QWidget {
   private:
     QVBoxLayout* column_;
 };
+
+}  // namespace tarnwhistle

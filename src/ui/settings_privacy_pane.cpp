@@ -13,6 +13,8 @@
 #include "ui/tag_list_editor.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 SettingsPrivacyPane::SettingsPrivacyPane(SettingsModel& model, const UiServices& services,
                                          QWidget* parent)
     : SettingsPane(model, services, parent) {
@@ -134,3 +136,5 @@ void SettingsPrivacyPane::load() {
     setValue(gap_, draft.episodeGapSeconds, 60);
     setValue(retention_, draft.retentionDays);
 }
+
+}  // namespace tarnwhistle

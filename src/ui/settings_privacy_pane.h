@@ -8,6 +8,9 @@
 
 class QMenu;
 class QToolButton;
+
+namespace tarnwhistle {
+
 class TagListEditor;
 
 class SettingsPrivacyPane : public SettingsPane {
@@ -35,3 +38,5 @@ class SettingsPrivacyPane : public SettingsPane {
     QSpinBox* gap_;
     QSpinBox* retention_;
 };
+
+}  // namespace tarnwhistle

@@ -11,6 +11,8 @@
 #include "ui/setting_blocks.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 SettingsSignalsPane::SettingsSignalsPane(SettingsModel& model, const UiServices& services,
                                          QWidget* parent)
     : SettingsPane(model, services, parent) {
@@ -80,3 +82,5 @@ void SettingsSignalsPane::load() {
         setChecked(it.value(), SignalType::fromRawValue(it.key())->isOn(enabled));
     updateCount();
 }
+
+}  // namespace tarnwhistle

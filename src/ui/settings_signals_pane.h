@@ -8,6 +8,8 @@
 
 class QLabel;
 
+namespace tarnwhistle {
+
 class SettingsSignalsPane : public SettingsPane {
     Q_OBJECT
   public:
@@ -23,3 +25,5 @@ class SettingsSignalsPane : public SettingsPane {
     QLabel* count_;
     QHash<QString, QCheckBox*> switches_;  // by wire name
 };
+
+}  // namespace tarnwhistle

@@ -22,6 +22,8 @@
 #include "ui/ui_style.h"
 #include "ui/window_definitions.h"
 
+namespace tarnwhistle {
+
 SettingsView::PaneInfo SettingsView::info(Pane pane) {
     switch (pane) {
         case Pane::overview:
@@ -195,3 +197,5 @@ void SettingsView::updateFooter() {
     revert_->setEnabled(dirty);
     save_->setEnabled(dirty);
 }
+
+}  // namespace tarnwhistle

@@ -14,6 +14,9 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
+
+namespace tarnwhistle {
+
 class SettingsPane;
 class StatusPill;
 
@@ -63,3 +66,5 @@ class SettingsView : public QWidget {
     QPushButton* revert_;
     QPushButton* save_;
 };
+
+}  // namespace tarnwhistle

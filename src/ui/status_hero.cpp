@@ -7,6 +7,8 @@
 #include "delivery/outbox.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 StatusHero::StatusHero(AppStatus& status, Outbox& outbox, QWidget* parent)
     : QWidget(parent), status_(status) {
     auto* layout = new QVBoxLayout(this);
@@ -37,3 +39,5 @@ void StatusHero::refresh() {
     setAccessibleName(title_->text());
     setAccessibleDescription(description_->text());
 }
+
+}  // namespace tarnwhistle

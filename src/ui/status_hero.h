@@ -4,9 +4,12 @@
 
 #include <QWidget>
 
+class QLabel;
+
+namespace tarnwhistle {
+
 class AppStatus;
 class Outbox;
-class QLabel;
 
 class StatusHero : public QWidget {
     Q_OBJECT
@@ -20,3 +23,5 @@ class StatusHero : public QWidget {
     QLabel* description_;
     QLabel* lastSent_;
 };
+
+}  // namespace tarnwhistle

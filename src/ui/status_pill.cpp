@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPainter>
 
+namespace tarnwhistle {
+
 namespace {
 constexpr int kPadX = 9;
 constexpr int kPadY = 3;
@@ -57,3 +59,5 @@ void StatusPill::paintEvent(QPaintEvent*) {
     p.drawText(QRect(kPadX + kDot + kGap, 0, width() - kPadX * 2 - kDot - kGap, height()),
                Qt::AlignVCenter | Qt::AlignLeft, title_);
 }
+
+}  // namespace tarnwhistle

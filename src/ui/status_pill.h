@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QWidget>
 
+namespace tarnwhistle {
+
 class StatusPill : public QWidget {
     Q_OBJECT
   public:
@@ -23,3 +25,5 @@ class StatusPill : public QWidget {
     QString title_;
     QColor color_;
 };
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <cmath>
 
+namespace tarnwhistle {
+
 namespace Symbols {
 namespace {
 
@@ -368,3 +370,5 @@ QIcon icon(const QString& symbol, const QColor& tint) {
 }
 
 }  // namespace Symbols
+
+}  // namespace tarnwhistle

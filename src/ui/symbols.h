@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QString>
 
+namespace tarnwhistle {
+
 namespace Symbols {
 
 // The freedesktop icon name standing in for `symbol`; empty when there is none.
@@ -17,3 +19,5 @@ QIcon icon(const QString& symbol, const QColor& tint = QColor());
 QPixmap drawn(const QString& symbol, int size, const QColor& tint, qreal dpr = 1.0);
 
 }  // namespace Symbols
+
+}  // namespace tarnwhistle

@@ -13,6 +13,8 @@
 #include "ui/symbols.h"
 #include "ui/ui_style.h"
 
+namespace tarnwhistle {
+
 TagListEditor::TagListEditor(const QString& placeholder, bool monospaced,
                              const QString& accessibleName, QWidget* parent)
     : QWidget(parent), monospaced_(monospaced) {
@@ -108,3 +110,5 @@ void TagListEditor::rebuildTags() {
     tags_->updateGeometry();
     updateGeometry();
 }
+
+}  // namespace tarnwhistle

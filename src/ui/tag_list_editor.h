@@ -8,6 +8,8 @@
 class QLineEdit;
 class QPushButton;
 
+namespace tarnwhistle {
+
 class TagListEditor : public QWidget {
     Q_OBJECT
   public:
@@ -35,3 +37,5 @@ class TagListEditor : public QWidget {
     QLineEdit* field_;
     QPushButton* addButton_;
 };
+
+}  // namespace tarnwhistle

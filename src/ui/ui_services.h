@@ -10,6 +10,8 @@
 
 #include "capture/desktop_backend.h"
 
+namespace tarnwhistle {
+
 class AppStatus;
 class Classifier;
 class ConfigStore;
@@ -53,3 +55,5 @@ struct UiServices {
     // The login name the subject code is made from.
     QString loginName;
 };
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+namespace tarnwhistle {
+
 namespace UiStyle {
 
 QColor secondaryText(const QPalette& palette) {
@@ -86,3 +88,5 @@ QVBoxLayout* addScrollingColumn(QVBoxLayout* outer) {
 }
 
 }  // namespace UiStyle
+
+}  // namespace tarnwhistle

@@ -7,10 +7,11 @@
 #include <QString>
 
 class QVBoxLayout;
-
 class QLabel;
 class QPalette;
 class QWidget;
+
+namespace tarnwhistle {
 
 namespace UiStyle {
 
@@ -39,3 +40,5 @@ QColor purple();
 QVBoxLayout* addScrollingColumn(QVBoxLayout* outer);
 
 }  // namespace UiStyle
+
+}  // namespace tarnwhistle

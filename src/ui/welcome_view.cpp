@@ -18,6 +18,8 @@
 #include "ui/ui_style.h"
 #include "ui/windows.h"
 
+namespace tarnwhistle {
+
 // The 34-point circle of a step: its number in teal on pale teal, or a green check when done.
 class StepMark : public QWidget {
   public:
@@ -299,3 +301,5 @@ void WelcomeView::hideEvent(QHideEvent* event) {
     timer_.stop();
     QWidget::hideEvent(event);
 }
+
+}  // namespace tarnwhistle

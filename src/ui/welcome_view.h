@@ -9,9 +9,12 @@
 
 #include "ui/ui_services.h"
 
-class Badge;
 class QLabel;
 class QPushButton;
+
+namespace tarnwhistle {
+
+class Badge;
 class StepMark;
 
 class WelcomeView : public QWidget {
@@ -45,3 +48,5 @@ class WelcomeView : public QWidget {
     QWidget* destinationButtons_;
     QLabel* sendingTo_;
 };
+
+}  // namespace tarnwhistle

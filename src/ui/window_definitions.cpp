@@ -7,6 +7,8 @@
 #include "ui/welcome_view.h"
 #include "ui/windows.h"
 
+namespace tarnwhistle {
+
 void bindStatusPill(StatusPill* pill, AppStatus& status) {
     auto show = [pill, &status] {
         pill->setState(AppStatus::title(status.state()), AppStatus::color(status.state()));
@@ -28,3 +30,5 @@ void defineWindows(Windows& windows, const UiServices& services) {
                         return view;
                     }});
 }
+
+}  // namespace tarnwhistle

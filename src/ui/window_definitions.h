@@ -5,6 +5,8 @@
 
 #include "ui/ui_services.h"
 
+namespace tarnwhistle {
+
 class AppStatus;
 class StatusPill;
 class Windows;
@@ -13,3 +15,5 @@ void defineWindows(Windows& windows, const UiServices& services);
 
 // Keeps a pill showing the status's state (title and colour).
 void bindStatusPill(StatusPill* pill, AppStatus& status);
+
+}  // namespace tarnwhistle

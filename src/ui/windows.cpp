@@ -9,6 +9,8 @@
 
 #include "ui/brand_mark.h"
 
+namespace tarnwhistle {
+
 const QString Windows::welcome = QStringLiteral("welcome");
 const QString Windows::settings = QStringLiteral("settings");
 const QString Windows::activity = QStringLiteral("activity");
@@ -88,3 +90,5 @@ bool Windows::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+}  // namespace tarnwhistle

@@ -12,6 +12,8 @@
 
 class QWidget;
 
+namespace tarnwhistle {
+
 class Windows : public QObject {
     Q_OBJECT
   public:
@@ -57,3 +59,5 @@ class Windows : public QObject {
     QHash<QString, QPointer<QWidget>> windows_;
     QHash<QWidget*, QByteArray> geometry_;  // last geometry of each hidden window
 };
+
+}  // namespace tarnwhistle

@@ -1,5 +1,7 @@
 #include "replay/deferred_rule_classifier.h"
 
+namespace tarnwhistle {
+
 SignalEngine::ClassifyFunction DeferredRuleClassifier::function() {
     return
         [this](const QString& text, const CategoryList& labels, const std::optional<QString>& rule,
@@ -20,3 +22,5 @@ int DeferredRuleClassifier::drain() {
     }
     return delivered;
 }
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 // Rule-category answers (derivation "rule", model "rules", or nothing without a rule), held back
 // until drain() is called, as an asynchronous classifier would answer later.
 class DeferredRuleClassifier {
@@ -28,3 +30,5 @@ class DeferredRuleClassifier {
   private:
     std::vector<std::function<void()>> pending_;
 };
+
+}  // namespace tarnwhistle

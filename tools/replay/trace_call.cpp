@@ -5,6 +5,8 @@
 #include <QList>
 #include <cmath>
 
+namespace tarnwhistle {
+
 namespace {
 
 using Op = TraceCall::Op;
@@ -196,3 +198,5 @@ std::optional<std::vector<TraceCall>> parseTrace(const QByteArray& text, QString
     }
     return calls;
 }
+
+}  // namespace tarnwhistle

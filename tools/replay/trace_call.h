@@ -17,6 +17,8 @@
 #include "signals/signal_engine_observation.h"
 #include "signals/time.h"
 
+namespace tarnwhistle {
+
 struct TraceCall {
     enum class Op {
         start,
@@ -59,3 +61,5 @@ bool parseTraceLine(const QByteArray& line, std::optional<TraceCall>& out, QStri
 // Parses a whole trace; on the first malformed line, or one earlier than the line before, returns
 // nullopt with "line N: ..." in `error`.
 std::optional<std::vector<TraceCall>> parseTrace(const QByteArray& text, QString* error);
+
+}  // namespace tarnwhistle

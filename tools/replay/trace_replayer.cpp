@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+namespace tarnwhistle {
+
 namespace {
 using Op = TraceCall::Op;
 }
@@ -114,3 +116,5 @@ void TraceReplayer::settleClassifications() {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
 }
+
+}  // namespace tarnwhistle

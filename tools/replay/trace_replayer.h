@@ -16,6 +16,8 @@
 #include "signals/event_log.h"
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 class TraceReplayer {
   public:
     struct Options {
@@ -51,3 +53,5 @@ class TraceReplayer {
     std::shared_ptr<int> inFlight_ = std::make_shared<int>(0);
     std::unique_ptr<SignalEngine> engine_;
 };
+
+}  // namespace tarnwhistle

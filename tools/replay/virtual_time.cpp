@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tarnwhistle {
+
 struct VirtualTime::Timer final : OneShotTimer {
     TimePoint due = 0;
     std::function<void()> action;
@@ -40,3 +42,5 @@ void VirtualTime::advanceTo(TimePoint t) {
     std::erase_if(pending_, [](const auto& timer) { return !timer->valid; });
     current_ = t;
 }
+
+}  // namespace tarnwhistle

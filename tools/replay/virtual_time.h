@@ -7,6 +7,8 @@
 
 #include "signals/signal_engine.h"
 
+namespace tarnwhistle {
+
 class VirtualTime {
   public:
     std::function<TimePoint()> clock();
@@ -22,3 +24,5 @@ class VirtualTime {
     TimePoint current_ = 0;
     std::vector<std::shared_ptr<Timer>> pending_;
 };
+
+}  // namespace tarnwhistle

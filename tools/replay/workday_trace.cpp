@@ -14,6 +14,8 @@
 #include "replay/trace_call.h"
 #include "replay/workday_trace.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 using Op = TraceCall::Op;
@@ -394,3 +396,5 @@ QByteArray generateWorkdayTrace(quint64 seed) {
     }
     return out;
 }
+
+}  // namespace tarnwhistle

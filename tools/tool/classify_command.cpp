@@ -15,6 +15,8 @@
 #include "intelligence/word_vector_embedding.h"
 #include "subcommand.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const char* help =
@@ -144,3 +146,5 @@ const Subcommand::Registration registration{{
 }};
 
 }  // namespace
+
+}  // namespace tarnwhistle

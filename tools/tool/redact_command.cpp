@@ -5,6 +5,8 @@
 #include "privacy/redaction_stream.h"
 #include "subcommand.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const char* const help = R"(usage: tarnwhistle-tool redact [--whole]
@@ -60,3 +62,5 @@ const Subcommand::Registration registration({
 });
 
 }  // namespace
+
+}  // namespace tarnwhistle

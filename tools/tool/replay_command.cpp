@@ -13,6 +13,8 @@
 #include "replay/workday_trace.h"
 #include "subcommand.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const char* kHelp =
@@ -165,3 +167,5 @@ const Subcommand::Registration registration(Subcommand{
 });
 
 }  // namespace
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include "privacy/privacy.h"
 #include "subcommand.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const char* const help = R"(usage: tarnwhistle-tool rule-category [--bundle-id ID] [--url URL] [--config FILE]
@@ -76,3 +78,5 @@ const Subcommand::Registration registration({
 });
 
 }  // namespace
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+namespace tarnwhistle {
+
 struct Subcommand {
     QString name;
     QString summary;  // one line, shown in the overview
@@ -20,3 +22,5 @@ struct Subcommand {
         explicit Registration(Subcommand command) { all().push_back(std::move(command)); }
     };
 };
+
+}  // namespace tarnwhistle

@@ -6,12 +6,16 @@
 
 #include "subcommand.h"
 
+namespace tarnwhistle {
+
 std::vector<Subcommand>& Subcommand::all() {
     static std::vector<Subcommand> commands;
     return commands;
 }
 
-static void printOverview(QTextStream& out) {
+namespace {
+
+void printOverview(QTextStream& out) {
     auto commands = Subcommand::all();
     std::sort(commands.begin(), commands.end(),
               [](const Subcommand& a, const Subcommand& b) { return a.name < b.name; });
@@ -20,7 +24,12 @@ static void printOverview(QTextStream& out) {
     out << "\nRun 'tarnwhistle-tool SUBCOMMAND --help' for the options of one subcommand.\n";
 }
 
+}  // namespace
+
+}  // namespace tarnwhistle
+
 int main(int argc, char** argv) {
+    using namespace tarnwhistle;
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QTextStream out(stdout);

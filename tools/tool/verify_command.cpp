@@ -5,6 +5,8 @@
 #include "delivery/signer.h"
 #include "subcommand.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 const char* const help =
@@ -114,3 +116,5 @@ const Subcommand::Registration registration({
 });
 
 }  // namespace
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 
+namespace tarnwhistle {
+
 namespace {
 const QString busService = QStringLiteral("org.a11y.Bus");
 const QString busPath = QStringLiteral("/org/a11y/bus");
@@ -87,3 +89,5 @@ void AccessibilityStatus::checkBus() {
         });
     });
 }
+
+}  // namespace tarnwhistle

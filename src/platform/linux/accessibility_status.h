@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+namespace tarnwhistle {
+
 class AccessibilityStatus : public QObject {
     Q_OBJECT
 public:
@@ -33,3 +35,5 @@ private:
     bool answered_ = false;
     quint64 generation_ = 0;  // answers to an older question are dropped
 };
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include <QThread>
 #include <atomic>
 
+namespace tarnwhistle {
+
 namespace {
 std::atomic<int> foreignCalls{0};
 std::atomic<int> connectionCount{0};
@@ -139,3 +141,5 @@ QList<uint> AtspiBus::words(const QDBusPendingCall& call) {
     if (arg) std::as_const(*arg) >> result;
     return result;
 }
+
+}  // namespace tarnwhistle

@@ -15,6 +15,8 @@
 #include <QVariant>
 #include <optional>
 
+namespace tarnwhistle {
+
 // One accessible object: the application's unique bus name and the object's path.
 struct AtspiRef {
     QString service;
@@ -83,3 +85,5 @@ private:
     std::optional<QDBusConnection> bus_;
     QThread* owner_ = nullptr;
 };
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include "platform/linux/atspi_roles.h"
 
+namespace tarnwhistle {
+
 namespace {
 const QString accessibleInterface = QStringLiteral("org.a11y.atspi.Accessible");
 const QString textInterface = QStringLiteral("org.a11y.atspi.Text");
@@ -215,3 +217,5 @@ std::vector<std::unique_ptr<AccessibleElement>> AtspiElement::children(int limit
             std::make_unique<AtspiElement>(refs[i], walk_, roles[i], texts[i], closed[i]));
     return result;
 }
+
+}  // namespace tarnwhistle

@@ -12,6 +12,8 @@
 #include "capture/accessible_element.h"
 #include "platform/linux/atspi_bus.h"
 
+namespace tarnwhistle {
+
 // Shared by all elements of one walk.
 struct AtspiWalk {
     AtspiWalk(AtspiBus& bus, qint64 deadlineMs) : bus(bus), deadline(deadlineMs) {}
@@ -48,3 +50,5 @@ private:
     // A menu that is not open: its items are not on screen, and not walked.
     bool closedMenu_ = false;
 };
+
+}  // namespace tarnwhistle

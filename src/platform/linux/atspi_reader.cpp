@@ -8,6 +8,8 @@
 #include "platform/linux/atspi_element.h"
 #include "platform/linux/atspi_roles.h"
 
+namespace tarnwhistle {
+
 namespace {
 const QString accessibleInterface = QStringLiteral("org.a11y.atspi.Accessible");
 const QString rootPath = QStringLiteral("/org/a11y/atspi/accessible/root");
@@ -200,3 +202,5 @@ bool AtspiReader::passwordFocused(qint64 pid, const QString& title, const QStrin
     }
     return focused;
 }
+
+}  // namespace tarnwhistle

@@ -11,6 +11,8 @@
 
 #include "platform/linux/atspi_bus.h"
 
+namespace tarnwhistle {
+
 class AtspiReader {
 public:
     struct WindowInfo {
@@ -76,3 +78,5 @@ private:
     QHash<qint64, FoundByWindow> byWindow_;
     static constexpr qint64 unmatchedRetryMs = 30000;
 };
+
+}  // namespace tarnwhistle

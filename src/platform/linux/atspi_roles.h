@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace tarnwhistle {
+
 namespace AtspiRoles {
 
 enum : uint32_t {
@@ -51,3 +53,5 @@ inline bool isDocumentRole(uint32_t role) {
 }
 
 }  // namespace AtspiRoles
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include "capture/lock_source.h"
 #include "platform/linux/dbus_lock_watcher.h"
 
+namespace tarnwhistle {
+
 class DBusLockSource : public QObject, public LockSource {
     Q_OBJECT
   public:
@@ -21,3 +23,5 @@ class DBusLockSource : public QObject, public LockSource {
   private:
     DBusLockWatcher watcher_;
 };
+
+}  // namespace tarnwhistle

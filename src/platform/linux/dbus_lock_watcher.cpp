@@ -8,6 +8,8 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 
+namespace tarnwhistle {
+
 namespace {
 const QString login1 = QStringLiteral("org.freedesktop.login1");
 const QString login1Path = QStringLiteral("/org/freedesktop/login1");
@@ -127,3 +129,5 @@ void DBusLockWatcher::prepareForSleep(bool sleeping) {
     if (sleeping) emit willSleep();
     else emit didWake();
 }
+
+}  // namespace tarnwhistle

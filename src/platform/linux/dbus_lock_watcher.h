@@ -11,6 +11,8 @@
 
 class QDBusServiceWatcher;
 
+namespace tarnwhistle {
+
 class DBusLockWatcher : public QObject {
     Q_OBJECT
 public:
@@ -41,3 +43,5 @@ private:
     QString sessionPath_;
     bool sessionLocked_ = false;
 };
+
+}  // namespace tarnwhistle

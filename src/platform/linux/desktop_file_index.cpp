@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+namespace tarnwhistle {
+
 DesktopFileIndex::DesktopFileIndex(QStringList folders) : folders_(std::move(folders)) {}
 
 namespace {
@@ -91,3 +93,5 @@ std::optional<DesktopFileIndex::Entry> DesktopFileIndex::byId(const QString& id)
     if (auto it = byName_.constFind(id.toLower()); it != byName_.constEnd()) return *it;
     return std::nullopt;
 }
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace tarnwhistle {
+
 class DesktopFileIndex {
 public:
     struct Entry {
@@ -28,3 +30,5 @@ private:
     QHash<QString, Entry> byWmClass_;
     QHash<QString, Entry> byName_;
 };
+
+}  // namespace tarnwhistle

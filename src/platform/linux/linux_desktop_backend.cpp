@@ -14,6 +14,8 @@
 #include "platform/linux/x11_window_watcher.h"
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 LinuxDesktopBackend::LinuxDesktopBackend(const QByteArray& display, QObject* parent)
     : QObject(parent),
       display_(display),
@@ -173,3 +175,5 @@ QString LinuxDesktopBackend::screenshotText(qint64 pid, quint64 window, int maxC
     if (!screenshots_) screenshots_ = std::make_unique<ScreenshotReader>(display_);
     return screenshots_->readText(pid, window, maxChars);
 }
+
+}  // namespace tarnwhistle

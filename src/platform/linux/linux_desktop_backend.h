@@ -12,6 +12,8 @@
 #include "capture/desktop_backend.h"
 #include "platform/linux/accessibility_status.h"
 
+namespace tarnwhistle {
+
 class X11Connection;
 class X11WindowWatcher;
 class X11InputMonitor;
@@ -94,3 +96,5 @@ private:
     QMutex screenshotLock_;
     std::unique_ptr<ScreenshotReader> screenshots_;
 };
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include "base/graphemes.h"
 #include "platform/linux/x11_connection.h"
 
+namespace tarnwhistle {
+
 ScreenshotReader::ScreenshotReader(const QByteArray& display) : display_(display) {}
 
 ScreenshotReader::~ScreenshotReader() = default;
@@ -143,3 +145,5 @@ QString ScreenshotReader::readText(qint64 pid, quint64 window, int maxChars) {
     if (image.isNull()) return {};
     return recognise(image, maxChars, 144);
 }
+
+}  // namespace tarnwhistle

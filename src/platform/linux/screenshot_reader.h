@@ -15,6 +15,8 @@
 #include "capture/screenshot_geometry.h"
 #include "platform/linux/text_recognition.h"
 
+namespace tarnwhistle {
+
 class X11Connection;
 
 class ScreenshotReader {
@@ -47,3 +49,5 @@ private:
     bool compositeChecked_ = false, compositeReady_ = false;
     TextRecognition recognition_;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace tarnwhistle {
+
 TextRecognition::~TextRecognition() {
     if (close_) close_();
 }
@@ -51,3 +53,5 @@ QString TextRecognition::read(const QImage& image, int resolution) {
     free_(text);
     return lines;
 }
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include <QLibrary>
 #include <QString>
 
+namespace tarnwhistle {
+
 class TextRecognition {
 public:
     ~TextRecognition();
@@ -30,3 +32,5 @@ private:
     FreeFn free_ = nullptr;
     CloseFn close_ = nullptr;
 };
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include <xcb/xfixes.h>
 
+namespace tarnwhistle {
+
 X11ClipboardWatcher::X11ClipboardWatcher(X11Connection& connection, QObject* parent)
     : QObject(parent), x_(connection) {
     timeout_.setSingleShot(true);
@@ -95,3 +97,5 @@ void X11ClipboardWatcher::finish(QStringList types) {
     ++changeCount_;
     emit changed();
 }
+
+}  // namespace tarnwhistle

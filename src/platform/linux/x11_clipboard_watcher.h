@@ -10,6 +10,8 @@
 
 #include "platform/linux/x11_connection.h"
 
+namespace tarnwhistle {
+
 class X11ClipboardWatcher : public QObject {
     Q_OBJECT
 public:
@@ -43,3 +45,5 @@ private:
     quint64 changeCount_ = 0;
     QStringList types_;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <xcb/res.h>
 
+namespace tarnwhistle {
+
 X11Connection::X11Connection(const QByteArray& display, QObject* parent)
     : QObject(parent), display_(display) {
     open();
@@ -177,3 +179,5 @@ void X11Connection::drainEvents() {
     }
     if (xcb_connection_has_error(connection_)) fail();
 }
+
+}  // namespace tarnwhistle

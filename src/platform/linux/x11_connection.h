@@ -19,6 +19,8 @@
 
 class QSocketNotifier;
 
+namespace tarnwhistle {
+
 class X11Connection : public QObject {
     Q_OBJECT
 public:
@@ -80,3 +82,5 @@ struct XcbFree {
 };
 template <typename T>
 using XcbPtr = std::unique_ptr<T, XcbFree>;
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include <xcb/xinput.h>
 
+namespace tarnwhistle {
+
 namespace {
 constexpr uint32_t keysymBackSpace = 0xff08;
 constexpr uint32_t keysymV = 0x0056, keysymv = 0x0076;
@@ -118,3 +120,5 @@ bool X11InputMonitor::handle(xcb_generic_event_t* event) {
     }
     return true;
 }
+
+}  // namespace tarnwhistle

@@ -11,6 +11,8 @@
 #include "capture/desktop_backend.h"
 #include "platform/linux/x11_connection.h"
 
+namespace tarnwhistle {
+
 class X11InputMonitor : public QObject {
     Q_OBJECT
 public:
@@ -40,3 +42,5 @@ private:
     QSet<uint32_t> backspaceKeys_, vKeys_, controlKeys_, modifierKeys_;
     QSet<uint32_t> pressedControls_;
 };
+
+}  // namespace tarnwhistle

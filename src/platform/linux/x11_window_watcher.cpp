@@ -6,6 +6,8 @@
 
 #include "capture/application_id.h"
 
+namespace tarnwhistle {
+
 X11WindowWatcher::X11WindowWatcher(X11Connection& connection, DesktopFileIndex& index,
                                    QObject* parent)
     : QObject(parent), x_(connection), index_(index) {
@@ -161,3 +163,5 @@ RunningApplication X11WindowWatcher::describe(xcb_window_t window) {
     described_.insert(window, app);
     return app;
 }
+
+}  // namespace tarnwhistle

@@ -17,6 +17,8 @@
 #include "platform/linux/desktop_file_index.h"
 #include "platform/linux/x11_connection.h"
 
+namespace tarnwhistle {
+
 class X11WindowWatcher : public QObject {
     Q_OBJECT
 public:
@@ -65,3 +67,5 @@ private:
     std::optional<RunningApplication> announced_;
     QHash<xcb_window_t, RunningApplication> described_;
 };
+
+}  // namespace tarnwhistle

@@ -4,6 +4,8 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 
+namespace tarnwhistle {
+
 CompositorReportService::CompositorReportService(const QString& compositorName,
                                                  const QDBusConnection& bus, QObject* parent)
     : QObject(parent), bus_(bus), compositorName_(compositorName) {}
@@ -68,3 +70,5 @@ void CompositorReportService::ClipboardChanged(const QStringList& mimeTypes) {
     }
     emit clipboardReported(types);
 }
+
+}  // namespace tarnwhistle

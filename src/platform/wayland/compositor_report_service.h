@@ -13,6 +13,8 @@
 
 class QDBusServiceWatcher;
 
+namespace tarnwhistle {
+
 // One front window as the compositor names it.
 struct ReportedWindow {
     QString desktopId;    // the desktop file's id (no ".desktop"), or the application id
@@ -68,3 +70,5 @@ class CompositorReportService : public QObject, protected QDBusContext {
     QDBusServiceWatcher* watcher_ = nullptr;
     bool registered_ = false;
 };
+
+}  // namespace tarnwhistle

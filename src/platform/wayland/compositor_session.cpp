@@ -15,6 +15,8 @@
 #include "privacy/data_files.h"
 #include "base/system_log.h"
 
+namespace tarnwhistle {
+
 CompositorSession::CompositorSession(Compositor compositor) : compositor_(compositor) {}
 
 CompositorSession::~CompositorSession() = default;
@@ -106,3 +108,5 @@ DesktopSession::Capabilities CompositorSession::capabilities() const {
     if (b.clipboard) available |= C::clipboardTypes;
     return available;
 }
+
+}  // namespace tarnwhistle

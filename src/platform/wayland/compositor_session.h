@@ -16,6 +16,8 @@
 #include "capture/desktop_backend.h"
 #include "capture/desktop_session.h"
 
+namespace tarnwhistle {
+
 class CompositorReportService;
 class DesktopFileIndex;
 class ReportedFrontWindow;
@@ -77,3 +79,5 @@ class CompositorSession : public QObject {
     std::unique_ptr<ReportedClipboard> reportedClipboard_;
     std::unique_ptr<GnomeShellExtension> extension_;
 };
+
+}  // namespace tarnwhistle

@@ -2,6 +2,8 @@
 
 #include <QDBusMessage>
 
+namespace tarnwhistle {
+
 std::optional<double> GnomeIdleMonitor::secondsSinceLastInput() {
     if (!bus_.isConnected()) return std::nullopt;
     const QDBusMessage ask = QDBusMessage::createMethodCall(
@@ -16,3 +18,5 @@ std::optional<double> GnomeIdleMonitor::secondsSinceLastInput() {
     if (!ok) return std::nullopt;
     return ms / 1000.0;
 }
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 
 #include "capture/idle_source.h"
 
+namespace tarnwhistle {
+
 class GnomeIdleMonitor : public IdleSource {
   public:
     explicit GnomeIdleMonitor(const QDBusConnection& bus = QDBusConnection::sessionBus())
@@ -20,3 +22,5 @@ class GnomeIdleMonitor : public IdleSource {
   private:
     QDBusConnection bus_;
 };
+
+}  // namespace tarnwhistle

@@ -3,6 +3,8 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 
+namespace tarnwhistle {
+
 void GnomeShellExtension::ask() {
     const quint64 generation = ++generation_;
     const QDBusMessage hello = QDBusMessage::createMethodCall(
@@ -21,3 +23,5 @@ void GnomeShellExtension::setAnswered(bool answered) {
     answered_ = answered;
     emit answeredChanged(answered);
 }
+
+}  // namespace tarnwhistle

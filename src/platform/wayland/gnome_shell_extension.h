@@ -8,6 +8,8 @@
 #include <QDBusConnection>
 #include <QObject>
 
+namespace tarnwhistle {
+
 class GnomeShellExtension : public QObject {
     Q_OBJECT
   public:
@@ -30,3 +32,5 @@ class GnomeShellExtension : public QObject {
     bool answered_ = false;
     quint64 generation_ = 0;
 };
+
+}  // namespace tarnwhistle

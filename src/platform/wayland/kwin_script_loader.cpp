@@ -3,6 +3,8 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 
+namespace tarnwhistle {
+
 namespace {
 const QString kwin = QStringLiteral("org.kde.KWin");
 const QString scripting = QStringLiteral("org.kde.kwin.Scripting");
@@ -87,3 +89,5 @@ void KWinScriptLoader::unload() {
     message << QLatin1String(pluginName);
     bus_.send(message);
 }
+
+}  // namespace tarnwhistle

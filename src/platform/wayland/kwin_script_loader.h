@@ -12,6 +12,8 @@
 
 class QDBusPendingCall;
 
+namespace tarnwhistle {
+
 class KWinScriptLoader : public QObject {
     Q_OBJECT
   public:
@@ -42,3 +44,5 @@ class KWinScriptLoader : public QObject {
     bool running_ = false;
     quint64 generation_ = 0;  // answers to an older load are dropped
 };
+
+}  // namespace tarnwhistle

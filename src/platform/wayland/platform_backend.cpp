@@ -14,6 +14,8 @@
 #include "platform/wayland/gnome_shell_extension.h"
 #include "platform/wayland/wlroots_session.h"
 
+namespace tarnwhistle {
+
 namespace {
 
 struct Chosen {
@@ -97,3 +99,5 @@ void PlatformBackend::switchOnCompositorHelper() {
                             {QStringLiteral("enable"),
                              QString::fromLatin1(GnomeShellExtension::uuid)});
 }
+
+}  // namespace tarnwhistle

@@ -8,6 +8,8 @@
 #include "capture/clipboard_source.h"
 #include "platform/wayland/compositor_report_service.h"
 
+namespace tarnwhistle {
+
 class ReportedClipboard : public QObject, public ClipboardSource {
     Q_OBJECT
   public:
@@ -28,3 +30,5 @@ class ReportedClipboard : public QObject, public ClipboardSource {
     quint64 changeCount_ = 0;
     QStringList types_;
 };
+
+}  // namespace tarnwhistle

@@ -3,6 +3,8 @@
 #include "capture/application_id.h"
 #include "platform/linux/desktop_file_index.h"
 
+namespace tarnwhistle {
+
 ReportedFrontWindow::ReportedFrontWindow(CompositorReportService& service, DesktopFileIndex& index,
                                          QObject* parent)
     : QObject(parent), index_(index) {
@@ -87,3 +89,5 @@ std::optional<QString> ReportedFrontWindow::frontTitle(qint64 pid) const {
     if (titlePid_ == 0 || titlePid_ != pid) return std::nullopt;
     return title_;
 }
+
+}  // namespace tarnwhistle

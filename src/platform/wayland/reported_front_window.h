@@ -13,6 +13,8 @@
 #include "capture/front_window_source.h"
 #include "platform/wayland/compositor_report_service.h"
 
+namespace tarnwhistle {
+
 class DesktopFileIndex;
 
 class ReportedFrontWindow : public QObject, public FrontWindowSource {
@@ -43,3 +45,5 @@ class ReportedFrontWindow : public QObject, public FrontWindowSource {
     qint64 titlePid_ = 0;  // guarded by titleLock_
     QString title_;        // guarded by titleLock_
 };
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include "platform/wayland/reported_front_window.h"
 #include "privacy/privacy.h"
 
+namespace tarnwhistle {
+
 ReportedWindowReader::ReportedWindowReader(const ReportedFrontWindow& front) : front_(front) {}
 
 ReportedWindowReader::~ReportedWindowReader() = default;
@@ -41,3 +43,5 @@ TextSample ReportedWindowReader::textSample(qint64 pid, const QString&, int maxC
     sample.text = atspi_->textSample(pid, title, maxChars, maxNodes, &sample.passwordField);
     return sample;
 }
+
+}  // namespace tarnwhistle

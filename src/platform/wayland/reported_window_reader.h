@@ -10,6 +10,8 @@
 
 #include "capture/window_reader.h"
 
+namespace tarnwhistle {
+
 class AtspiReader;
 class ReportedFrontWindow;
 
@@ -37,3 +39,5 @@ class ReportedWindowReader : public WindowReader {
     };
     std::optional<Read> last_;
 };
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <utility>
 
+namespace tarnwhistle {
+
 WaylandConnection::WaylandConnection(const QByteArray& name, QObject* parent) : QObject(parent) {
     display_ = wl_display_connect(name.isEmpty() ? nullptr : name.constData());
     if (!display_) return;
@@ -95,3 +97,5 @@ void WaylandConnection::fail() {
     wl_registry_destroy(std::exchange(registry_, nullptr));
     wl_display_disconnect(display);
 }
+
+}  // namespace tarnwhistle

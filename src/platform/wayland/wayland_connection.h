@@ -17,6 +17,8 @@ struct wl_seat;
 struct wl_interface;
 class QSocketNotifier;
 
+namespace tarnwhistle {
+
 class WaylandConnection : public QObject {
     Q_OBJECT
   public:
@@ -60,3 +62,5 @@ class WaylandConnection : public QObject {
     std::map<QString, Global> globals_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
+
+}  // namespace tarnwhistle

@@ -6,6 +6,8 @@
 #include "idle-client-protocol.h"
 #include "platform/wayland/wayland_connection.h"
 
+namespace tarnwhistle {
+
 struct WaylandIdleEvents {
     static WaylandIdle& self(void* data) { return *static_cast<WaylandIdle*>(data); }
     static void idled(void* data, ext_idle_notification_v1*) { self(data).idled(); }
@@ -66,3 +68,5 @@ void WaylandIdle::release() {
     kdeTimeout_ = nullptr;
     kdeIdle_ = nullptr;
 }
+
+}  // namespace tarnwhistle

@@ -9,11 +9,14 @@
 
 #include "capture/idle_source.h"
 
-class WaylandConnection;
 struct ext_idle_notifier_v1;
 struct ext_idle_notification_v1;
 struct org_kde_kwin_idle;
 struct org_kde_kwin_idle_timeout;
+
+namespace tarnwhistle {
+
+class WaylandConnection;
 
 class WaylandIdle : public QObject, public IdleSource {
     Q_OBJECT
@@ -43,3 +46,5 @@ class WaylandIdle : public QObject, public IdleSource {
     bool idle_ = false;
     QElapsedTimer idleSince_;  // started when the grace period had passed
 };
+
+}  // namespace tarnwhistle

@@ -5,6 +5,8 @@
 #include "platform/wayland/wayland_connection.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 
+namespace tarnwhistle {
+
 namespace {
 // Version 2 tells the primary selection apart; version 1 reports only the clipboard.
 constexpr quint32 managerVersion = 2;
@@ -88,3 +90,5 @@ void WlrootsClipboard::release() {
     device_ = nullptr;
     manager_ = nullptr;
 }
+
+}  // namespace tarnwhistle

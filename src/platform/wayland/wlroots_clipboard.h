@@ -11,10 +11,13 @@
 
 #include "capture/clipboard_source.h"
 
-class WaylandConnection;
 struct zwlr_data_control_manager_v1;
 struct zwlr_data_control_device_v1;
 struct zwlr_data_control_offer_v1;
+
+namespace tarnwhistle {
+
+class WaylandConnection;
 
 class WlrootsClipboard : public QObject, public ClipboardSource {
     Q_OBJECT
@@ -43,3 +46,5 @@ class WlrootsClipboard : public QObject, public ClipboardSource {
     quint64 changeCount_ = 0;
     QStringList types_;
 };
+
+}  // namespace tarnwhistle

@@ -8,6 +8,8 @@
 #include "platform/wayland/wlroots_toplevels.h"
 #include "platform/wayland/wlroots_window_reader.h"
 
+namespace tarnwhistle {
+
 std::unique_ptr<WlrootsSession> WlrootsSession::connect(const QByteArray& display,
                                                         const QString& ownAppId, qint64 ownPid) {
     auto connection = std::make_unique<WaylandConnection>(display);
@@ -50,3 +52,5 @@ DesktopSession::Capabilities WlrootsSession::capabilities() const {
     if (!idleOffered_) available &= ~Capabilities(C::idle);
     return available;
 }
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 #include "capture/desktop_backend.h"
 #include "capture/desktop_session.h"
 
+namespace tarnwhistle {
+
 class WaylandConnection;
 class DesktopFileIndex;
 class WlrootsToplevels;
@@ -47,3 +49,5 @@ class WlrootsSession : public QObject {
     bool clipboardOffered_ = false;
     bool idleOffered_ = false;
 };
+
+}  // namespace tarnwhistle

@@ -9,6 +9,8 @@
 #include "platform/wayland/wayland_connection.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
+namespace tarnwhistle {
+
 namespace {
 // Version 3 adds only the parent event; nothing here needs more.
 constexpr quint32 managerVersion = 3;
@@ -200,3 +202,5 @@ std::optional<QString> WlrootsToplevels::frontTitle(const QString& bundleId) con
     if (bundleId.isEmpty() || bundleId != titleBundle_) return std::nullopt;
     return title_;
 }
+
+}  // namespace tarnwhistle

@@ -13,10 +13,13 @@
 
 #include "capture/front_window_source.h"
 
-class WaylandConnection;
-class DesktopFileIndex;
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_handle_v1;
+
+namespace tarnwhistle {
+
+class WaylandConnection;
+class DesktopFileIndex;
 
 class WlrootsToplevels : public QObject, public FrontWindowSource {
     Q_OBJECT
@@ -67,3 +70,5 @@ class WlrootsToplevels : public QObject, public FrontWindowSource {
     QString titleBundle_;  // guarded by titleLock_
     QString title_;        // guarded by titleLock_
 };
+
+}  // namespace tarnwhistle

@@ -7,6 +7,8 @@
 #include "capture/window_reader.h"
 #include "platform/wayland/wlroots_toplevels.h"
 
+namespace tarnwhistle {
+
 class WlrootsWindowReader : public WindowReader {
   public:
     explicit WlrootsWindowReader(const WlrootsToplevels& toplevels) : toplevels_(toplevels) {}
@@ -22,3 +24,5 @@ class WlrootsWindowReader : public WindowReader {
   private:
     const WlrootsToplevels& toplevels_;
 };
+
+}  // namespace tarnwhistle

@@ -2,7 +2,6 @@
 
 #include <tesseract/baseapi.h>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <csignal>
@@ -11,16 +10,6 @@
 
 using DesktopDriver::run;
 using DesktopDriver::waitUntil;
-
-namespace {
-
-QString outputDir() {
-    const QString dir = QStringLiteral(E2E_OUTPUT_DIR "/agent");
-    QDir().mkpath(dir);
-    return dir;
-}
-
-}  // namespace
 
 void AgentTest::SetUp() {
     ASSERT_TRUE(home_.isValid());
@@ -33,14 +22,6 @@ void AgentTest::TearDown() {
     if (agent_.state() != QProcess::NotRunning) stopAgent(SIGKILL, 5000);
 }
 
-QString AgentTest::dataDir() const {
-    return home_.filePath(QStringLiteral("data/Tarnwhistle"));
-}
-
-QString AgentTest::autostartFile() const {
-    return home_.filePath(QStringLiteral("config/autostart/tarnwhistle.desktop"));
-}
-
 QProcessEnvironment AgentTest::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
@@ -49,31 +30,19 @@ QProcessEnvironment AgentTest::environment() const {
     return env;
 }
 
-void AgentTest::writeConfig(const std::function<void(DeploymentConfig&)>& change) {
-    DeploymentConfig config;
-    change(config);
-    QDir().mkpath(dataDir());
-    QFile file(QDir(dataDir()).filePath(QStringLiteral("deployment-config.json")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(config.encoded());
-}
-
 std::optional<DeploymentConfig> AgentTest::savedConfig() const {
-    QFile file(QDir(dataDir()).filePath(QStringLiteral("deployment-config.json")));
+    QFile file(home_.filePath(QStringLiteral("data/Tarnwhistle/deployment-config.json")));
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     return DeploymentConfig::decodeMerging(file.readAll());
 }
 
-bool AgentTest::launchAgent(const QStringList& wrapper) {
+bool AgentTest::startAgent(const QStringList& wrapper, bool waitForTray) {
     agent_.setProcessEnvironment(environment());
     agent_.setProcessChannelMode(QProcess::ForwardedChannels);
     const QStringList command = wrapper + QStringList{QStringLiteral(AGENT_EXECUTABLE)};
     agent_.start(command.first(), command.mid(1));
-    return agent_.waitForStarted(10000);
-}
-
-bool AgentTest::startAgent(const QStringList& wrapper) {
-    if (!launchAgent(wrapper)) return false;
+    if (!agent_.waitForStarted(10000) || !waitForTray)
+        return agent_.state() != QProcess::NotRunning;
     // The tray icon is the agent's small window that the tray host maps.
     return waitUntil(
         [&] {
@@ -85,32 +54,20 @@ bool AgentTest::startAgent(const QStringList& wrapper) {
         20000);
 }
 
-qint64 AgentTest::stopAgent(int signal, int timeoutMs) {
+bool AgentTest::stopAgent(int signal, int timeoutMs) {
     ::kill(pid_t(agent_.processId()), signal);
-    QElapsedTimer timer;
-    timer.start();
-    return agent_.waitForFinished(timeoutMs) ? timer.elapsed() : -1;
+    return agent_.waitForFinished(timeoutMs);
 }
 
-int AgentTest::startReceiver(QProcess& process, const QString& script,
-                             const QStringList& arguments) {
-    process.start(QStringLiteral("python3"),
-                  QStringList{script, QStringLiteral("--port"), QStringLiteral("0")} + arguments);
-    int port = 0;
-    waitUntil([&] {
-        const QByteArray line = process.readLine();
-        if (line.startsWith("listening on ")) port = line.mid(13).trimmed().toInt();
-        return port != 0 || process.state() == QProcess::NotRunning;
-    });
-    return port;
-}
-
-QRect AgentTest::newWindow(const std::vector<quint32>& before) {
+QRect AgentTest::newWindow(const std::vector<quint32>& before, int minHeight) {
     QRect found;
     waitUntil(
         [&] {
-            for (quint32 w : windows())
-                if (std::find(before.begin(), before.end(), w) == before.end()) found = geometry(w);
+            for (quint32 w : windows()) {
+                if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+                const QRect r = geometry(w);
+                if (r.height() >= minHeight) found = r;
+            }
             return !found.isEmpty();
         },
         20000);
@@ -120,18 +77,14 @@ QRect AgentTest::newWindow(const std::vector<quint32>& before) {
 
 QRect AgentTest::geometry(quint32 window) const {
     // xwininfo gives the absolute position of a window inside a window manager's frame.
+    QHash<QString, int> values;
     const QString info =
         run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
-    QRect r;
-    for (const QString& raw : info.split('\n')) {
-        const QString line = raw.trimmed();
-        const int value = line.section(':', 1).trimmed().toInt();
-        if (line.startsWith(QLatin1String("Absolute upper-left X:"))) r.moveLeft(value);
-        if (line.startsWith(QLatin1String("Absolute upper-left Y:"))) r.moveTop(value);
-        if (line.startsWith(QLatin1String("Width:"))) r.setWidth(value);
-        if (line.startsWith(QLatin1String("Height:"))) r.setHeight(value);
-    }
-    return r;
+    for (const QString& line : info.split('\n'))
+        values[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
+    return QRect(values[QStringLiteral("Absolute upper-left X")],
+                 values[QStringLiteral("Absolute upper-left Y")], values[QStringLiteral("Width")],
+                 values[QStringLiteral("Height")]);
 }
 
 std::vector<quint32> AgentTest::windows() const {
@@ -146,7 +99,8 @@ std::vector<quint32> AgentTest::windows() const {
 }
 
 QImage AgentTest::screenshot(const QString& name) const {
-    const QString path = QDir(outputDir()).filePath(name + QStringLiteral(".png"));
+    QDir().mkpath(QStringLiteral(E2E_OUTPUT_DIR "/agent"));
+    const QString path = QStringLiteral(E2E_OUTPUT_DIR "/agent/%1.png").arg(name);
     if (!DesktopDriver::screenshot(path)) return {};
     return QImage(path);
 }
@@ -159,10 +113,10 @@ QColor AgentTest::dotColor(const QImage& screen) const {
                              icon.top() + qRound(6.25 * scale));
 }
 
-std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const {
-    std::vector<Word> out;
+std::optional<QRect> AgentTest::findText(const QImage& screen, const QRect& area,
+                                         const QString& text) const {
     tesseract::TessBaseAPI api;
-    if (api.Init(nullptr, "eng") != 0) return out;
+    if (api.Init(nullptr, "eng") != 0) return std::nullopt;
     api.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
     // Small interface text reads far better larger, grey and with a margin; two scales catch
     // what one misses.
@@ -179,47 +133,24 @@ std::vector<Word> AgentTest::read(const QImage& screen, const QRect& area) const
         std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
         if (!it) continue;
         do {
-            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            std::unique_ptr<char[]> word(it->GetUTF8Text(tesseract::RIL_WORD));
             int x1, y1, x2, y2;
-            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x1, &y1, &x2, &y2)) continue;
-            out.push_back({QString::fromUtf8(text.get()).trimmed(),
-                           QRect(area.left() + (x1 - 20) / scale, area.top() + (y1 - 20) / scale,
-                                 (x2 - x1) / scale, (y2 - y1) / scale)});
+            if (!word || !QString::fromUtf8(word.get()).trimmed().startsWith(text) ||
+                !it->BoundingBox(tesseract::RIL_WORD, &x1, &y1, &x2, &y2))
+                continue;
+            return QRect(area.left() + (x1 - 20) / scale, area.top() + (y1 - 20) / scale,
+                         (x2 - x1) / scale, (y2 - y1) / scale);
         } while (it->Next(tesseract::RIL_WORD));
-    }
-    api.End();
-    return out;
-}
-
-std::optional<Word> AgentTest::find(const std::vector<Word>& words, const QString& text) {
-    for (const Word& w : words) {
-        if (w.text.startsWith(text)) return w;
     }
     return std::nullopt;
 }
 
-QRect AgentTest::openMenu() {
+bool AgentTest::chooseFromMenu(const QString& item, const QString& picture) {
     const std::vector<quint32> before = windows();
     click(geometry(tray_).center());
-    QRect menu;
-    waitUntil(
-        [&] {
-            for (quint32 w : windows()) {
-                if (std::find(before.begin(), before.end(), w) != before.end()) continue;
-                const QRect r = geometry(w);
-                if (r.height() > 200) menu = r;
-            }
-            return !menu.isEmpty();
-        },
-        10000);
-    DesktopDriver::spin(300);  // drawn, not only mapped
-    return menu;
-}
-
-bool AgentTest::chooseFromMenu(const QString& item, const QString& picture) {
-    const QRect menu = openMenu();
-    const auto entry = find(read(screenshot(picture), menu), item);
-    if (entry) click(entry->box.center());
+    const QRect menu = newWindow(before, 200);
+    const auto entry = findText(screenshot(picture), menu, item);
+    if (entry) click(entry->center());
     return entry.has_value();
 }
 
@@ -227,8 +158,4 @@ void AgentTest::click(const QPoint& point) const {
     DesktopDriver::xdotool({QStringLiteral("mousemove"), QString::number(point.x()),
                             QString::number(point.y()), QStringLiteral("click"),
                             QStringLiteral("1")});
-}
-
-void AgentTest::key(const QString& keys) const {
-    DesktopDriver::xdotool({QStringLiteral("key"), keys});
 }

@@ -14,60 +14,41 @@
 
 #include "config/deployment_config.h"
 
-struct Word {
-    QString text;
-    QRect box;  // in screen coordinates
-};
-
 class AgentTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The folders the agent keeps its data and autostart entry in.
-    QString dataDir() const;
-    QString autostartFile() const;
+    // The environment that points the agent to its own data and settings folders; the settings
+    // it saved there.
     QProcessEnvironment environment() const;
-
-    // Writes the settings file before the agent starts (defaults, changed by `change`).
-    void writeConfig(const std::function<void(DeploymentConfig&)>& change);
     std::optional<DeploymentConfig> savedConfig() const;
 
     // Starts the agent under `wrapper`, a command line that must exec the agent in its place;
-    // false when it did not start.
-    bool launchAgent(const QStringList& wrapper = {});
-    // Starts the agent; false when it did not show its tray icon within 20 s.
-    bool startAgent(const QStringList& wrapper = {});
-    // Sends a signal and waits for the end; the time it took (ms), or -1 when it did not end
-    // within `timeoutMs`.
-    qint64 stopAgent(int signal, int timeoutMs = 15000);
-
-    // Starts `process` as the batch receiver script `script` (on a free port, with `arguments`);
-    // the port it listens on, 0 when it did not start.
-    static int startReceiver(QProcess& process, const QString& script,
-                             const QStringList& arguments);
+    // false when it did not start or, when `waitForTray`, did not show its tray icon in 20 s.
+    bool startAgent(const QStringList& wrapper = {}, bool waitForTray = true);
+    // Sends a signal; whether the agent ended within `timeoutMs`.
+    bool stopAgent(int signal, int timeoutMs = 15000);
 
     // The agent's visible windows other than the tray icon, newest last.
     std::vector<quint32> windows() const;
-    // The newest window of the agent not among `before`, once drawn; empty when none came.
-    QRect newWindow(const std::vector<quint32>& before);
+    // The newest window of the agent not among `before` and at least `minHeight` tall (a menu,
+    // not a tooltip), once drawn; empty when none came.
+    QRect newWindow(const std::vector<quint32>& before, int minHeight = 1);
     QRect geometry(quint32 window) const;
 
     // A picture of the whole screen, also saved under build/e2e/agent/<name>.png.
     QImage screenshot(const QString& name) const;
     // The colour of the status dot in the tray icon on screen.
     QColor dotColor(const QImage& screen) const;
-    // Words read from `area` of `screen`; the first word that starts with `text`.
-    std::vector<Word> read(const QImage& screen, const QRect& area) const;
-    static std::optional<Word> find(const std::vector<Word>& words, const QString& text);
+    // Where in `area` of `screen` a word starting with `text` is read (on the screen).
+    std::optional<QRect> findText(const QImage& screen, const QRect& area,
+                                  const QString& text) const;
 
-    // Opens the tray menu with a click; its on-screen rectangle, empty when none showed.
-    QRect openMenu();
-    // Opens the menu, reads it (saving the picture as `picture`) and clicks the item starting
-    // with `item`; false when there was no such item.
+    // Opens the tray menu with a click, reads it (saving the picture as `picture`) and clicks the
+    // item starting with `item`; false when there was no such item.
     bool chooseFromMenu(const QString& item, const QString& picture);
     void click(const QPoint& point) const;
-    void key(const QString& keys) const;
 
     QTemporaryDir home_;
     QProcess agent_;

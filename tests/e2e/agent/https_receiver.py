@@ -1,9 +1,6 @@
 #!/usr/bin/env python3
-"""The batch receiver over https, for the agent's end-to-end test.
-
-Takes the receiver's options plus --cert and --key (PEM files); every accepted connection is
-wrapped in TLS before the receiver reads it.
-"""
+"""The batch receiver over https: its own options plus --cert and --key (PEM files)."""
+import argparse
 import os
 import ssl
 import sys
@@ -12,16 +9,12 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
                                 "tools", "receiver"))
 import tarnwhistle_receiver as receiver  # noqa: E402
 
-
-def take(option):
-    index = sys.argv.index(option)
-    value = sys.argv[index + 1]
-    del sys.argv[index:index + 2]
-    return value
-
-
+tls = argparse.ArgumentParser(add_help=False)
+tls.add_argument("--cert", required=True)
+tls.add_argument("--key", required=True)
+files, sys.argv[1:] = tls.parse_known_args()
 context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-context.load_cert_chain(take("--cert"), take("--key"))
+context.load_cert_chain(files.cert, files.key)
 
 
 class TlsServer(receiver.Server):

@@ -1,5 +1,5 @@
 // The smallest StatusNotifierItem watcher with a host: what a panel offers on the session bus.
-// Items that register with it are remembered, so a test can read their icon, tooltip and menu.
+// The last item that registers is remembered, so a test can read its menu.
 #pragma once
 
 #include <QDBusConnection>
@@ -11,7 +11,6 @@
 class StatusNotifierWatcher : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 
@@ -25,13 +24,13 @@ class StatusNotifierWatcher : public QObject, protected QDBusContext {
                                       QDBusConnection::ExportAllSignals) &&
                bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
     }
-    void release() {
+    // Gives the name up, also when a test ends early: later tests need the plain tray.
+    ~StatusNotifierWatcher() override {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
         bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
     }
 
-    QStringList items() const { return items_; }
     bool hostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
     // The bus name of the last item that registered.
@@ -40,16 +39,12 @@ class StatusNotifierWatcher : public QObject, protected QDBusContext {
   public slots:
     void RegisterStatusNotifierItem(const QString& service) {
         sender_ = message().service();
-        items_ << sender_ + (service.startsWith(QLatin1Char('/')) ? service : QString());
         emit StatusNotifierItemRegistered(service);
     }
-    void RegisterStatusNotifierHost(const QString&) {}
 
   signals:
     void StatusNotifierItemRegistered(const QString& service);
-    void StatusNotifierHostRegistered();
 
   private:
-    QStringList items_;
     QString sender_;
 };

@@ -5,7 +5,8 @@
 add_executable(e2e_canary ${CMAKE_CURRENT_LIST_DIR}/canary_e2e_test.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/canary_agent.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp)
-target_include_directories(e2e_canary PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/..)
+target_include_directories(e2e_canary PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/..
+                                              ${CMAKE_CURRENT_LIST_DIR}/../../support)
 target_link_libraries(e2e_canary PRIVATE tarnwhistle_platform_linux tarnwhistle_core Qt6::DBus
                                          Qt6::Gui GTest::gtest PkgConfig::TARNWHISTLE_LINUX_DEPS)
 target_compile_definitions(e2e_canary PRIVATE

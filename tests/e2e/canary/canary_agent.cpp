@@ -45,19 +45,18 @@ int fail(const char* why) {
 int runSession(const QString& folder, const QString& canary, const QString& webhook,
                const QString& secret) {
     // System log lines are part of what is examined: they go to standard error as well.
-    SystemLog::setObserver([](const QString& line) {
-        std::fprintf(stderr, "syslog: %s\n", line.toUtf8().constData());
-    });
+    SystemLog::setObserver(
+        [](const QString& line) { std::fprintf(stderr, "syslog: %s\n", qUtf8Printable(line)); });
     ConfigStore configStore(folder);
     configStore.load();
     DeploymentConfig config = configStore.config();
     config.webhookURL = webhook;
     config.webhookSecret = secret;
-    config.enabledSignals[QStringLiteral("input.pattern")] = true;
+    config.enabledSignals["input.pattern"] = true;
     configStore.save(config);
 
     Store store;
-    if (!store.open(folder + QStringLiteral("/store.sqlite"))) return fail("store did not open");
+    if (!store.open(folder + "/store.sqlite")) return fail("store did not open");
 
     SkewedScheduler scheduler;
     EventLog events;
@@ -72,7 +71,7 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
         Classifier::shared().classify(text, labels, rule, useModel, std::move(done));
     };
     engine.events = &events;
-    engine.userPrincipal = QStringLiteral("login-") + canary;  // the name behind the subject
+    engine.userPrincipal = "login-" + canary;  // the name behind the subject
 
     LinuxDesktopBackend backend;
     if (!backend.ok()) return fail("no desktop");
@@ -85,10 +84,9 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
 
     // A window whose title names a file in a folder, the canary after a dot, and whose text
     // holds the canary.
-    const QString title =
-        QStringLiteral("Mr.%1 Feldmann-HIV.%1 diagnosis.docx — ~/%1-folder").arg(canary);
-    App first(QStringLiteral(E2E_QT_WINDOW),
-              {title, QStringLiteral("Findings for %1: see the attached report").arg(canary)});
+    const QString title = QString("Mr.%1 Feldmann-HIV.%1 diagnosis.docx — ~/%1-folder").arg(canary);
+    App first(E2E_QT_WINDOW,
+              {title, QString("Findings for %1: see the attached report").arg(canary)});
     if (!first.started() || !first.activate()) return fail("first window did not start");
     capture.start();
     if (!DesktopDriver::waitUntil(
@@ -102,12 +100,10 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     if (!sampled) return fail("no text sample of the first window");
 
     // Typed text and the clipboard.
-    DesktopDriver::xdotool({QStringLiteral("type"), QStringLiteral("%1 typed here").arg(canary)});
+    DesktopDriver::xdotool({"type", canary + " typed here"});
     QProcess clipboard;
     clipboard.setStandardOutputFile(QProcess::nullDevice());
-    clipboard.start(
-        QStringLiteral("xclip"),
-        {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    clipboard.start("xclip", {"-quiet", "-selection", "clipboard"});
     clipboard.write(canary.toUtf8() + " copied");
     clipboard.closeWriteChannel();
     DesktopDriver::spin(2500);  // one clipboard poll at least
@@ -116,35 +112,32 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
     // A second application closes the first context (40 s: classified too) and takes the
     // paste; then it reports a web address and a document whose names carry the canary.
     const QString firstBundle = engine.lastObservation->bundleId;
-    App second(QStringLiteral("zenity"), {QStringLiteral("--forms"), QStringLiteral("--title"),
-                                          QStringLiteral("Plain window"),
-                                          QStringLiteral("--add-entry"), QStringLiteral("Note")});
+    App second("zenity", {"--forms", "--title", "Plain window", "--add-entry", "Note"});
     if (!second.started() || !second.activate()) return fail("second window did not start");
     if (!DesktopDriver::waitUntil([&] {
             return engine.lastObservation && engine.lastObservation->bundleId != firstBundle;
         }))
         return fail("the second window was not observed");
-    DesktopDriver::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+v")});
+    DesktopDriver::xdotool({"key", "ctrl+v"});
     DesktopDriver::spin(500);
     // No application on the headless desktop reports a document or an address over the
     // accessibility bus, so these two observations come as the backend would hand them over.
     WindowObservation web = *engine.lastObservation;
-    web.title = QStringLiteral("Shared notes");
-    web.url =
-        QStringLiteral("https://docs.google.com/document/d/%1/edit?user=%1&folder=%1-folder#%1")
-            .arg(canary);
+    web.title = "Shared notes";
+    web.url = QString("https://docs.google.com/document/d/%1/edit?user=%1&folder=%1-folder#%1")
+                  .arg(canary);
     engine.windowObserved(web);
     scheduler.skew += 40;
     WindowObservation document = *engine.lastObservation;
     document.url.reset();
-    document.title = QStringLiteral("Draft");
+    document.title = "Draft";
     document.documentPath =
-        QStringLiteral("/home/someone/%1-folder/Mr.%1 Feldmann-HIV.%1 diagnosis").arg(canary);
+        QString("/home/someone/%1-folder/Mr.%1 Feldmann-HIV.%1 diagnosis").arg(canary);
     engine.windowObserved(document);
     scheduler.skew += 40;
     DesktopDriver::spin(3000);  // the next poll closes that context; classifications answer
 
-    capture.stop(QStringLiteral("quit"));
+    capture.stop("quit");
     DesktopDriver::spin(1000);
     bool idle = false;
     outbox.onIdle = [&] { idle = true; };
@@ -160,7 +153,7 @@ int runSession(const QString& folder, const QString& canary, const QString& webh
 
 int deleteAll(const QString& folder) {
     Store store;
-    if (!store.open(folder + QStringLiteral("/store.sqlite"))) return fail("store did not open");
+    if (!store.open(folder + "/store.sqlite")) return fail("store did not open");
     if (!store.deleteAll()) return fail("delete all failed");
     say("deleted");
     QTextStream(stdin).readLine();  // the files are examined while the connection is open

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,99 +16,75 @@
 
 #include "canary_agent.h"
 #include "desktop_driver.h"
+#include "qt_printers.h"
+#include "test_data.h"
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+// Runs this program as the agent with `arguments`; its standard output and error together.
+std::unique_ptr<QProcess> agent(const QStringList& arguments) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->start(QCoreApplication::applicationFilePath(), arguments);
+    return process;
 }
 
-class CanaryTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        canary_ =
-            QStringLiteral("Qcnry") + QString::number(QRandomGenerator::system()->generate64(), 36);
-        receiver_.setProgram(QStringLiteral("python3"));
-        receiver_.setArguments(
-            {QStringLiteral(TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py"),
-             QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--secret"), secret_,
-             QStringLiteral("--out"), received_.path()});
-        receiver_.start();
-        ASSERT_TRUE(DesktopDriver::waitUntil([&] {
-            receiver_.waitForReadyRead(100);
-            port_ += QString::fromUtf8(receiver_.readAllStandardOutput());
-            return port_.contains(u'\n');
-        }));
-        port_ = port_.section(u' ', -1).trimmed();
-    }
-    void TearDown() override {
-        receiver_.kill();
-        receiver_.waitForFinished(5000);
-    }
+TEST(Canary, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
+    const QString canary = "Qcnry" + QString::number(QRandomGenerator::system()->generate64(), 36);
+    const QString secret = "canary-webhook-secret";
+    QTemporaryDir data, received;
+    QProcess receiver;  // stopped when it goes out of scope
+    receiver.start("python3", {TARNWHISTLE_SOURCE_DIR "/tools/receiver/tarnwhistle_receiver.py",
+                               "--port", "0", "--secret", secret, "--out", received.path()});
+    QString port;
+    ASSERT_TRUE(DesktopDriver::waitUntil([&] {
+        receiver.waitForReadyRead(100);
+        port += QString::fromUtf8(receiver.readAllStandardOutput());
+        return port.contains(u'\n');
+    }));
+    port = port.section(u' ', -1).trimmed();
 
-    // Runs this program as the agent with `arguments`; its standard output and error together.
-    QProcess* agent(const QStringList& arguments) {
-        auto* process = new QProcess;
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        process->start(QCoreApplication::applicationFilePath(), arguments);
-        return process;
-    }
-
-    QString canary_;
-    const QString secret_ = QStringLiteral("canary-webhook-secret");
-    QTemporaryDir data_;
-    QTemporaryDir received_;
-    QProcess receiver_;
-    QString port_;
-};
-
-TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
-    std::unique_ptr<QProcess> session(
-        agent({QStringLiteral("--agent-session"), data_.path(), canary_,
-               QStringLiteral("http://127.0.0.1:%1/hook").arg(port_), secret_}));
+    const auto session = agent({"--agent-session", data.path(), canary,
+                                QString("http://127.0.0.1:%1/hook").arg(port), secret});
     ASSERT_TRUE(session->waitForFinished(240000));
     const QByteArray output = session->readAll();
-    ASSERT_EQ(session->exitCode(), 0) << output.toStdString();
+    ASSERT_EQ(session->exitCode(), 0) << output;
 
     // The session really happened: signals of every kind it should make were delivered, with
     // coded identifiers standing in for the names.
     QSet<QString> types;
     QStringList ids;
-    const QStringList bodies = QDir(received_.path()).entryList({QStringLiteral("*.body")});
+    const QStringList bodies = QDir(received.path()).entryList({"*.body"});
     ASSERT_FALSE(bodies.isEmpty());
     for (const QString& name : bodies) {
         const QJsonObject body =
-            QJsonDocument::fromJson(readAll(received_.path() + u'/' + name)).object();
-        EXPECT_TRUE(
-            body.value(QStringLiteral("subject")).toString().startsWith(QStringLiteral("sub_")));
-        for (const auto& value : body.value(QStringLiteral("data")).toArray()) {
+            QJsonDocument::fromJson(fileContents(received.filePath(name))).object();
+        EXPECT_TRUE(body["subject"].toString().startsWith("sub_"));
+        for (const auto& value : body["data"].toArray()) {
             const QJsonObject signal = value.toObject();
-            types.insert(signal.value(QStringLiteral("type")).toString());
-            ids << signal.value(QStringLiteral("id")).toString();
-            if (signal.value(QStringLiteral("type")) == QLatin1String("document.ref")) {
-                EXPECT_TRUE(QStringList({"file", "document"})
-                                .contains(signal.value(QStringLiteral("doc_class")).toString()))
-                    << QJsonDocument(signal).toJson().toStdString();
-            }
+            types.insert(signal["type"].toString());
+            ids << signal["id"].toString();
+            if (signal["type"] == "document.ref")
+                EXPECT_TRUE(
+                    QStringList({"file", "document"}).contains(signal["doc_class"].toString()))
+                    << QJsonDocument(signal).toJson();
         }
     }
     for (const char* type : {"app.focus", "window.context", "document.ref", "handover"})
-        EXPECT_TRUE(types.contains(QLatin1String(type))) << type;
+        EXPECT_TRUE(types.contains(type)) << type;
 
     // The canary is nowhere: not in the database or its log, not in a body or its headers,
     // not in the agent's output, error or system log lines.
-    const QByteArray needle = canary_.toUtf8().toLower();
-    QStringList places = {data_.filePath(QStringLiteral("store.sqlite")),
-                          data_.filePath(QStringLiteral("store.sqlite-wal"))};
-    for (const QString& name : QDir(received_.path()).entryList(QDir::Files))
-        places << received_.filePath(name);
+    const QByteArray needle = canary.toUtf8().toLower();
+    QStringList places = {data.filePath("store.sqlite"), data.filePath("store.sqlite-wal")};
+    for (const QString& name : QDir(received.path()).entryList(QDir::Files))
+        places << received.filePath(name);
     for (const QString& place : places)
-        EXPECT_FALSE(readAll(place).toLower().contains(needle)) << place.toStdString();
-    EXPECT_FALSE(output.toLower().contains(needle)) << output.toStdString();
+        EXPECT_FALSE(fileContents(place).toLower().contains(needle)) << place;
+    EXPECT_FALSE(output.toLower().contains(needle)) << output;
 
     // "Delete all local data", the connection still open: no signal's text is left.
-    std::unique_ptr<QProcess> eraser(agent({QStringLiteral("--agent-delete"), data_.path()}));
+    const auto eraser = agent({"--agent-delete", data.path()});
     ASSERT_TRUE(DesktopDriver::waitUntil(
         [&] {
             eraser->waitForReadyRead(100);
@@ -117,14 +92,14 @@ TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
                    eraser->state() == QProcess::NotRunning;
         },
         30000));
-    const QByteArray database = readAll(data_.filePath(QStringLiteral("store.sqlite"))) +
-                                readAll(data_.filePath(QStringLiteral("store.sqlite-wal")));
+    const QByteArray database = fileContents(data.filePath("store.sqlite")) +
+                                fileContents(data.filePath("store.sqlite-wal"));
     eraser->write("\n");
     eraser->closeWriteChannel();
     ASSERT_TRUE(eraser->waitForFinished(10000));
-    EXPECT_EQ(eraser->exitCode(), 0) << eraser->readAll().toStdString();
+    EXPECT_EQ(eraser->exitCode(), 0) << eraser->readAll();
     ASSERT_FALSE(ids.isEmpty());
-    for (const QString& id : ids) EXPECT_FALSE(database.contains(id.toUtf8())) << id.toStdString();
+    for (const QString& id : ids) EXPECT_FALSE(database.contains(id.toUtf8())) << id;
     for (const char* text : {"window.context", "bundle_id", "signals.batch"})
         EXPECT_FALSE(database.contains(text)) << text;
 }
@@ -134,10 +109,9 @@ TEST_F(CanaryTest, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 6 && args[1] == QLatin1String("--agent-session"))
+    if (args.size() == 6 && args[1] == "--agent-session")
         return CanaryAgent::runSession(args[2], args[3], args[4], args[5]);
-    if (args.size() == 3 && args[1] == QLatin1String("--agent-delete"))
-        return CanaryAgent::deleteAll(args[2]);
+    if (args.size() == 3 && args[1] == "--agent-delete") return CanaryAgent::deleteAll(args[2]);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

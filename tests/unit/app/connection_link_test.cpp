@@ -3,37 +3,18 @@
 #include <QTest>
 
 #include "../ui/ui_fixture.h"
+#include "case_table.h"
 
 namespace {
 
 TEST(ConnectionLinkParse, AcceptsOnlyHttpsConnectLinks) {
-    using L = ConnectionLink;
-    const QString hook = QStringLiteral("https://hooks.example.org/in");
-    const struct {
-        const char* link;
-        std::optional<L> want;
-    } cases[] = {
-        {"tarnwhistle://connect?webhook=https://hooks.example.org/in", L{hook, {}, {}}},
-        {"tarnwhistle://connect?webhook=https%3A%2F%2Fhooks.example.org%2Fin&secret=s%20t&org=acme",
-         L{hook, QStringLiteral("s t"), QStringLiteral("acme")}},
-        // empty values keep what is stored; a key without a value is empty
-        {"tarnwhistle://connect?webhook=https://hooks.example.org/in&secret=&org", L{hook, {}, {}}},
-        // the first of repeated keys wins; unknown keys are ignored
-        {"tarnwhistle://connect?webhook=https://hooks.example.org/in&webhook=https://other.example/"
-         "x"
-         "&secret=a&secret=b&colour=red",
-         L{hook, QStringLiteral("a"), {}}},
-        {"tarnwhistle://connect?webhook=http://hooks.example.org/in", std::nullopt},
-        {"tarnwhistle://connect?webhook=HTTPS://hooks.example.org/in", std::nullopt},
-        {"tarnwhistle://connect?secret=x", std::nullopt},
-        {"tarnwhistle://connect?webhook=", std::nullopt},
-        {"tarnwhistle://connect", std::nullopt},
-        {"tarnwhistle://settings?webhook=https://hooks.example.org/in", std::nullopt},
-        {"tarnwhistle://Connect?webhook=https://hooks.example.org/in", std::nullopt},
-        {"https://connect?webhook=https://hooks.example.org/in", std::nullopt},
-        {"--help", std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(L::parse(QString::fromUtf8(c.link)), c.want) << c.link;
+    for (const QJsonObject& row : caseTable("connect_links.json")) {
+        std::optional<ConnectionLink> want;
+        if (row.contains("webhook"))
+            want = ConnectionLink{row["webhook"].toString(), optionalString(row, "secret"),
+                                  optionalString(row, "org")};
+        EXPECT_EQ(ConnectionLink::parse(row["link"].toString()), want) << caseName(row, "link");
+    }
 }
 
 class ConnectionLinksTest : public UiFixture {
@@ -43,13 +24,11 @@ class ConnectionLinksTest : public UiFixture {
         configure([](DeploymentConfig& c) {
             c.webhookURL = QStringLiteral("https://old.example.org/hook");
             c.webhookSecret = QStringLiteral("old-secret");
-            c.orgId = QStringLiteral("old-org");
         });
-        outbox.requestTimeoutMs = 5000;
     }
 
     QStringList asked;
-    std::vector<bool> answers;  // consumed in order; missing answers cancel
+    bool answer = false;  // Connect or Cancel, for every confirmation
     QStringList informed;
     std::function<void()> whileAsking;
     ConnectionLinks links{configStore, outbox,
@@ -58,9 +37,7 @@ class ConnectionLinksTest : public UiFixture {
                                   [this](const QString& webhook) {
                                       asked << webhook;
                                       if (whileAsking) std::exchange(whileAsking, nullptr)();
-                                      const bool yes = !answers.empty() && answers.front();
-                                      if (!answers.empty()) answers.erase(answers.begin());
-                                      return yes;
+                                      return answer;
                                   },
                               .inform =
                                   [this](const QString& message, const QString& detail) {
@@ -69,22 +46,27 @@ class ConnectionLinksTest : public UiFixture {
                           }};
 };
 
-TEST_F(ConnectionLinksTest, CancelChangesNothingAndIgnoredLinksAskNothing) {
+// Links that are not connection links ask nothing; one that arrives while another is being
+// confirmed waits for its own confirmation; Cancel changes nothing.
+TEST_F(ConnectionLinksTest, IgnoredLinksAskNothingQueuedLinksWaitAndCancelChangesNothing) {
     links.handle(QStringLiteral("tarnwhistle://connect?webhook=http://plain.example.org/in"));
-    links.handle(QStringLiteral("tarnwhistle://other?webhook=https://x.example.org/in"));
     EXPECT_TRUE(asked.isEmpty());
     const DeploymentConfig before = configStore.config();
-    answers = {false};
-    links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://new.example.org/in"));
-    EXPECT_EQ(asked, QStringList{"https://new.example.org/in"});
+    whileAsking = [this] {
+        links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://second.example.org/in"));
+        EXPECT_EQ(asked.size(), 1);  // not asked inside the first confirmation
+    };
+    links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://first.example.org/in"));
+    EXPECT_EQ(asked,
+              (QStringList{"https://first.example.org/in", "https://second.example.org/in"}));
     EXPECT_EQ(configStore.config(), before);
     EXPECT_TRUE(informed.isEmpty());
 }
 
-// "Connect" saves the address (keeping the stored secret when the link's is empty), remembers
-// the previous destination, and reports the test batch's failure without undoing anything.
+// "Connect" saves the address (keeping the stored secret when the link's is empty) and reports
+// the test batch's failure without undoing anything.
 TEST_F(ConnectionLinksTest, ConnectSavesAndReportsTheTest) {
-    answers = {true};
+    answer = true;
     links.handle(
         QStringLiteral("tarnwhistle://connect?webhook=https://127.0.0.1:1/in&secret=&org=acme"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !informed.isEmpty(); }, 15000));
@@ -95,18 +77,6 @@ TEST_F(ConnectionLinksTest, ConnectSavesAndReportsTheTest) {
     ASSERT_EQ(informed.size(), 1);
     EXPECT_TRUE(informed[0].startsWith(QStringLiteral("Saved, but the test failed | ")))
         << informed[0].toStdString();
-}
-
-// A link that arrives while another is being confirmed waits for its own confirmation.
-TEST_F(ConnectionLinksTest, LinksArrivingDuringAConfirmationQueue) {
-    whileAsking = [this] {
-        links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://second.example.org/in"));
-        EXPECT_EQ(asked.size(), 1);  // not asked inside the first confirmation
-    };
-    answers = {false, false};
-    links.handle(QStringLiteral("tarnwhistle://connect?webhook=https://first.example.org/in"));
-    EXPECT_EQ(asked,
-              (QStringList{"https://first.example.org/in", "https://second.example.org/in"}));
 }
 
 }  // namespace

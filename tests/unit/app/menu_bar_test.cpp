@@ -17,7 +17,6 @@ TEST(StatusIconDrawing, DotAndBarsPerState) {
     for (const State state : {State::paused, State::needsPermission, State::localOnly,
                               State::connecting, State::connected, State::problem}) {
         const QImage image = StatusIcon::image(state, label, 2.0);
-        ASSERT_EQ(image.size(), QSize(44, 32));
         // Centre of the dot (x 14.5 + 3.25, 3.25 from the top), and of the tall bar.
         const QColor dot = image.pixelColor(qRound(17.75 * 2), qRound(4.25 * 2));
         EXPECT_EQ(dot, AppStatus::color(state)) << AppStatus::title(state).toStdString();
@@ -30,20 +29,14 @@ TEST(StatusIconDrawing, DotAndBarsPerState) {
 class MenuBarTest : public UiFixture {
   protected:
     // Titles as the menu shows them, "-" for a separator, the header as "[header]".
-    QStringList titles() {
+    QString titles() {
         bar.menuNeedsUpdate();
         QStringList out;
         for (QAction* a : bar.menu()->actions()) {
-            if (a->isSeparator())
-                out << QStringLiteral("-");
-            else if (a->text().isEmpty())
-                out << QStringLiteral("[header]");
-            else
-                out << a->text() + (a->shortcut().isEmpty()
-                                        ? QString()
-                                        : QStringLiteral(" ") + a->shortcut().toString());
+            const QString title = (a->text() + ' ' + a->shortcut().toString()).trimmed();
+            out << (a->isSeparator() ? QStringLiteral("-") : title.isEmpty() ? "[header]" : title);
         }
-        return out;
+        return out.join(QStringLiteral(" | "));
     }
 
     int toggles = 0;
@@ -56,25 +49,16 @@ class MenuBarTest : public UiFixture {
 };
 
 TEST_F(MenuBarTest, ItemsFollowTheState) {
-    const QStringList common = {"Send Now",
-                                "-",
-                                "Settings… Ctrl+,",
-                                "Activity Log… Ctrl+L",
-                                "-",
-                                "Open Dashboard",
-                                "Documentation",
-                                "About",
-                                "-",
-                                "Quit Ctrl+Q"};
+    const QString common =
+        " | Send Now | - | Settings… Ctrl+, | Activity Log… Ctrl+L | - | Open Dashboard | "
+        "Documentation | About | - | Quit Ctrl+Q";
     // No webhook: "Connect…" leads.
-    EXPECT_EQ(titles(), QStringList({"[header]", "-", "Connect…", "-", "Pause Ctrl+P"}) + common);
-
+    EXPECT_EQ(titles(), "[header] | - | Connect… | - | Pause Ctrl+P" + common);
     trusted = false;
-    EXPECT_EQ(titles(),
-              QStringList({"[header]", "-", "Allow Accessibility…", "-", "Pause Ctrl+P"}) + common);
+    EXPECT_EQ(titles(), "[header] | - | Allow Accessibility… | - | Pause Ctrl+P" + common);
 
     configure([](DeploymentConfig& c) { c.paused = true; });
-    EXPECT_EQ(titles(), QStringList({"[header]", "-", "Resume Ctrl+P"}) + common);
+    EXPECT_EQ(titles(), "[header] | - | Resume Ctrl+P" + common);
     bar.menu()->actions()[2]->trigger();
     EXPECT_EQ(toggles, 1);
 
@@ -83,7 +67,7 @@ TEST_F(MenuBarTest, ItemsFollowTheState) {
         c.webhookURL = QStringLiteral("https://hooks.example.org/in");
     });
     trusted = true;
-    EXPECT_EQ(titles(), QStringList({"[header]", "-", "Pause Ctrl+P"}) + common);
+    EXPECT_EQ(titles(), "[header] | - | Pause Ctrl+P" + common);
 }
 
 // The header's lines and chips: destination or "Kept on this computer"; "retrying" only with
@@ -91,9 +75,8 @@ TEST_F(MenuBarTest, ItemsFollowTheState) {
 TEST_F(MenuBarTest, HeaderLinesAndChips) {
     const QStringList ids = insertSignals(2);
     status.refresh();
-    EXPECT_EQ(MenuHeaderView::lines(status),
-              (QStringList{"Tarnwhistle — Not connected", "Kept on this computer",
-                           "2 today · 2 waiting"}));
+    EXPECT_EQ(MenuHeaderView::lines(status).join(" | "),
+              "Tarnwhistle — Not connected | Kept on this computer | 2 today · 2 waiting");
 
     configure(
         [](DeploymentConfig& c) { c.webhookURL = QStringLiteral("https://tarnwhistle.app/in"); });
@@ -103,9 +86,9 @@ TEST_F(MenuBarTest, HeaderLinesAndChips) {
     pending.status = BatchStatus::pending;
     ASSERT_EQ(store.saveBatch(pending, ids), 2);
     status.refresh();
-    EXPECT_EQ(MenuHeaderView::lines(status),
-              (QStringList{"Tarnwhistle — Connecting…", "Tarnwhistle dashboard",
-                           "Nothing delivered yet", "2 today · 0 waiting · 1 retrying"}));
+    EXPECT_EQ(MenuHeaderView::lines(status).join(" | "),
+              "Tarnwhistle — Connecting… | Tarnwhistle dashboard | Nothing delivered yet | "
+              "2 today · 0 waiting · 1 retrying");
 }
 
 // The icon is redrawn only when the state changes.
@@ -113,7 +96,6 @@ TEST_F(MenuBarTest, IconRedrawnOnlyOnAChangeOfState) {
     int drawn = 0;
     QObject::connect(&bar, &MenuBar::iconChanged, [&] { ++drawn; });
     bar.setup();  // draws, then refreshes the status to fill the menu: drawn again
-    EXPECT_EQ(bar.lastIconState(), State::localOnly);
     EXPECT_EQ(drawn, 2);
     status.refresh();
     status.refresh();

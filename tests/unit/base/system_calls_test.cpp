@@ -1,9 +1,9 @@
+#include "base/system_calls.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include "base/system_calls.h"
 
 namespace {
 
@@ -19,14 +19,13 @@ TEST(SystemCalls, PrivateFilesAndFoldersAreOwnerOnlyAndWrittenWhole) {
     ASSERT_TRUE(SystemCalls::makeOwnerOnlyDirectory(folder));
     EXPECT_EQ(modeOf(folder), 0700u);
 
-    const QString file = folder + "/secret.json";
-    ASSERT_TRUE(SystemCalls::writeOwnerOnlyFileAtomically(file, "one"));
-    ASSERT_TRUE(SystemCalls::setMode(file, 0644));
-    ASSERT_TRUE(SystemCalls::writeOwnerOnlyFileAtomically(file, "two"));  // replaced, not widened
-    EXPECT_EQ(modeOf(file), 0600u);
-    QFile read(file);
-    ASSERT_TRUE(read.open(QIODevice::ReadOnly));
-    EXPECT_EQ(read.readAll(), "two");
+    QFile file(folder + "/secret.json");
+    ASSERT_TRUE(SystemCalls::writeOwnerOnlyFileAtomically(file.fileName(), "one"));
+    ASSERT_TRUE(SystemCalls::setMode(file.fileName(), 0644));
+    ASSERT_TRUE(SystemCalls::writeOwnerOnlyFileAtomically(file.fileName(), "two"));
+    EXPECT_EQ(modeOf(file.fileName()), 0600u) << "replaced, not widened";
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "two");
 
     QString error;
     EXPECT_FALSE(SystemCalls::writeOwnerOnlyFileAtomically(dir.filePath("none/x"), "x", &error));

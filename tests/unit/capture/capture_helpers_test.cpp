@@ -56,8 +56,8 @@ TEST(ApplicationId, LinuxPasswordManagersAreExcludedOnAFreshInstall) {
     const QStringList excluded = DeploymentConfig::defaultExcludedBundleIds();
     for (const auto& identity : managers) {
         const QString id = ApplicationId::resolve(identity);
-        EXPECT_TRUE(excluded.contains(id)) << identity.wmClass.toStdString() << " -> "
-                                           << id.toStdString();
+        EXPECT_TRUE(excluded.contains(id))
+            << identity.wmClass.toStdString() << " -> " << id.toStdString();
     }
 }
 
@@ -77,8 +77,7 @@ TEST(ScreenshotGeometry, TheFirstOnScreenNormalWindowLargerThan100IsChosen) {
         {2, 8, true, true, 800, 600},   // another process
         {3, 7, false, true, 800, 600},  // minimised
         {4, 7, true, false, 800, 600},  // a panel
-        {5, 7, true, true, 640, 480},
-        {6, 7, true, true, 900, 700},
+        {5, 7, true, true, 640, 480},  {6, 7, true, true, 900, 700},
     };
     EXPECT_EQ(ScreenshotGeometry::choose(windows, 7)->id, 5u);
     // The observed window, or none: never another window of the process in its place.

@@ -1,30 +1,26 @@
 // Which session the agent finds itself in, and the sentence that says what it cannot see.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "capture/desktop_session.h"
 
 using namespace DesktopSession;
 
 TEST(DesktopSessionTest, TheSessionTypeDecidesAndAnXDisplayUnderWaylandIsNotTheDesktop) {
-    const QStringList kwin{QStringLiteral("org.kde.KWin")};
-    const QStringList shell{QStringLiteral("org.gnome.Shell")};
-    struct Case {
-        Facts facts;
-        bool wlroots;
-        Kind kind;
-    } cases[] = {
-        {{"x11", "wayland-0", ":0", kwin}, true, Kind::x11},
+    const std::tuple<Facts, bool, Kind> cases[] = {
+        {{"x11", "wayland-0", ":0", {"org.kde.KWin"}}, true, Kind::x11},
         {{"", "", ":0", {}}, false, Kind::x11},
         {{"tty", "", "", {}}, false, Kind::none},
         // XWayland's display is there too, but it shows only a part of the desktop.
         {{"wayland", "wayland-1", ":0", {}}, true, Kind::wlroots},
         {{"", "wayland-1", ":0", {}}, false, Kind::otherWayland},
-        {{"Wayland", "", "", kwin}, false, Kind::kde},
-        {{"wayland", "wayland-0", ":0", shell}, true, Kind::gnome},
+        {{"Wayland", "", "", {"org.kde.KWin"}}, false, Kind::kde},
+        {{"wayland", "wayland-0", ":0", {"org.gnome.Shell"}}, true, Kind::gnome},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(detect(c.facts, c.wlroots), c.kind)
-            << c.facts.sessionType.toStdString() << " " << c.facts.waylandDisplay.toStdString();
+    for (const auto& [facts, wlroots, kind] : cases)
+        EXPECT_EQ(detect(facts, wlroots), kind)
+            << facts.sessionType.toStdString() << " " << facts.waylandDisplay.toStdString();
 }
 
 TEST(DesktopSessionTest, OneSentenceNamesWhatIsMissing) {

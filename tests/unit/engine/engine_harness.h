@@ -9,10 +9,12 @@
 
 #include "replay/trace_replayer.h"
 
-// Failures show field values as JSON.
+// Failures show field values as JSON (beside the type, where gtest looks for it).
+namespace tarnwhistle {
 inline void PrintTo(const JSONValue& value, std::ostream* out) {
     *out << value.serialized().value_or("<not writable>").toStdString();
 }
+}  // namespace tarnwhistle
 
 // 2026-03-03T09:00:00Z, a Tuesday.
 inline constexpr TimePoint kNine = 1772528400;
@@ -21,22 +23,11 @@ inline TimePoint at(int h, int m, double s = 0) {
     return kNine + (h - 9) * 3600 + m * 60 + s;
 }
 
-// Runs a test in a given time zone and restores the previous one.
-class ScopedTimeZone {
-  public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) previous_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        previous_.empty() ? unsetenv("TZ") : setenv("TZ", previous_.c_str(), 1);
-        tzset();
-    }
-
-  private:
-    std::string previous_;
-};
+// Local days follow TZ; every test that depends on them sets the zone it needs.
+inline void useTimeZone(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+}
 
 class EngineHarness : public ::testing::Test {
   public:
@@ -48,76 +39,71 @@ class EngineHarness : public ::testing::Test {
     }
 
   protected:
-    EngineHarness() : zone_("UTC") {
+    // The engine starts at 9:00 UTC; a test that starts it elsewhere passes false.
+    explicit EngineHarness(bool started = true) {
+        useTimeZone("UTC");
         time.advanceTo(at(9, 0));
-        engine = std::make_unique<SignalEngine>(time.clock());
-        engine->makeTimer = time.timers();
-        engine->classify = classifier.function();
-        engine->configProvider = [this] { return config; };
-        engine->sink = [this](const Signal& s) { emitted.push_back(s); };
-        engine->events = &log;
+        engine.makeTimer = time.timers();
+        engine.classify = classifier.function();
+        engine.configProvider = [this] { return config; };
+        engine.sink = [this](const Signal& s) { emitted.push_back(s); };
+        engine.events = &log;
         config.salt = QStringLiteral("0123456789abcdef0123456789abcdef");
+        if (started) engine.start();
     }
 
     // Moves the clock to `t`, firing due typing timers on the way.
     void advance(TimePoint t) { time.advanceTo(t); }
-    SignalEngine& e() { return *engine; }
 
     std::vector<Signal> ofType(const QString& type) const {
         std::vector<Signal> out;
-        for (const Signal& s : emitted)
-            if (s.type == type) out.push_back(s);
+        std::copy_if(emitted.begin(), emitted.end(), std::back_inserter(out),
+                     [&](const Signal& s) { return s.type == type; });
         return out;
+    }
+    // The field `key` of `s` (null when it has none).
+    static JSONValue field(const Signal& s, const char* key) {
+        const auto it = s.fields.find(QString::fromLatin1(key));
+        return it != s.fields.end() ? it->second : JSONValue::null();
     }
     // The field `key` of the last signal of `type` (null when there is none).
     JSONValue last(const QString& type, const char* key) const {
         const auto all = ofType(type);
-        if (all.empty()) return JSONValue::null();
-        const auto it = all.back().fields.find(QString::fromLatin1(key));
-        return it != all.back().fields.end() ? it->second : JSONValue::null();
-    }
-    static qint64 integer(const Signal& s, const char* key) {
-        const auto it = s.fields.find(QString::fromLatin1(key));
-        return it != s.fields.end() && it->second.integer() ? *it->second.integer() : -999999;
-    }
-    static QString text(const Signal& s, const char* key) {
-        const auto it = s.fields.find(QString::fromLatin1(key));
-        return it != s.fields.end() && it->second.string() ? *it->second.string() : QString();
+        return all.empty() ? JSONValue::null() : field(all.back(), key);
     }
 
+    void observe(TimePoint t, const WindowObservation& obs) {
+        advance(t);
+        engine.windowObserved(obs);
+    }
     // Activation followed by the capture loop's immediate poll, at time t.
     void focus(TimePoint t, const WindowObservation& obs) {
         advance(t);
-        e().appActivated(obs.bundleId, obs.appName);
-        e().windowObserved(obs);
+        engine.appActivated(obs.bundleId, obs.appName);
+        engine.windowObserved(obs);
     }
-    void keys(TimePoint from, int count, double gap, bool backspace = false) {
+    void keys(TimePoint from, int count = 1, double gap = 0) {
         for (int i = 0; i < count; ++i) {
             advance(from + i * gap);
-            e().key(backspace, false);
+            engine.key(false, false);
         }
     }
     void tickAt(TimePoint t) {
         advance(t);
-        e().tick();
+        engine.tick();
     }
     void flushAt(TimePoint t, const char* reason = "quit") {
         advance(t);
-        e().flushAll(reason);
+        engine.flushAll(reason);
     }
 
-    ScopedTimeZone zone_;
     VirtualTime time;
     DeferredRuleClassifier classifier;
     EventLog log;
     DeploymentConfig config;
     std::vector<Signal> emitted;
-    std::unique_ptr<SignalEngine> engine;
+    SignalEngine engine{time.clock()};
 };
 
-// Windows most tests focus: an editor, a chat and a password manager (excluded by default).
 inline const WindowObservation kEditor =
     EngineHarness::window("com.microsoft.VSCode", "main.cpp - Code");
-inline const WindowObservation kChat =
-    EngineHarness::window("com.tinyspeck.slackmacgap", "general - Slack");
-inline const WindowObservation kVault = EngineHarness::window("com.bitwarden.desktop", "Bitwarden");

@@ -53,28 +53,21 @@ TEST(Classifier, FallsBackToTheRuleWhenTheTextOrTheEmbeddingSaysNothing) {
     EXPECT_EQ(without.engineIndicator(), "Rules only (no language model available)");
 }
 
-TEST(Classifier, UnsureEmbeddingGivesWayOnlyToARuleTheVocabularyKnows) {
+TEST(Classifier, TheRuleStandsAgainstAnUnsureEmbeddingOrALeadOfLessThanATenth) {
     Classifier c(embeddings(), nullptr);
+    const QString analysis = "analysis";
     // Seven equal entries, the rule's with its 0.05 prior bonus: e / (e + 6) ≈ 0.31 < 0.35.
-    EXPECT_EQ(run(c, "alpha", equalEntries({"a", "b", "c", "d", "e", "f", "analysis"}),
-                  QString("analysis")),
-              Classification::fromRule("analysis"));
+    EXPECT_EQ(run(c, "alpha", equalEntries({"a", "b", "c", "d", "e", "f", analysis}), analysis),
+              Classification::fromRule(analysis));
     // Five equal entries and a rule outside them: the first wins with 0.2.
-    EXPECT_EQ(run(c, "alpha", equalEntries({"a", "b", "c", "d", "e"}), QString("analysis")),
+    EXPECT_EQ(run(c, "alpha", equalEntries({"a", "b", "c", "d", "e"}), analysis),
               Classification::fromEmbedding("a", 0.2));
-    auto sure = run(c, "beta", twoLabels, QString("analysis"));
-    ASSERT_TRUE(sure);
-    EXPECT_EQ(sure->label, "design");
-}
-
-TEST(Classifier, AWinnerLeadingTheRuleByLessThanATenthLeavesTheRule) {
-    Classifier c(embeddings(), nullptr);
+    EXPECT_EQ(run(c, "beta", twoLabels, analysis)->label, "design");
     // Same vectors; "design" has three keywords (0.12) against the rule's one plus its prior
     // bonus (0.09): it wins with about 0.65, but by only 0.03.
-    const CategoryList labels{{"analysis", "alpha"}, {"design", "alpha, ray gun zap"}};
-    EXPECT_EQ(run(c, "alpha ray gun zap", labels, QString("analysis")),
-              Classification::fromRule("analysis"));
-    EXPECT_EQ(run(c, "alpha ray gun zap", labels, std::nullopt)->label, "design");
+    const CategoryList close{{analysis, "alpha"}, {"design", "alpha, ray gun zap"}};
+    EXPECT_EQ(run(c, "alpha ray gun zap", close, analysis), Classification::fromRule(analysis));
+    EXPECT_EQ(run(c, "alpha ray gun zap", close, std::nullopt)->label, "design");
 }
 
 TEST(Classifier, LanguageModelAnswersWhenAllowedAndAvailableElseEmbeddings) {

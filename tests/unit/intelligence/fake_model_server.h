@@ -2,8 +2,10 @@
 // GET /api/tags and POST /api/chat. Each endpoint can answer, fail or stay silent.
 #pragma once
 
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrl>
 #include <vector>
 
@@ -15,9 +17,14 @@ class FakeModelServer : public QObject {
         QJsonObject body;
     };
 
-    FakeModelServer();
+    FakeModelServer() {
+        server_.listen(QHostAddress::LocalHost, 0);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
+        });
+    }
     QUrl url() const { return QUrl(QString("http://127.0.0.1:%1").arg(server_.serverPort())); }
-    int count(const QByteArray& path) const;
 
     QByteArray tagsBody = R"({"models":[{"name":"tiny:1b"},{"name":"other:7b"}]})";
     Mode tagsMode = Mode::answer;
@@ -26,6 +33,35 @@ class FakeModelServer : public QObject {
     std::vector<Request> requests;
 
   private:
-    void readFrom(QTcpSocket* socket);
+    // Answers once the headers and the whole body (Content-Length) have arrived.
+    void answer(QTcpSocket* socket) {
+        const QByteArray data = socket->peek(socket->bytesAvailable());
+        const qsizetype headerEnd = data.indexOf("\r\n\r\n");
+        if (headerEnd < 0) return;
+        qsizetype length = 0;
+        for (const QByteArray& line : data.left(headerEnd).split('\n'))
+            if (line.toLower().startsWith("content-length:"))
+                length = line.mid(15).trimmed().toLongLong();
+        if (data.size() < headerEnd + 4 + length) return;
+        socket->read(headerEnd + 4 + length);
+        const QByteArray path = data.split(' ').value(1);
+        requests.push_back(
+            {path, QJsonDocument::fromJson(data.mid(headerEnd + 4, length)).object()});
+
+        const Mode mode = path == "/api/tags" ? tagsMode : chatMode;
+        if (mode == Mode::silent) return;
+        const QJsonObject reply{
+            {"message", QJsonObject{{"role", "assistant"}, {"content", chatReply}}},
+            {"done", true}};
+        const QByteArray body = mode == Mode::fail ? R"({"error":"model failed to load"})"
+                                : path == "/api/tags"
+                                    ? tagsBody
+                                    : QJsonDocument(reply).toJson(QJsonDocument::Compact);
+        socket->write((mode == Mode::fail ? "HTTP/1.1 500 Error" : "HTTP/1.1 200 OK") +
+                      QByteArray("\r\nContent-Type: application/json\r\nContent-Length: ") +
+                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+
     QTcpServer server_;
 };

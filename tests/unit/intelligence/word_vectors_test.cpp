@@ -5,13 +5,7 @@
 
 #include "intelligence/word_vector_data.h"
 #include "intelligence/word_vector_embedding.h"
-
-// The file the setup step makes.
-static QByteArray setupFile() {
-    QFile f(wordVectorFilePath());
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << "word-vectors.bin missing: run scripts/setup";
-    return f.readAll();
-}
+#include "test_data.h"
 
 TEST(WordVectors, SetupFileHoldsFrequentEnglishWordsFoundByExactMatch) {
     auto v = WordVectors::open(wordVectorFilePath());
@@ -23,7 +17,7 @@ TEST(WordVectors, SetupFileHoldsFrequentEnglishWordsFoundByExactMatch) {
 }
 
 TEST(WordVectors, DamagedFilesAreRejectedNotRead) {
-    const QByteArray good = setupFile();
+    const QByteArray good = fileContents(wordVectorFilePath());
     QTemporaryDir dir;
     auto openBytes = [&](const QByteArray& bytes) {
         QFile f(dir.filePath("v.bin"));

@@ -1,8 +1,8 @@
-// Exclusions, hosts and registrable domains.
+// Exclusions, private windows and the tables of sites.
 #include <gtest/gtest.h>
 
 #include "privacy/privacy.h"
-#include "qstring_printer.h"
+#include "qt_printers.h"
 
 namespace {
 
@@ -52,32 +52,6 @@ TEST(Exclusions, TitleWordsAndPrivateWindows) {
     EXPECT_FALSE(Privacy::isPrivateBrowsing("Private"));
 }
 
-TEST(Hosts, HostOfUrlAndRegistrableDomain) {
-    const std::pair<const char*, const char*> hosts[] = {
-        {"https://WWW.Example.COM/a?b#c", "example.com"},
-        {"http://www.www.example.com", "www.example.com"},
-        {"https://wwwexample.com", "wwwexample.com"},
-        {"https://user:pw@docs.example.org:8443/x", "docs.example.org"},
-        {"https://WWW.Bank.Example./x", "bank.example"},
-    };
-    for (const auto& [url, host] : hosts) EXPECT_EQ(Privacy::host(QString(url)), host) << url;
-    for (const char* bad : {"", "not a url", "file:///tmp/a.txt", "https://exa mple.com/",
-                            "http://[::1", "https://www./", "mailto:a@b.c"})
-        EXPECT_EQ(Privacy::host(QString(bad)), std::nullopt) << bad;
-    EXPECT_EQ(Privacy::host(std::nullopt), std::nullopt);
-
-    const std::pair<const char*, const char*> domains[] = {
-        {"a.b.example.co.uk", "example.co.uk"},
-        {"mail.example.com", "example.com"},
-        {"co.uk", "co.uk"},
-        {"localhost", "localhost"},
-        {"shop.example.com.au", "example.com.au"},
-    };
-    for (const auto& [host, domain] : domains)
-        EXPECT_EQ(Privacy::domain(QString(host)), domain) << host;
-    EXPECT_EQ(Privacy::domain(std::nullopt), std::nullopt);
-}
-
 TEST(Tables, HostListsHoldBareLowerCaseHosts) {
     // Matching lower-cases the host and drops "www.", so an entry written otherwise never
     // matches; only the ticket list may carry a path.
@@ -85,9 +59,8 @@ TEST(Tables, HostListsHoldBareLowerCaseHosts) {
                                     &Privacy::documentSites(), &Privacy::workSites()})
         for (const QString& entry : *list) {
             EXPECT_EQ(entry, entry.toLower());
-            EXPECT_FALSE(entry.startsWith("www.") || entry.contains("://")) << entry.toStdString();
-            EXPECT_TRUE(!entry.contains('/') || list == &Privacy::ticketSites())
-                << entry.toStdString();
+            EXPECT_FALSE(entry.startsWith("www.") || entry.contains("://")) << entry;
+            EXPECT_TRUE(!entry.contains('/') || list == &Privacy::ticketSites()) << entry;
         }
 }
 

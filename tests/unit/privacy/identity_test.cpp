@@ -1,91 +1,47 @@
-// Title classes, document identities and coded identifiers.
+// Title classes, hosts, document identities and coded identifiers.
 #include <gtest/gtest.h>
 #include <QDir>
 
 #include "privacy/privacy.h"
-#include "qstring_printer.h"
+#include "qt_printers.h"
+#include "test_data.h"
 
 namespace {
 
-const QString chrome = QStringLiteral("com.google.Chrome");
-
-QString classOf(const QString& bundleId, const QString& title, const QString& url = {},
-                bool hasDocument = false) {
-    const std::optional<QString> u = url.isEmpty() ? std::nullopt : std::optional(url);
-    return Privacy::titleClass(bundleId, title, Privacy::host(u), u, hasDocument);
+std::optional<QString> unlessEmpty(const QString& text) {
+    return text.isEmpty() ? std::nullopt : std::optional(text);
 }
 
 TEST(TitleClass, FirstRuleThatHoldsDecides) {
-    // Ticket sites by host and path; issue keys on any site.
-    EXPECT_EQ(classOf(chrome, "Board", "https://acme.atlassian.net/jira/software"), "ticket");
-    EXPECT_EQ(classOf(chrome, "Issues", "https://github.com/issues"), "ticket");
-    EXPECT_EQ(classOf(chrome, "Repo", "https://github.com/acme/app"), "browser");
-    EXPECT_EQ(classOf(chrome, "OPS-42 Disk full - Example", "https://example.org/"), "ticket");
-    EXPECT_EQ(classOf("com.apple.mail", "ABC-1 follow-up"), "ticket");
-    // Conversation beats documents.
-    EXPECT_EQ(classOf("com.tinyspeck.slackmacgap", "notes.txt", {}, true), "conversation");
-    EXPECT_EQ(classOf(chrome, "Inbox", "https://mail.google.com/mail/u/0"), "conversation");
-    // Documents: a file path, a document site, a file name in the title.
-    EXPECT_EQ(classOf("org.example.Unlisted", "Untitled", {}, true), "document");
-    EXPECT_EQ(classOf(chrome, "Plan", "https://docs.google.com/document/d/1"), "document");
-    EXPECT_EQ(classOf("org.example.Unlisted", "Budget.XLSX - Viewer"), "document");
-    EXPECT_EQ(classOf(chrome, "report.pdfs and more"), "browser");
-    EXPECT_EQ(classOf(chrome, "New Tab"), "browser");
-    EXPECT_EQ(classOf("org.example.Unlisted", "Settings"), "other");
-    // Lower-case keys are not issue keys.
-    EXPECT_EQ(classOf("org.example.Unlisted", "utf-8 and abc-12"), "other");
+    for (const QStringList& row : dataRows("privacy/title_class.tsv", 5)) {
+        const auto url = unlessEmpty(row[2]);
+        EXPECT_EQ(
+            Privacy::titleClass(row[0], row[1], Privacy::host(url), url, row[3] == "document"),
+            row[4])
+            << row;
+    }
 }
 
-// "identity docClass" of what documentIdentity() finds, or "none".
-QString found(const std::optional<QString>& path, const std::optional<QString>& url,
-              const QString& title = {}, const QString& titleClass = QStringLiteral("other")) {
-    const auto doc = Privacy::documentIdentity(path, url, title, titleClass);
-    return doc ? doc->identity + u' ' + doc->docClass : QStringLiteral("none");
+TEST(Hosts, HostOfUrlAndRegistrableDomain) {
+    for (const QStringList& row : dataRows("privacy/hosts.tsv", 3)) {
+        EXPECT_EQ(Privacy::host(row[0]), unlessEmpty(row[1])) << row[0];
+        EXPECT_EQ(Privacy::domain(unlessEmpty(row[1])), unlessEmpty(row[2])) << row[1];
+    }
+    EXPECT_EQ(Privacy::host(QString()), std::nullopt);
+    EXPECT_EQ(Privacy::host(std::nullopt), std::nullopt);
 }
 
 TEST(DocumentIdentity, FromThePathElseTheUrlElseTheTitle) {
-    const QString home = QDir::homePath();
-    EXPECT_EQ(found(home + "/Reports/Q3 Plan.DOCX", {}), "file:~/Reports/Q3 Plan.DOCX docx");
-    EXPECT_EQ(found("file:///etc/hosts", {}), "file:/etc/hosts file");
-    EXPECT_EQ(found("file://" + home + "/a%20b.txt", {}), "file:~/a b.txt txt");
-    // A sibling folder that merely starts with the home folder's name is left alone.
-    EXPECT_EQ(found(home + "x/notes.md", {}), "file:" + home + "x/notes.md md");
-
-    const std::pair<const char*, const char*> sites[] = {
-        {"https://Docs.Google.com/spreadsheets/d/abc/edit?gid=0#x",
-         "url:docs.google.com/spreadsheets/d/abc/edit spreadsheet"},
-        {"https://docs.google.com/presentation/d/1",
-         "url:docs.google.com/presentation/d/1 presentation"},
-        {"https://acme.atlassian.net/browse/OPS-1", "url:acme.atlassian.net/browse/OPS-1 ticket"},
-        {"https://github.com/acme/app/issues/7", "url:github.com/acme/app/issues/7 ticket"},
-        {"https://www.notion.so/Team-Wiki-123", "url:www.notion.so/Team-Wiki-123 web_document"},
+    auto found = [](const std::optional<QString>& path, const QStringList& row) {
+        const auto doc = Privacy::documentIdentity(path, unlessEmpty(row[1]), row[2], row[3]);
+        return doc ? doc->identity + u' ' + doc->docClass : QStringLiteral("none");
     };
-    for (const auto& [url, expected] : sites) EXPECT_EQ(found({}, QString(url)), expected);
-    // Elsewhere only tickets are documents by URL; otherwise the title of a document window.
-    const QString bug = QStringLiteral("https://bugs.example.org/show?id=4");
-    const QString other = QStringLiteral("https://example.org/x");
-    EXPECT_EQ(found({}, bug, "BUG-4", "ticket"), "url:bugs.example.org/show ticket");
-    EXPECT_EQ(found({}, other, "Plan.pdf", "document"), "title:Plan.pdf document");
-    EXPECT_EQ(found({}, other, "News", "browser"), "none");
-    EXPECT_EQ(found(QString(), QStringLiteral("::garbage::"), "", "document"), "none");
-}
-
-TEST(DocumentIdentity, OnlyAKnownExtensionBecomesTheClass) {
-    // What follows the last dot of a name the user chose is not a class: it is the name.
-    const std::pair<const char*, const char*> cases[] = {
-        {"/d/Mr.Jonas Feldmann-HIV.positive diagnosis", "file"},
-        {"/d/Befund.Feldmann", "file"},
-        {"/d/Notes.2024-05", "file"},
-        {"/d/x.\u00e9t\u00e9", "file"},
-        {"/d/Canary.Folder/readme", "file"},
-        {"/d/archive.tar.GZ", "gz"},
-        {"/d/budget.xlsx", "xlsx"},
-    };
-    for (const auto& [path, docClass] : cases)
-        EXPECT_EQ(Privacy::documentIdentity(QString::fromUtf8(path), std::nullopt, "", "document")
-                      ->docClass,
-                  docClass)
-            << path;
+    for (QStringList row : dataRows("privacy/document_identity.tsv", 5)) {
+        row.replaceInStrings("$HOME", QDir::homePath());
+        EXPECT_EQ(found(unlessEmpty(row[0]), row), row[4]) << row;
+    }
+    // An empty path is no path.
+    EXPECT_EQ(found(QString(), {"", "", "Plan.pdf", "document"}), "title:Plan.pdf document");
 }
 
 TEST(CodedIdentifier, SaltedTruncatedHmac) {
@@ -101,14 +57,11 @@ TEST(CodedIdentifier, SaltedTruncatedHmac) {
 }
 
 TEST(Checksums, LuhnAndIban) {
-    EXPECT_TRUE(Privacy::luhn(u"4111111111111111"));
-    EXPECT_TRUE(Privacy::luhn(u"79927398713"));
-    EXPECT_FALSE(Privacy::luhn(u"79927398710"));
-    EXPECT_FALSE(Privacy::luhn(u"4111 1111 1111 1111"));
-    EXPECT_FALSE(Privacy::luhn(u""));
-    // Other decimal digits count by value (Arabic-Indic 0 and 0).
-    EXPECT_TRUE(Privacy::luhn(u"\u0660\u0660"));
-    EXPECT_FALSE(Privacy::luhn(u"\u00B2\u00B2"));  // superscripts are not decimal digits
+    // Other decimal digits count by value (Arabic-Indic zeros); superscripts are no digits.
+    for (const char16_t* valid : {u"4111111111111111", u"79927398713", u"\u0660\u0660"})
+        EXPECT_TRUE(Privacy::luhn(valid)) << QString::fromUtf16(valid);
+    for (const char16_t* invalid : {u"79927398710", u"4111 1111 1111 1111", u"", u"\u00B2\u00B2"})
+        EXPECT_FALSE(Privacy::luhn(invalid)) << QString::fromUtf16(invalid);
     EXPECT_TRUE(Privacy::ibanChecksum(u"DE89 3704 0044 0532 0130 00"));
     EXPECT_FALSE(Privacy::ibanChecksum(u"DE88 3704 0044 0532 0130 00"));
 }

@@ -2,7 +2,7 @@
 #include <QBuffer>
 
 #include "privacy/redaction_stream.h"
-#include "qstring_printer.h"
+#include "qt_printers.h"
 
 namespace {
 

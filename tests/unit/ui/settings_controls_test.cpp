@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "signals/signal_type.h"
 #include "ui/settings_delivery_pane.h"
 #include "ui/settings_privacy_pane.h"
 #include "ui/settings_signals_pane.h"
@@ -49,27 +50,6 @@ TEST(SettingsLists, TagsTrimSpacesAndTabsOnceEachAndOpenAppsAreSorted) {
                                   "org.example.zeta"}));
 }
 
-TEST_F(SettingsControlsTest, SteppersAndPickerStayInTheirRanges) {
-    SettingsView view(services);
-    auto* privacy = static_cast<SettingsPrivacyPane*>(view.pane(SettingsView::Pane::privacy));
-    QSpinBox* idle = privacy->idleStepper();
-    idle->setValue(0);
-    EXPECT_EQ(view.model().draft().idleThresholdSeconds, 60);
-    idle->setValue(31);
-    QTest::keyClick(idle, Qt::Key_Up);
-    EXPECT_EQ(view.model().draft().idleThresholdSeconds, 1800);
-
-    auto* delivery = static_cast<SettingsDeliveryPane*>(view.pane(SettingsView::Pane::delivery));
-    QComboBox* picker = delivery->intervalPicker();
-    picker->activated(4);
-    EXPECT_EQ(view.model().draft().flushIntervalSeconds, 3600);
-    // A value from the file that the picker does not offer is shown, not replaced.
-    view.model().edit([](DeploymentConfig& c) { c.flushIntervalSeconds = 120; });
-    view.model().save();
-    EXPECT_EQ(picker->currentText(), "120 seconds");
-    EXPECT_EQ(view.model().draft().flushIntervalSeconds, 120);
-}
-
 TEST_F(SettingsControlsTest, FooterFollowsDirtyAndCtrlSSavesAndClosingDiscards) {
     SettingsView view(services);
     view.show();
@@ -80,7 +60,11 @@ TEST_F(SettingsControlsTest, FooterFollowsDirtyAndCtrlSSavesAndClosingDiscards) 
     auto* signalsPane =
         static_cast<SettingsSignalsPane*>(view.pane(SettingsView::Pane::signalTypes));
     EXPECT_EQ(signalsPane->countText(), "12 of 15 signals switched on");
-    view.model().edit([](DeploymentConfig& c) { c.enabledSignals["input.pattern"] = true; });
+    view.model().edit([](DeploymentConfig& c) {
+        for (const SignalType& type : SignalType::allCases())
+            c.enabledSignals[type.rawValue()] = true;
+    });
+    // The two signals not produced yet never count.
     EXPECT_EQ(signalsPane->countText(), "13 of 15 signals switched on");
     EXPECT_EQ(view.footerText(), "Unsaved changes");
     EXPECT_TRUE(view.revertButton()->isEnabled());
@@ -88,21 +72,41 @@ TEST_F(SettingsControlsTest, FooterFollowsDirtyAndCtrlSSavesAndClosingDiscards) 
     EXPECT_TRUE(configStore.config().enabledSignals.at("input.pattern"));
     EXPECT_EQ(view.footerText(), "All changes saved");
 
-    // A save that fails (a folder where the file goes) says why; closing discards the edits.
+    // A save that fails (a folder where the file goes) says why and keeps the edits; closing
+    // discards them.
     view.model().edit([](DeploymentConfig& c) { c.orgId = "never-saved"; });
     QFile::remove(configStore.filePath());
     ASSERT_TRUE(QDir().mkpath(configStore.filePath()));
     QTest::keySequence(&view, QKeySequence::Save);
     EXPECT_TRUE(view.footerText().startsWith("Could not save settings"))
         << view.footerText().toStdString();
+    EXPECT_EQ(view.model().draft().orgId, "never-saved");
     view.close();
     EXPECT_FALSE(view.model().dirty());
-    EXPECT_EQ(view.model().draft().orgId, configStore.config().orgId);
 }
 
-TEST_F(SettingsControlsTest, ConnectionTestSavesThenReportsEitherWay) {
+// The steppers and the picker stay in their ranges; the connection test saves, then reports
+// either way.
+TEST_F(SettingsControlsTest, SteppersPickerAndConnectionTest) {
     SettingsView view(services);
     auto* delivery = static_cast<SettingsDeliveryPane*>(view.pane(SettingsView::Pane::delivery));
+    QSpinBox* idle =
+        static_cast<SettingsPrivacyPane*>(view.pane(SettingsView::Pane::privacy))->idleStepper();
+    idle->setValue(0);
+    EXPECT_EQ(view.model().draft().idleThresholdSeconds, 60);
+    idle->setValue(31);
+    QTest::keyClick(idle, Qt::Key_Up);
+    EXPECT_EQ(view.model().draft().idleThresholdSeconds, 1800);
+
+    QComboBox* picker = delivery->intervalPicker();
+    picker->activated(4);
+    EXPECT_EQ(view.model().draft().flushIntervalSeconds, 3600);
+    // A value from the file that the picker does not offer is shown, not replaced.
+    view.model().edit([](DeploymentConfig& c) { c.flushIntervalSeconds = 120; });
+    view.model().save();
+    EXPECT_EQ(picker->currentText(), "120 seconds");
+    EXPECT_EQ(view.model().draft().flushIntervalSeconds, 120);
+
     view.model().choose(SettingsModel::Destination::custom);
     auto type = [&](const QString& address) {
         delivery->addressField()->clear();

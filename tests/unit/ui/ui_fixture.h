@@ -3,6 +3,7 @@
 // clock), an event log, and the status model over them with a switchable trust answer.
 #pragma once
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -54,12 +55,12 @@ class LoopbackReceiver : public QTcpServer {
   private:
     // Headers and as many body bytes as Content-Length says.
     static bool wholeRequest(const QByteArray& request) {
+        static const QRegularExpression length(QStringLiteral("content-length: *(\\d+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+        const auto match = length.match(QString::fromLatin1(request));
         const qsizetype end = request.indexOf("\r\n\r\n");
-        const qsizetype at = request.toLower().indexOf("content-length:");
-        if (end < 0 || at < 0) return false;
-        const qsizetype length =
-            request.mid(at + 15, request.indexOf('\r', at) - at - 15).trimmed().toLongLong();
-        return request.size() - end - 4 >= length;
+        return match.hasMatch() && end >= 0 &&
+               request.size() - end - 4 >= match.captured(1).toLongLong();
     }
     static void answer(QTcpSocket* s) {
         s->readAll();

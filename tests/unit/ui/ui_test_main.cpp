@@ -1,5 +1,5 @@
-// Widget and tray tests (unit_ui, unit_app) run inside a QApplication (offscreen unless the
-// environment says otherwise).
+// Widget and tray tests (unit_ui, unit_app, e2e_ui) run inside a QApplication, offscreen unless
+// the environment says otherwise (CTest gives e2e_ui the headless desktop's xcb).
 #include <gtest/gtest.h>
 #include <QApplication>
 
