@@ -22,11 +22,11 @@ bool xdotool(const QStringList& arguments);
 
 // A GUI application started by the test and stopped when this goes away.
 class App {
-public:
+  public:
     App(const QString& program, const QStringList& arguments);
     ~App();
     bool started() const { return window_ != 0; }
-    qint64 pid() const;
+    qint64 pid() const { return process_->processId(); }
     // The process's visible window now: some applications replace their first window a moment
     // after start, so a window id found at start can be gone when it is used.
     quint32 window() const;
@@ -36,12 +36,12 @@ public:
     // Makes it the active window and waits until the window manager says so.
     bool activate();
 
-private:
+  private:
     std::unique_ptr<QProcess> process_;
     mutable quint32 window_ = 0;
 };
 
-// Saves a picture of the whole virtual screen as PNG.
+// Saves a picture of the whole virtual screen as PNG, making its folder if need be.
 bool screenshot(const QString& path);
 
 }  // namespace DesktopDriver

@@ -1,20 +1,13 @@
 // The accessibility reader and the screenshot reader against real windows: a GTK form with a
 // password field, a stopped (hung) application, and a covered Qt window read by OCR.
 #include <QDir>
-#include <QFile>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <csignal>
 
 #include <xcb/composite.h>
 
 #include "capture_fixture.h"
 
-using DesktopDriver::App;
-using DesktopDriver::xdotool;
-
 namespace {
-const QString password = QStringLiteral("hunter2secret");
+const QString password = "hunter2secret";
 
 // Whether the top-level window around `window` is redirected: only then can it be named.
 bool redirected(quint32 window) {
@@ -22,9 +15,8 @@ bool redirected(quint32 window) {
     if (xcb_connection_has_error(c)) return false;
     free(xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr));
     xcb_window_t top = window;
-    for (;;) {
-        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, top), nullptr);
-        if (!tree) break;
+    while (xcb_query_tree_reply_t* tree =
+               xcb_query_tree_reply(c, xcb_query_tree(c, top), nullptr)) {
         const bool atRoot = tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE;
         if (!atRoot) top = tree->parent;
         free(tree);
@@ -44,80 +36,62 @@ bool redirected(quint32 window) {
 int threadCount() {
     int count = 0;
     for (const QString& task :
-         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() != "Thread (pooled)") ++count;
+         QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QString("/proc/self/task/%1/comm").arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() != "Thread (pooled)")
+            ++count;
     }
     return count;
 }
 
-QString outputPath(const QString& name) {
-    QDir().mkpath(QStringLiteral(E2E_OUTPUT_DIR));
-    return QStringLiteral(E2E_OUTPUT_DIR "/") + name;
-}
 }  // namespace
 
-TEST_F(CaptureOnDesktop, TextSampleHoldsTheLabelsAndNeverThePassword) {
+TEST_F(CaptureOnDesktop, AFormsPasswordIsNeitherCountedNorReadAndAHungFormCostsASecond) {
     App form = zenityForm();
-    ASSERT_TRUE(form.started());
-    ASSERT_TRUE(form.activate());
-    xdotool({QStringLiteral("type"), QStringLiteral("Atlas rollout")});
-    xdotool({QStringLiteral("key"), QStringLiteral("Tab")});
-    xdotool({QStringLiteral("type"), password});
-    EXPECT_TRUE(DesktopDriver::screenshot(outputPath(QStringLiteral("desktop-form.png"))));
+    ASSERT_TRUE(startWith(form));
+    ASSERT_TRUE(capture_->inputMonitorInstalled());
+    const auto keysCount = [&](const char* key) {
+        const qint64 before = engine_.bucketKeys;
+        xdotool({"key", key});
+        spin(200);
+        return engine_.bucketKeys > before;
+    };
+    xdotool({"type", "Atlas rollout"});
+    ASSERT_TRUE(waitUntil([&] { return engine_.bucketKeys > 0; }));
+    xdotool({"key", "Tab"});
+    // Once a window poll has seen the focused password field, keys stop counting.
+    ASSERT_TRUE(waitUntil([&] { return !keysCount("x"); }));
+    const qint64 atPassword = engine_.bucketKeys;
+    xdotool({"type", password});
+    spin(500);
+    EXPECT_EQ(engine_.bucketKeys, atPassword) << "keys typed in a password field were counted";
+    EXPECT_TRUE(DesktopDriver::screenshot(E2E_OUTPUT_DIR "/desktop-form.png"));
 
     // The toolkit builds its accessibility tree on the first requests; read until it is there.
     QString sample;
-    DesktopDriver::waitUntil([&] {
-        onPollWorker([&] { sample = backend_->textSample(form.pid(), {}, 1500, 700).text; });
-        return sample.contains(QStringLiteral("Atlas rollout"));
-    });
-    EXPECT_TRUE(sample.contains(QStringLiteral("Quarterly budget review"))) << sample.toStdString();
-    EXPECT_TRUE(sample.contains(QStringLiteral("Project name"))) << sample.toStdString();
-    EXPECT_TRUE(sample.contains(QStringLiteral("Atlas rollout"))) << sample.toStdString();
-    EXPECT_FALSE(sample.contains(QStringLiteral("hunter")));  // not even a part of it
+    waitUntil([&] { return (sample = sampleOf(form.pid())).contains("Atlas rollout"); });
+    for (const char* label : {"Quarterly budget review", "Project name", "Atlas rollout"})
+        EXPECT_TRUE(sample.contains(label)) << label << " not in " << sample.toStdString();
+    EXPECT_FALSE(sample.contains("hunter"));  // not even a part of it
 
-    // Through the loop: the engine asks for a snippet when the window context opens and gets
-    // it two seconds later.
-    makeCapture();
-    capture_->start();
-    // A read that meets a slow answer (a loaded machine) gives up by design; ask again then,
-    // as the engine would at the next window change.
-    bool delivered = false;
-    for (int attempt = 0; attempt < 3 && !delivered; ++attempt) {
-        if (attempt > 0) capture_->scheduleSnippet(*engine_->lastObservation);
-        delivered = DesktopDriver::waitUntil([&] { return !engine_->contextSnippets.empty(); }, 6000);
-    }
-    ASSERT_TRUE(delivered);
-    EXPECT_TRUE(engine_->contextSnippets.front().contains(QStringLiteral("Quarterly budget review")));
-    EXPECT_FALSE(engine_->contextSnippets.front().contains(password));
-}
+    // Back in the plain entry keys count again.
+    xdotool({"key", "shift+Tab"});
+    ASSERT_TRUE(waitUntil([&] { return keysCount("y"); }));
 
-TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread) {
-    App form = zenityForm();
-    ASSERT_TRUE(startWith(form));
-    ASSERT_TRUE(DesktopDriver::waitUntil([&] { return engine_->lastObservation.has_value(); }));
+    // Stopped, the form answers nothing: a sample costs about a second and never the main
+    // thread, and window polls of it keep running meanwhile.
     ASSERT_EQ(::kill(pid_t(form.pid()), SIGSTOP), 0);
-
     int ticks = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
     ticker.start(50);
-    QString sample;
-    qint64 sampleMs = -1;
-    ASSERT_TRUE(onPollWorker([&] {
-        QElapsedTimer timer;
-        timer.start();
-        sample = backend_->textSample(form.pid(), {}, 1500, 700).text;
-        sampleMs = timer.elapsed();
-    }));
-    // Window polls of the stopped application keep running meanwhile.
-    QElapsedTimer polls;
-    polls.start();
-    DesktopDriver::waitUntil([&] { return polls.elapsed() > 3000; }, 4000);
+    QElapsedTimer timer;
+    timer.start();
+    sample = sampleOf(form.pid());
+    const qint64 sampleMs = timer.elapsed();
+    waitUntil([&] { return timer.elapsed() > sampleMs + 3000; }, 4000);
     const int ticksSeen = ticks;
     ::kill(pid_t(form.pid()), SIGCONT);
-
     EXPECT_LE(sampleMs, 1300) << "a sample of a hung application took " << sampleMs << " ms";
     EXPECT_TRUE(sample.isEmpty()) << sample.toStdString();
     // The main thread kept running: about 20 ticks a second over 3+ seconds.
@@ -125,44 +99,32 @@ TEST_F(CaptureOnDesktop, AHungApplicationCostsAboutASecondAndNeverTheMainThread)
 }
 
 TEST_F(CaptureOnDesktop, TheScreenshotReaderReadsACoveredWindow) {
-    const QString sentence = QStringLiteral("The quick brown fox jumps over the lazy dog");
-    App qt = qtWindow(QStringLiteral("Notes"), sentence);
+    App qt = qtWindow("Notes", "The quick brown fox jumps over the lazy dog");
     App editor = mousepad();
     ASSERT_TRUE(qt.started() && editor.started());
-    xdotool({QStringLiteral("windowmove"), qt.windowArg(), QStringLiteral("40"),
-             QStringLiteral("60")});
-    xdotool({QStringLiteral("windowmove"), editor.windowArg(), QStringLiteral("20"),
-             QStringLiteral("40"), QStringLiteral("windowsize"), editor.windowArg(),
-             QStringLiteral("900"), QStringLiteral("600")});
+    xdotool({"windowmove", qt.windowArg(), "40", "60"});
+    xdotool({"windowmove", editor.windowArg(), "20", "40", "windowsize", editor.windowArg(), "900",
+             "600"});
     ASSERT_TRUE(editor.activate());
-    xdotool({QStringLiteral("type"), QStringLiteral("This window covers the other one")});
-    EXPECT_TRUE(DesktopDriver::screenshot(outputPath(QStringLiteral("desktop-covered.png"))));
+    xdotool({"type", "This window covers the other one"});
+    EXPECT_TRUE(DesktopDriver::screenshot(E2E_OUTPUT_DIR "/desktop-covered.png"));
 
-    QString seen;
-    auto done = std::make_shared<std::atomic<bool>>(false);
     const int threadsBefore = threadCount();
-    scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
-        seen = backend_->screenshotText(qt.pid(), qt.window(), 1500);
-        *done = true;
-    });
-    ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));
-    EXPECT_TRUE(seen.simplified().contains(QStringLiteral("quick brown fox jumps"),
-                                           Qt::CaseInsensitive))
+    const auto read = [&](quint32 window) {
+        QString seen = "unread";
+        onPollWorker([&] { seen = backend_->screenshotText(qt.pid(), window, 1500); },
+                     CaptureScheduler::Queue::recognition);
+        return seen;
+    };
+    const QString seen = read(qt.window());
+    EXPECT_TRUE(seen.simplified().contains("quick brown fox jumps", Qt::CaseInsensitive))
         << seen.toStdString();
-    EXPECT_FALSE(seen.contains(QStringLiteral("covers the other")));
+    EXPECT_FALSE(seen.contains("covers the other"));
     // Recognition ran on the worker alone: no pool of threads is left waiting.
     EXPECT_EQ(threadCount(), threadsBefore);
     // The read's redirection ended with it, and no other window was ever redirected.
     EXPECT_FALSE(redirected(qt.window()));
     EXPECT_FALSE(redirected(editor.window()));
-
     // Another window of the process than the one asked for is never read in its place.
-    seen = QStringLiteral("unset");
-    done->store(false);
-    scheduler_->post(CaptureScheduler::Queue::recognition, [&, done] {
-        seen = backend_->screenshotText(qt.pid(), editor.window(), 1500);
-        *done = true;
-    });
-    ASSERT_TRUE(DesktopDriver::waitUntil([done] { return done->load(); }, 30000));
-    EXPECT_TRUE(seen.isEmpty()) << seen.toStdString();
+    EXPECT_EQ(read(editor.window()), "");
 }

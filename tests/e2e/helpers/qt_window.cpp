@@ -2,28 +2,28 @@
 // label, so both the accessibility reader and text recognition can find it. A line
 // "title NEW" on standard input changes the window's title; "copy TEXT" puts TEXT on the
 // clipboard.
+#include <unistd.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
 #include <QLabel>
 #include <QSocketNotifier>
-#include <unistd.h>
 #include <QVBoxLayout>
 #include <QWidget>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("tarnwhistle-e2e-window"));
-    app.setDesktopFileName(QStringLiteral("tarnwhistle-e2e-window"));
+    app.setApplicationName("tarnwhistle-e2e-window");
+    app.setDesktopFileName("tarnwhistle-e2e-window");
     QWidget window;
-    window.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Window"));
+    window.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1]) : "Window");
     auto* layout = new QVBoxLayout(&window);
     auto* label = new QLabel(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString());
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font("DejaVu Sans");
     font.setPointSize(20);
     label->setFont(font);
     label->setWordWrap(true);
-    label->setStyleSheet(QStringLiteral("QLabel { background: white; color: black; }"));
+    label->setStyleSheet("QLabel { background: white; color: black; }");
     layout->addWidget(label);
     window.resize(640, 360);
     window.show();
@@ -31,14 +31,11 @@ int main(int argc, char** argv) {
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char line[1024];
         const ssize_t n = read(STDIN_FILENO, line, sizeof line - 1);
-        if (n <= 0) {
-            input.setEnabled(false);
-            return;
-        }
+        if (n <= 0) return input.setEnabled(false);
         for (const QString& command : QString::fromUtf8(line, int(n)).split('\n')) {
-            if (command.startsWith(QLatin1String("title ")))
+            if (command.startsWith("title "))
                 window.setWindowTitle(command.mid(6));
-            else if (command.startsWith(QLatin1String("copy ")))
+            else if (command.startsWith("copy "))
                 QApplication::clipboard()->setText(command.mid(5));
         }
     });

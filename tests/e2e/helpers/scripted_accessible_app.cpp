@@ -4,17 +4,18 @@
 //                                         answers at once
 //   e2e_scripted_accessible_app quit N    ends the process abruptly on the N-th question (a
 //                                         text sample asks 23, a snapshot 15)
-//   e2e_scripted_accessible_app window URL  the second panel is a web document at URL, as in
-//                                         an application that embeds a browser engine, with
-//                                         an X window of its own titled
-//                                         "Scripted window"; a line "url NEW" on standard
-//                                         input moves the document to NEW under that title
-//   e2e_scripted_accessible_app sandboxed URL  the same window, but drawn by a child process
-//                                         that names this one as its owner, as a sandboxed
-//                                         application reaches the display and the accessibility
-//                                         bus as two different processes
+//   e2e_scripted_accessible_app sandboxed URL  the second panel is a web document at URL, as in
+//                                         an application that embeds a browser engine; a line
+//                                         "url NEW" on standard input moves the document to NEW.
+//                                         Its X window, titled "Scripted window", is drawn by a
+//                                         child process that names this one as its owner, as a
+//                                         sandboxed application reaches the display and the
+//                                         accessibility bus as two different processes
 // It prints "ready" once the registry lists it. It speaks only the few accessibility methods the
 // reader uses.
+#include <sys/prctl.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -27,33 +28,10 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
-#include <sys/prctl.h>
-#include <unistd.h>
-#include <xcb/xcb.h>
 
 namespace {
-struct Ref {
-    QString service;
-    QDBusObjectPath path;
-};
-
-QDBusArgument& operator<<(QDBusArgument& arg, const Ref& ref) {
-    arg.beginStructure();
-    arg << ref.service << ref.path;
-    arg.endStructure();
-    return arg;
-}
-const QDBusArgument& operator>>(const QDBusArgument& arg, Ref& ref) {
-    arg.beginStructure();
-    arg >> ref.service >> ref.path;
-    arg.endStructure();
-    return arg;
-}
-}  // namespace
-Q_DECLARE_METATYPE(Ref)
-
-namespace {
-const QString base = QStringLiteral("/org/a11y/atspi/accessible/");
+using Ref = std::pair<QString, QDBusObjectPath>;  // (so), marshalled as a structure
+const QString base = "/org/a11y/atspi/accessible/";
 
 struct Node {
     uint role;
@@ -65,17 +43,17 @@ struct Node {
 
 // 0 application, 1 active frame, 2 slow panel, 3 panel, 4..6 labels.
 const QList<Node> tree{
-    {75, QStringLiteral("scripted"), {}, {1}},
-    {23, QStringLiteral("Scripted window"), {}, {2, 3}},
+    {75, "scripted", {}, {1}},
+    {23, "Scripted window", {}, {2, 3}},
     {39, {}, {}, {4}, true},
     {39, {}, {}, {5, 6}},
-    {29, {}, QStringLiteral("Behind the slow call"), {}},
-    {29, {}, QStringLiteral("First answer"), {}},
-    {29, {}, QStringLiteral("Second answer"), {}},
+    {29, {}, "Behind the slow call", {}},
+    {29, {}, "First answer", {}},
+    {29, {}, "Second answer", {}},
 };
 
 class ScriptedTree : public QDBusVirtualObject {
-public:
+  public:
     ScriptedTree(bool slow, int quitAt, const QString& webAddress)
         : webAddress(webAddress), slow_(slow), quitAt_(quitAt) {}
 
@@ -83,46 +61,46 @@ public:
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         // The registry's own property writes at start are not questions of a reader.
-        if (message.member() != QLatin1String("Set") && quitAt_ > 0 && ++questions_ >= quitAt_)
-            ::_exit(0);
+        if (message.member() != "Set" && quitAt_ > 0 && ++questions_ >= quitAt_) ::_exit(0);
         const QString id = message.path().mid(base.size());
-        const int index = id == QLatin1String("root") ? 0 : id.toInt();
+        const int index = id == "root" ? 0 : id.toInt();
         if (index < 0 || index >= tree.size()) return false;
         const Node& node = tree[index];
         const QString member = message.member();
         QDBusMessage reply;
-        if (member == QLatin1String("GetChildren")) {
+        if (member == "GetChildren") {
             QList<Ref> refs;
             for (int child : node.children)
-                refs << Ref{connection.baseService(), QDBusObjectPath(base + QString::number(child))};
+                refs << Ref{connection.baseService(),
+                            QDBusObjectPath(base + QString::number(child))};
             reply = message.createReply(QVariant::fromValue(refs));
             if (slow_ && node.slowChildren) {
-                QTimer::singleShot(3000, [connection, reply] { QDBusConnection(connection).send(reply); });
+                QTimer::singleShot(
+                    3000, [connection, reply] { QDBusConnection(connection).send(reply); });
                 return true;
             }
-        } else if (member == QLatin1String("GetRole")) {
+        } else if (member == "GetRole") {
             const bool web = index == 3 && !webAddress.isEmpty();
             reply = message.createReply(web ? 95u : node.role);
-        } else if (member == QLatin1String("GetAttributeValue")) {
-            const bool url = index == 3 && message.arguments().value(0) == QLatin1String("DocURL");
+        } else if (member == "GetAttributeValue") {
+            const bool url = index == 3 && message.arguments().value(0) == "DocURL";
             reply = message.createReply(url ? webAddress : QString());
-        } else if (member == QLatin1String("GetState")) {
+        } else if (member == "GetState") {
             const QList<uint> states{index == 1 ? (1u << 1) | (1u << 25) : 0u, 0u};
             reply = message.createReply(QVariant::fromValue(states));
-        } else if (member == QLatin1String("GetInterfaces")) {
-            QStringList interfaces{QStringLiteral("org.a11y.atspi.Accessible")};
-            if (!node.text.isEmpty()) interfaces << QStringLiteral("org.a11y.atspi.Text");
+        } else if (member == "GetInterfaces") {
+            QStringList interfaces{"org.a11y.atspi.Accessible"};
+            if (!node.text.isEmpty()) interfaces << "org.a11y.atspi.Text";
             reply = message.createReply(interfaces);
-        } else if (member == QLatin1String("GetText")) {
+        } else if (member == "GetText") {
             reply = message.createReply(node.text);
-        } else if (member == QLatin1String("Get")) {
-            const QString property = message.arguments().value(1).toString();
-            QVariant value;
-            if (property == QLatin1String("Name")) value = node.name;
-            else if (property == QLatin1String("Description")) value = QString();
-            else if (property == QLatin1String("CharacterCount")) value = int(node.text.size());
-            else if (property == QLatin1String("ChildCount")) value = int(node.children.size());
-            else return false;
+        } else if (member == "Get") {
+            const QVariantMap properties{{"Name", node.name},
+                                         {"Description", QString()},
+                                         {"CharacterCount", int(node.text.size())},
+                                         {"ChildCount", int(node.children.size())}};
+            const QVariant value = properties.value(message.arguments().value(1).toString());
+            if (!value.isValid()) return false;
             reply = message.createReply(QVariant::fromValue(QDBusVariant(value)));
         } else {
             return false;
@@ -133,7 +111,7 @@ public:
 
     QString webAddress;
 
-private:
+  private:
     bool slow_;
     int quitAt_;
     int questions_ = 0;
@@ -167,7 +145,8 @@ bool showWindow(pid_t owner) {
 
 int main(int argc, char** argv) {
     // Forked before any thread starts: the child only draws the window, and ends with us.
-    if (argc > 1 && qstrcmp(argv[1], "sandboxed") == 0) {
+    const bool sandboxed = argc > 2 && qstrcmp(argv[1], "sandboxed") == 0;
+    if (sandboxed) {
         const pid_t owner = getpid();
         if (fork() == 0) {
             prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -180,46 +159,34 @@ int main(int argc, char** argv) {
     qDBusRegisterMetaType<QList<Ref>>();
     qDBusRegisterMetaType<QList<uint>>();
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    const int quitAt = mode == QLatin1String("quit") && argc > 2 ? atoi(argv[2]) : 0;
+    const int quitAt = mode == "quit" && argc > 2 ? atoi(argv[2]) : 0;
 
     const QDBusMessage address = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-        QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")));
+        "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress"));
     if (address.arguments().isEmpty()) return 2;
-    QDBusConnection bus = QDBusConnection::connectToBus(address.arguments().first().toString(),
-                                                        QStringLiteral("a11y"));
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(address.arguments().first().toString(), "a11y");
     if (!bus.isConnected()) return 2;
-    const bool windowed = mode == QLatin1String("window");
-    const bool sandboxed = mode == QLatin1String("sandboxed");
-    const QString webAddress =
-        (windowed || sandboxed) && argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
-    ScriptedTree tree(mode == QLatin1String("slow"), quitAt, webAddress);
-    bus.registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible"), &tree,
-                              QDBusConnection::SubPath);
+    const QString webAddress = sandboxed ? QString::fromLocal8Bit(argv[2]) : QString();
+    ScriptedTree tree(mode == "slow", quitAt, webAddress);
+    bus.registerVirtualObject("/org/a11y/atspi/accessible", &tree, QDBusConnection::SubPath);
 
     // Tell the registry about the application's root, as toolkits do at start.
-    QDBusMessage embed = QDBusMessage::createMethodCall(
-        QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/accessible/root"),
-        QStringLiteral("org.a11y.atspi.Socket"), QStringLiteral("Embed"));
-    embed << QVariant::fromValue(Ref{bus.baseService(), QDBusObjectPath(base + QStringLiteral("root"))});
+    QDBusMessage embed =
+        QDBusMessage::createMethodCall("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
+                                       "org.a11y.atspi.Socket", "Embed");
+    embed << QVariant::fromValue(Ref{bus.baseService(), QDBusObjectPath(base + "root")});
     const QDBusMessage embedded = bus.call(embed, QDBus::Block, 5000);
-    if (embedded.type() != QDBusMessage::ReplyMessage) {
-        std::fprintf(stderr, "embed failed: %s\n", qPrintable(embedded.errorMessage()));
-        return 2;
-    }
+    if (embedded.type() != QDBusMessage::ReplyMessage) return 2;
     std::printf("ready\n");
     std::fflush(stdout);
-    if (windowed && !showWindow(getpid())) return 2;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char line[1024];
         const ssize_t n = read(STDIN_FILENO, line, sizeof line - 1);
-        if (n <= 0) {
-            input.setEnabled(false);
-            return;
-        }
+        if (n <= 0) return input.setEnabled(false);
         for (const QString& command : QString::fromUtf8(line, int(n)).split('\n'))
-            if (command.startsWith(QLatin1String("url "))) tree.webAddress = command.mid(4);
+            if (command.startsWith("url ")) tree.webAddress = command.mid(4);
     });
     return app.exec();
 }

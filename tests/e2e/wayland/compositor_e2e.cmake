@@ -1,10 +1,9 @@
 # KWin and GNOME Shell, each run headless by scripts/wayland-desktop (skipped, exit 77, when
 # not installed). One program; each compositor runs its own test of it. The GNOME run also
 # installs the test-only driver extension that brings windows to the front.
-add_executable(e2e_wayland_compositors ${CMAKE_CURRENT_LIST_DIR}/kwin_e2e_test.cpp
-                                       ${CMAKE_CURRENT_LIST_DIR}/gnome_e2e_test.cpp
-                                       ${CMAKE_CURRENT_LIST_DIR}/compositor_e2e_fixture.h
+add_executable(e2e_wayland_compositors ${CMAKE_CURRENT_LIST_DIR}/compositor_e2e_test.cpp
                                        ${CMAKE_CURRENT_LIST_DIR}/wayland_capture_fixture.h
+                                       ${CMAKE_CURRENT_LIST_DIR}/../recording_capture.h
                                        ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp
                                        ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main.cpp)
 target_include_directories(e2e_wayland_compositors PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)

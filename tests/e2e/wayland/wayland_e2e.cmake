@@ -6,6 +6,7 @@ endif()
 
 add_executable(e2e_wayland_wlroots ${CMAKE_CURRENT_LIST_DIR}/wlroots_e2e_test.cpp
                                    ${CMAKE_CURRENT_LIST_DIR}/wayland_capture_fixture.h
+                                   ${CMAKE_CURRENT_LIST_DIR}/../recording_capture.h
                                    ${CMAKE_CURRENT_LIST_DIR}/../desktop_driver.cpp
                                    ${CMAKE_CURRENT_SOURCE_DIR}/support/test_main.cpp)
 target_include_directories(e2e_wayland_wlroots PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
