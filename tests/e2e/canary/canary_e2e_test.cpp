@@ -64,10 +64,11 @@ TEST(Canary, NothingLeavesTheMachineAndNothingStaysAfterDeleteAll) {
             const QJsonObject signal = value.toObject();
             types.insert(signal["type"].toString());
             ids << signal["id"].toString();
-            if (signal["type"] == "document.ref")
+            if (signal["type"] == "document.ref") {
                 EXPECT_TRUE(
                     QStringList({"file", "document"}).contains(signal["doc_class"].toString()))
                     << QJsonDocument(signal).toJson();
+            }
         }
     }
     for (const char* type : {"app.focus", "window.context", "document.ref", "handover"})
