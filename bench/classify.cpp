@@ -3,7 +3,6 @@
 // vectors and embedding the vocabulary).
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QEventLoop>
 
 #include "config/deployment_config.h"
@@ -79,11 +78,3 @@ void BM_ClassifyCold(benchmark::State& state) {
 BENCHMARK(BM_ClassifyCold)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

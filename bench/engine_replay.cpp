@@ -55,5 +55,3 @@ void BM_ReplayWorkdayPrivacyOnEveryObservation(benchmark::State& state) {
 
 BENCHMARK(BM_ReplayWorkday)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayWorkdayPrivacyOnEveryObservation)->Unit(benchmark::kMillisecond);
-
-BENCHMARK_MAIN();

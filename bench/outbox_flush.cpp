@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include "config/config_store.h"
@@ -59,11 +58,3 @@ void BM_FlushOf500Signals(benchmark::State& state) {
 BENCHMARK(BM_FlushOf500Signals)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

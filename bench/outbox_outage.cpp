@@ -6,7 +6,6 @@
 // receiver answers in 100 ms.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <cstdio>
 
@@ -122,11 +121,3 @@ void BM_DrainOf1000BatchesAfterRecovery(benchmark::State& state) {
 BENCHMARK(BM_DrainOf1000BatchesAfterRecovery)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

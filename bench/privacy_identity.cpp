@@ -18,5 +18,3 @@ static void BM_WindowIdentity(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WindowIdentity)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
-
-BENCHMARK_MAIN();

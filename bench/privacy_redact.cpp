@@ -1,6 +1,5 @@
 // Redaction of a realistic window text sample (~1500 characters: an e-mail with names, phone
 // numbers, an IBAN, an address and plenty of ordinary text). Target: median under 1 ms.
-#include <QCoreApplication>
 #include <QFile>
 #include <benchmark/benchmark.h>
 
@@ -29,11 +28,3 @@ static void BM_RedactWindowTitle(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(Privacy::redact(title));
 }
 BENCHMARK(BM_RedactWindowTitle)->Unit(benchmark::kMicrosecond)->Repetitions(10)->ReportAggregatesOnly(true);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);  // the name list is found next to the executable
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -37,5 +37,3 @@ static void BM_AppFocusDecode(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(Signal::fromJSON(text));
 }
 BENCHMARK(BM_AppFocusDecode);
-
-BENCHMARK_MAIN();

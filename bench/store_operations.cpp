@@ -80,5 +80,3 @@ void BM_DueBatchesOf10000(benchmark::State& state) {
 BENCHMARK(BM_DueBatchesOf10000)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();
