@@ -43,33 +43,16 @@ TEST(DeploymentConfig, EveryConstructionDrawsAFreshIdentity) {
     EXPECT_NE(a.salt, b.salt);
 }
 
-// Every field through the table: a record unlike the defaults in each type reads back equal,
-// and equality notices a change in any one of them.
-TEST(DeploymentConfig, WrittenRecordsReadBackEqual) {
-    DeploymentConfig c = fixedDefaults();
-    c.webhookURL = "https://example.org/hook";
-    c.webhookSecret = "s3cr3t";
-    c.maxBatch = 7;
-    c.appCategories = {{"org.kde.kate", "development"}};
-    c.enabledSignals["input.pattern"] = true;
-    c.excludedTitleWords = {"x"};
-    c.workCategories.push_back({"triage", "sorting, labelling"});
-    c.paused = true;
-    c.externalRef = QString::fromUtf8("HR-42 «ü»");
-    const auto back = merge(c.encoded());
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, c);
-    DeploymentConfig changed = c;
-    changed.taskLabels.pop_back();
-    EXPECT_FALSE(changed == c);
-}
-
-TEST(DeploymentConfigMerging, OverlaysTheFileOnTheDefaultsAndClampsItsNumbers) {
+// A record unlike the defaults in every type of field, overlaid on the defaults with its numbers
+// clamped, then read back equal from its own bytes; equality notices a change in any field.
+TEST(DeploymentConfigMerging, OverlaysTheFileOnTheDefaultsClampsItsNumbersAndReadsBack) {
     const auto c = merge(R"({"deviceId": "dev_0123456789abcdef", "favouriteColour": "teal",
         "salt": "00112233445566778899aabbccddeeff", "workCategories": [], "schemaVersion": -3,
         "enabledSignals": {"input.pattern": true, "future.signal": false}, "maxBatch": 0,
         "flushIntervalSeconds": -5.0, "retentionDays": 100000, "idleThresholdSeconds": 1,
-        "episodeGapSeconds": 999999})");
+        "episodeGapSeconds": 999999, "webhookSecret": "s3cr3t", "paused": true,
+        "appCategories": {"org.kde.kate": "development"}, "excludedTitleWords": ["x"],
+        "externalRef": "HR-42 «ü»"})");
     ASSERT_TRUE(c);
     DeploymentConfig expected = fixedDefaults();
     expected.enabledSignals["input.pattern"] = true;  // merged name by name
@@ -81,7 +64,18 @@ TEST(DeploymentConfigMerging, OverlaysTheFileOnTheDefaultsAndClampsItsNumbers) {
     expected.retentionDays = 365;
     expected.idleThresholdSeconds = 60;
     expected.episodeGapSeconds = 3600;
+    expected.webhookSecret = "s3cr3t";
+    expected.paused = true;
+    expected.appCategories = {{"org.kde.kate", "development"}};
+    expected.excludedTitleWords = {"x"};
+    expected.externalRef = QString::fromUtf8("HR-42 «ü»");
     EXPECT_EQ(c->encoded(), expected.encoded());  // unknown keys are dropped
+    const auto back = merge(c->encoded());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, *c);
+    DeploymentConfig changed = *c;
+    changed.taskLabels.pop_back();
+    EXPECT_FALSE(changed == *c);
     // enabledSignals that is not an object keeps the defaults without failing the read.
     EXPECT_EQ(merge(R"({"enabledSignals": 5})")->enabledSignals, DeploymentConfig().enabledSignals);
 }
@@ -96,28 +90,31 @@ TEST(DeploymentConfigMerging, AnythingButAnObjectOfTheRightTypesFails) {
     }
 }
 
+// The address goes to the dashboard's or the custom slot, trimmed, with its secret; the other
+// slot and the address itself stay as they were. Nothing is filed for an empty address.
 TEST(DeploymentConfig, TheDestinationIsFiledUnderTheMatchingSlot) {
-    DeploymentConfig c = fixedDefaults();
-    c.webhookURL = "  https://hooks.example.com/in\t";
-    c.webhookSecret = "k1";
-    c.rememberCurrentDestination();
-    EXPECT_EQ(c.savedCustomURL, "https://hooks.example.com/in");
-    EXPECT_EQ(c.savedCustomSecret, "k1");
-    EXPECT_EQ(c.webhookURL, "  https://hooks.example.com/in\t");  // left as it was
-
-    c.webhookURL = "https://" + DeploymentConfig::dashboardHosts().begin()->toUpper() + "/in/abc";
-    c.webhookSecret = "k2";
-    EXPECT_TRUE(c.isDashboardURL());
-    c.rememberCurrentDestination();
-    EXPECT_EQ(c.savedDashboardURL, c.webhookURL);
-    EXPECT_EQ(c.savedDashboardSecret, "k2");
-    EXPECT_EQ(c.savedCustomSecret, "k1");
-
-    for (const char* url : {"https://", " ", ""}) {
-        DeploymentConfig d = fixedDefaults();
-        d.webhookURL = url;
-        d.rememberCurrentDestination();
-        EXPECT_TRUE(d.savedCustomURL.isEmpty() && d.savedDashboardURL.isEmpty()) << url;
+    const QString dashboard =
+        "https://" + DeploymentConfig::dashboardHosts().begin()->toUpper() + "/in/abc";
+    const struct {
+        QString url, custom, dashboard;
+    } rows[] = {
+        {"  https://hooks.example.com/in\t", "https://hooks.example.com/in", ""},
+        {dashboard, "", dashboard},
+        {"https://", "", ""},
+        {" ", "", ""},
+        {"", "", ""},
+    };
+    for (const auto& row : rows) {
+        DeploymentConfig c = fixedDefaults();
+        c.webhookURL = row.url;
+        c.webhookSecret = "k1";
+        c.rememberCurrentDestination();
+        EXPECT_EQ(c.isDashboardURL(), !row.dashboard.isEmpty()) << row.url;
+        EXPECT_EQ(c.savedCustomURL, row.custom) << row.url;
+        EXPECT_EQ(c.savedCustomSecret, row.custom.isEmpty() ? "" : "k1") << row.url;
+        EXPECT_EQ(c.savedDashboardURL, row.dashboard) << row.url;
+        EXPECT_EQ(c.savedDashboardSecret, row.dashboard.isEmpty() ? "" : "k1") << row.url;
+        EXPECT_EQ(c.webhookURL, row.url) << "left as it was";
     }
 }
 

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
 #include <QTest>
 
 #include "fake_embedding.h"
 #include "fake_model_server.h"
 #include "intelligence/classifier.h"
 #include "intelligence/embedding_classifier.h"
+#include "intelligence/language_model_prompt.h"
 #include "intelligence/local_language_model.h"
 
 namespace {
@@ -13,10 +15,6 @@ namespace {
 std::unique_ptr<EmbeddingClassifier> embeddings(bool present = true) {
     return std::make_unique<EmbeddingClassifier>(
         present ? std::make_unique<FakeEmbedding>(QStringList{"alpha", "beta"}) : nullptr);
-}
-
-std::unique_ptr<LocalLanguageModel> modelAt(const QUrl& url) {
-    return std::make_unique<LocalLanguageModel>(LocalLanguageModel::Options{url, 300, 5, 1000, {}});
 }
 
 std::optional<Classification> run(Classifier& c, const QString& text, const CategoryList& labels,
@@ -70,28 +68,73 @@ TEST(Classifier, TheRuleStandsAgainstAnUnsureEmbeddingOrALeadOfLessThanATenth) {
     EXPECT_EQ(run(c, "alpha ray gun zap", close, std::nullopt)->label, "design");
 }
 
-TEST(Classifier, LanguageModelAnswersWhenAllowedAndAvailableElseEmbeddings) {
+namespace {
+
+// A classifier whose language model is the fake server, on a clock the test turns.
+struct WithLanguageModel : ::testing::Test {
     FakeModelServer server;
+    double clock = 1000;
+    std::unique_ptr<LocalLanguageModel> owned = std::make_unique<LocalLanguageModel>(
+        LocalLanguageModel::Options{server.url(), 300, 5, 500, [this] { return clock; }});
+    LocalLanguageModel* model = owned.get();
+    Classifier front{embeddings(), std::move(owned)};
+
+    std::optional<Classification> ask(const QString& text) {
+        return run(front, text, twoLabels, std::nullopt, true);
+    }
+    QString indicator() {
+        QString shown;
+        front.refreshEngineIndicator([&](QString t) { shown = t; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !shown.isEmpty(); }));
+        return shown;
+    }
+};
+
+}  // namespace
+
+TEST_F(WithLanguageModel, AsksTheFirstListedModelInAFreshConversationWhenAllowedElseEmbeddings) {
     server.chatReply = "Label: Design.";
-    Classifier c(embeddings(), modelAt(server.url()));
-    const auto embeddingAnswer = run(c, "alpha", twoLabels, std::nullopt, false);
+    const auto embeddingAnswer = run(front, "alpha", twoLabels, std::nullopt, false);
     ASSERT_EQ(embeddingAnswer->label, "analysis");
     EXPECT_TRUE(server.requests.empty()) << "switch off: the model is not asked";
 
-    EXPECT_EQ(run(c, " alpha\n", twoLabels, std::nullopt, true),
-              Classification::fromLanguageModel("design"));
-    EXPECT_TRUE(server.requests.back().body["messages"][1]["content"].toString().contains(
-        "Work context:\nalpha\n\nLabel name:"));
-    EXPECT_EQ(c.engineIndicator(), "The local language model (on this computer)");
+    EXPECT_EQ(ask(" alpha\n"), Classification::fromLanguageModel("design"));
+    const auto& request = server.requests.back();
+    EXPECT_EQ(request.path, "/api/chat");
+    EXPECT_EQ(request.body["model"], "tiny:1b");
+    EXPECT_EQ(request.body["stream"], false);
+    const QString prompt = LanguageModelPrompt::prompt("alpha", twoLabels);
+    EXPECT_EQ(
+        request.body["messages"],
+        (QJsonArray{QJsonObject{{"role", "system"}, {"content", LanguageModelPrompt::instructions}},
+                    QJsonObject{{"role", "user"}, {"content", prompt}}}));
+    EXPECT_EQ(front.engineIndicator(), "The local language model (on this computer)");
 
     server.chatReply = "Sorry, none of these fit.";
-    EXPECT_EQ(run(c, "alpha", twoLabels, std::nullopt, true), embeddingAnswer);
+    EXPECT_EQ(ask("alpha"), embeddingAnswer) << "a reply naming no label";
     server.chatMode = FakeModelServer::Mode::fail;
-    EXPECT_EQ(run(c, "alpha", twoLabels, std::nullopt, true), embeddingAnswer);
-    Classifier noServer(embeddings(), modelAt(QUrl("http://127.0.0.1:1")));
-    EXPECT_EQ(run(noServer, "alpha", twoLabels, std::nullopt, true), embeddingAnswer);
-    QString indicator;
-    noServer.refreshEngineIndicator([&](QString t) { indicator = t; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !indicator.isEmpty(); }));
-    EXPECT_EQ(indicator, "Language embeddings (built into Tarnwhistle)");
+    EXPECT_EQ(ask("alpha"), embeddingAnswer) << "a failed request";
+    server.chatMode = FakeModelServer::Mode::silent;
+    EXPECT_EQ(ask("alpha"), embeddingAnswer) << "a hung model gives up after the reply timeout";
+}
+
+TEST_F(WithLanguageModel, AvailabilityIsReusedForAFewSecondsAndSilenceMeansUnavailable) {
+    QStringList shown;
+    front.refreshEngineIndicator([&](QString t) { shown << t; });
+    front.refreshEngineIndicator([&](QString t) { shown << t; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() == 2; }));
+    clock += 4;
+    EXPECT_EQ(indicator(), Classifier::indicatorLanguageModel);
+    EXPECT_EQ(server.requests.size(), 1u) << "one request for all of them";
+    clock += 2;
+    server.tagsBody = R"({"models":[]})";
+    EXPECT_EQ(indicator(), Classifier::indicatorEmbeddings);
+    std::optional<QString> reply = "unanswered";
+    model->chat("be brief", "Label name:", [&](std::optional<QString> r) { reply = r; });
+    EXPECT_EQ(reply, std::nullopt) << "no model to ask";
+    clock += 10;
+    server.tagsMode = FakeModelServer::Mode::silent;
+    EXPECT_EQ(indicator(), Classifier::indicatorEmbeddings);
+    EXPECT_EQ(ask("beta")->label, "design");
+    EXPECT_EQ(server.requests.size(), 3u) << "and none to a model that is not there";
 }

@@ -24,9 +24,7 @@ TEST(EmbeddingClassifier, EmbedsEachEntryAndLongEnoughPhraseOnceAndTextsCutTo120
     auto calls = std::make_shared<QStringList>();
     auto classifier = make(calls);
     const CategoryList labels{{"data_entry", "ab, \tbeta forms ,x,gamma"}};
-    auto r = classifier.classify("beta", labels, std::nullopt);
-    ASSERT_TRUE(r);
-    EXPECT_DOUBLE_EQ(r->probability, 1.0) << "a lone entry is certain";
+    classifier.classify("beta", labels, std::nullopt);
     EXPECT_EQ(*calls, (QStringList{"beta", "data entry: ab, \tbeta forms ,x,gamma", "beta forms",
                                    "gamma"}));
 
@@ -36,66 +34,57 @@ TEST(EmbeddingClassifier, EmbedsEachEntryAndLongEnoughPhraseOnceAndTextsCutTo120
     classifier.classify("beta", {{"data_entry", "gamma"}}, std::nullopt);
     EXPECT_EQ(calls->size(), 4) << "an edited entry is embedded again";
 
-    // An entry with no phrase of 3 characters still scores on its whole sentence; one with no
-    // vector at all takes no part.
-    EXPECT_EQ(
-        classifier.classify("alpha", {{"zzz", "unknown"}, {"alpha", "ab"}}, std::nullopt)->label,
-        "alpha");
-    EXPECT_FALSE(classifier.classify("alpha", {{"zzz", "unknown"}}, std::nullopt));
+    EXPECT_FALSE(classifier.classify("alpha", {{"zzz", "unknown"}}, std::nullopt))
+        << "an entry with no vector takes no part";
 }
 
-TEST(EmbeddingClassifier, ScoresBestPhraseAtSevenTenthsAndSecondAtThreeTenths) {
-    auto classifier = make();
+TEST(EmbeddingClassifier, ScoresPhrasesKeywordsAndPriorIntoOneSoftmax) {
     // Text (1,0,0,0). "a": sentence (1,2,2,2), phrases (1,0,0,0) and (0,1,1,1) twice.
     // "b": sentence (2,1,1,0), phrases (1,1,0,0) and (1,0,1,0). Both share the keyword "alpha".
-    const CategoryList labels{{"a", "alpha, beta gamma delta, beta gamma delta"},
-                              {"b", "alpha beta, alpha gamma"}};
+    const CategoryList phrases{{"a", "alpha, beta gamma delta, beta gamma delta"},
+                               {"b", "alpha beta, alpha gamma"}};
     const double a = 0.7 * 1.0 + 0.3 * (1 / std::sqrt(13.0));
     const double b = 0.7 * (2 / std::sqrt(6.0)) + 0.3 * (1 / std::sqrt(2.0));
-    auto r = classifier.classify("alpha", labels, std::nullopt);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->label, "b");
-    EXPECT_NEAR(r->probability, softmaxOfGap(b - a), 1e-9);
-}
-
-TEST(EmbeddingClassifier, TiesGoFirstAndPriorBonusNeedsTheExactName) {
+    const CategoryList same{{"first", "alpha"}, {"second", "alpha"}};
+    // Same vectors; only the extra keywords of "keyed" make a difference.
+    const CategoryList keyed{{"plain", "alpha"},
+                             {"keyed", "alpha, invoices, payroll, ledger, receipts"}};
+    const CategoryList ab{{"a", "alpha"}, {"b", "beta"}};
+    const CategoryList sentenceOnly{{"zzz", "unknown"}, {"alpha", "ab"}};
+    const std::optional<QString> none;
+    const struct {
+        const char* what;
+        QString text;
+        const CategoryList& labels;
+        std::optional<QString> prior;
+        QString label;
+        double probability;
+    } rows[] = {
+        {"best phrase 0.7, second 0.3", "alpha", phrases, none, "b", softmaxOfGap(b - a)},
+        {"a lone entry is certain, on its sentence alone", "alpha", sentenceOnly, none, "alpha",
+         1.0},
+        {"ties go to the first", "alpha", same, QString("Second"), "first", 0.5},
+        {"the prior bonus needs the exact name", "alpha", same, QString("second"), "second",
+         softmaxOfGap(0.05)},
+        {"a keyword counts once", "Alpha invoices INVOICES invoices", keyed, none, "keyed",
+         softmaxOfGap(0.04)},
+        {"keywords count up to three", "alpha invoices payroll ledger receipts", keyed, none,
+         "keyed", softmaxOfGap(0.12 - 0.04)},
+        {"the hint's application name takes no part",
+         "App: Alpha. Window: beta - Alpha. Site: none. Type: other.", ab, none, "b",
+         softmaxOfGap(1.04)},
+        {"without a hint every word counts", "Alpha: beta", ab, none, "a", 0.5},
+    };
     auto classifier = make();
-    const CategoryList labels{{"first", "alpha"}, {"second", "alpha"}};
-    auto r = classifier.classify("alpha", labels, QString("Second"));
-    EXPECT_EQ(r->label, "first");
-    EXPECT_DOUBLE_EQ(r->probability, 0.5);
-    r = classifier.classify("alpha", labels, QString("second"));
-    EXPECT_EQ(r->label, "second");
-    EXPECT_NEAR(r->probability, softmaxOfGap(0.05), 1e-9);  // about 0.73
-}
-
-TEST(EmbeddingClassifier, KeywordBonusCountsEachWordOnceUpToThree) {
-    auto classifier = make();
-    // Same vectors for both entries; both share "alpha" with the text, so only the extra
-    // keywords of "keyed" make a difference.
-    const CategoryList labels{{"plain", "alpha"},
-                              {"keyed", "alpha, invoices, payroll, ledger, receipts"}};
-    auto once = classifier.classify("Alpha invoices INVOICES invoices", labels, std::nullopt);
-    EXPECT_EQ(once->label, "keyed");
-    EXPECT_NEAR(once->probability, softmaxOfGap(0.04), 1e-9);
-    auto capped =
-        classifier.classify("alpha invoices payroll ledger receipts", labels, std::nullopt);
-    EXPECT_NEAR(capped->probability, softmaxOfGap(0.12 - 0.04), 1e-9);
+    for (const auto& row : rows) {
+        const auto r = classifier.classify(row.text, row.labels, row.prior);
+        ASSERT_TRUE(r) << row.what;
+        EXPECT_EQ(r->label, row.label) << row.what;
+        EXPECT_NEAR(r->probability, row.probability, 1e-9) << row.what;
+    }
     // Hint template words and pieces under 3 letters are no keywords.
     EXPECT_EQ(EmbeddingClassifier::words("App: Slack. Window: Re: the Q3 plan — Über-Budget"),
               (QSet<QString>{"slack", "plan", "über", "budget"}));
-}
-
-TEST(EmbeddingClassifier, TheHintsApplicationNameTakesNoPart) {
-    auto classifier = make();
-    const CategoryList labels{{"a", "alpha"}, {"b", "beta"}};
-    auto r = classifier.classify("App: Alpha. Window: beta - Alpha. Site: none. Type: other.",
-                                 labels, std::nullopt);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->label, "b");
-    EXPECT_GT(r->probability, 0.99);
-    // Without a hint every word counts: the two tie and the first wins.
-    EXPECT_EQ(classifier.classify("Alpha: beta", labels, std::nullopt)->label, "a");
 }
 
 TEST(HintText, DropsTheApplicationNameWordsOnlyFromAHint) {

@@ -33,33 +33,25 @@ class FakeModelServer : public QObject {
     std::vector<Request> requests;
 
   private:
-    // Answers once the headers and the whole body (Content-Length) have arrived.
+    // Answers once the headers and, for a POST, the whole JSON body have arrived.
     void answer(QTcpSocket* socket) {
         const QByteArray data = socket->peek(socket->bytesAvailable());
         const qsizetype headerEnd = data.indexOf("\r\n\r\n");
-        if (headerEnd < 0) return;
-        qsizetype length = 0;
-        for (const QByteArray& line : data.left(headerEnd).split('\n'))
-            if (line.toLower().startsWith("content-length:"))
-                length = line.mid(15).trimmed().toLongLong();
-        if (data.size() < headerEnd + 4 + length) return;
-        socket->read(headerEnd + 4 + length);
+        const QJsonDocument body = QJsonDocument::fromJson(data.mid(headerEnd + 4));
+        if (headerEnd < 0 || (data.startsWith("POST") && body.isNull())) return;
+        socket->readAll();
         const QByteArray path = data.split(' ').value(1);
-        requests.push_back(
-            {path, QJsonDocument::fromJson(data.mid(headerEnd + 4, length)).object()});
+        requests.push_back({path, body.object()});
 
         const Mode mode = path == "/api/tags" ? tagsMode : chatMode;
         if (mode == Mode::silent) return;
-        const QJsonObject reply{
-            {"message", QJsonObject{{"role", "assistant"}, {"content", chatReply}}},
-            {"done", true}};
-        const QByteArray body = mode == Mode::fail ? R"({"error":"model failed to load"})"
-                                : path == "/api/tags"
-                                    ? tagsBody
-                                    : QJsonDocument(reply).toJson(QJsonDocument::Compact);
+        const QJsonObject reply{{"message", QJsonObject{{"content", chatReply}}}, {"done", true}};
+        const QByteArray content = mode == Mode::fail    ? R"({"error":"model failed to load"})"
+                                   : path == "/api/tags" ? tagsBody
+                                                         : QJsonDocument(reply).toJson();
         socket->write((mode == Mode::fail ? "HTTP/1.1 500 Error" : "HTTP/1.1 200 OK") +
-                      QByteArray("\r\nContent-Type: application/json\r\nContent-Length: ") +
-                      QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                      QByteArray("\r\nContent-Length: ") + QByteArray::number(content.size()) +
+                      "\r\nConnection: close\r\n\r\n" + content);
         socket->disconnectFromHost();
     }
 
