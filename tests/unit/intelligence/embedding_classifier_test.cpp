@@ -88,10 +88,7 @@ TEST(EmbeddingClassifier, ScoresPhrasesKeywordsAndPriorIntoOneSoftmax) {
 }
 
 TEST(HintText, DropsTheApplicationNameWordsOnlyFromAHint) {
-    const struct {
-        const char* text;
-        const char* expected;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"App: Google Chrome. Window: Google Meet - Google Chrome. Site: meet.google.com.",
          "Window:  Meet -  . Site: meet..com."},
         {"App: Files. Window: Reports. Site: none.\nfiles to check",
@@ -99,6 +96,6 @@ TEST(HintText, DropsTheApplicationNameWordsOnlyFromAHint) {
         {"App: Files without a window part", "App: Files without a window part"},
         {"Notes. App: Files. Window: x", "Notes. App: Files. Window: x"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(HintText::withoutApplicationName(c.text), c.expected) << c.text;
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(HintText::withoutApplicationName(text), expected) << text;
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <numeric>
 
 #include "intelligence/word_vector_data.h"
 #include "intelligence/word_vector_embedding.h"
@@ -40,9 +41,8 @@ TEST(WordVectorEmbedding, AveragesUnitVectorsOfKnownWordsIgnoringCaseStopWordsAn
     ASSERT_TRUE(e);
     const auto budget = e->vector("budget"), meeting = e->vector("meeting");
     ASSERT_TRUE(budget && meeting);
-    double norm = 0;
-    for (double x : *budget) norm += x * x;
-    EXPECT_NEAR(norm, 1.0, 1e-9) << "every word weighs the same";
+    EXPECT_NEAR(std::inner_product(budget->begin(), budget->end(), budget->begin(), 0.0), 1.0, 1e-9)
+        << "every word weighs the same";
     const auto both = e->vector("The BUDGET, for—the meeting! qwzxv");
     ASSERT_TRUE(both);
     for (size_t i = 0; i < both->size(); ++i)
