@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <filesystem>
 
 #include "config/config_store.h"
 #include "qt_printers.h"
@@ -31,17 +32,16 @@ class ConfigStoreTest : public ::testing::Test {
   protected:
     QString dir() const { return tmp_.path() + "/support/Tarnwhistle"; }
     QString file() const { return dir() + "/deployment-config.json"; }
-    static std::unique_ptr<ConfigStore> loaded(const QString& folder) {
-        auto store = std::make_unique<ConfigStore>(folder);
+    std::unique_ptr<ConfigStore> loaded() const {
+        auto store = std::make_unique<ConfigStore>(dir());
         store->load();
         return store;
     }
     // The copies of the settings file kept beside it under `tag`, as full paths.
-    static QStringList kept(const QString& folder, const char* tag) {
-        QStringList paths;
-        for (const QString& name : QDir(folder).entryList(
-                 {QStringLiteral("deployment-config.json.%1-*").arg(tag)}, QDir::AllEntries))
-            paths << folder + "/" + name;
+    QStringList kept(const QString& tag) const {
+        QStringList paths =
+            QDir(dir()).entryList({"deployment-config.json." + tag + "-*"}, QDir::AllEntries);
+        for (QString& path : paths) path.prepend(dir() + '/');
         return paths;
     }
     QTemporaryDir tmp_;
@@ -49,7 +49,7 @@ class ConfigStoreTest : public ::testing::Test {
 
 TEST_F(ConfigStoreTest, FirstStartSavesAPrivateFileImportKeepsItsIdentityExportIsPrivate) {
     const mode_t oldMask = ::umask(0);  // even a permissive umask must not expose the secrets
-    auto store = loaded(dir());
+    auto store = loaded();
     ::umask(oldMask);
     EXPECT_FALSE(store->lastError());
     EXPECT_EQ(mode(dir()), 0700);
@@ -59,10 +59,8 @@ TEST_F(ConfigStoreTest, FirstStartSavesAPrivateFileImportKeepsItsIdentityExportI
     const QString ownDevice = store->config().deviceId;
     const QString dashboard = "https://" + *DeploymentConfig::dashboardHosts().begin() + "/in/1";
     const QString import = tmp_.path() + "/import.json";
-    put(import, QStringLiteral(R"({"deviceId": "dev_ffffffffffffffff", "orgId": "imported",
-                                   "webhookURL": "%1"})")
-                    .arg(dashboard)
-                    .toUtf8());
+    put(import, R"({"deviceId": "dev_ffffffffffffffff", "orgId": "imported", "webhookURL": ")" +
+                    dashboard.toUtf8() + "\"}");
     QString error;
     ASSERT_TRUE(store->importFrom(import, &error)) << error;
     EXPECT_EQ(store->config().deviceId, ownDevice);
@@ -84,7 +82,7 @@ TEST_F(ConfigStoreTest, LoadKeepsANewerFileThenWritesTheNormalisedRecordBackOnce
     const QByteArray newer =
         R"({"schemaVersion": 3, "orgId": "acme", "salt": "", "maxBatch": 0, "futureKey": {}})";
     put(file(), newer, 0644);
-    auto store = loaded(dir());
+    auto store = loaded();
     EXPECT_EQ(store->config().orgId, "acme");
     EXPECT_EQ(store->config().maxBatch, 1);
     EXPECT_EQ(store->config().schemaVersion, DeploymentConfig::currentSchemaVersion);
@@ -93,10 +91,10 @@ TEST_F(ConfigStoreTest, LoadKeepsANewerFileThenWritesTheNormalisedRecordBackOnce
     EXPECT_EQ(store->config().salt.size(), 32);
     EXPECT_EQ(fileContents(file()), store->config().encoded());
     EXPECT_EQ(mode(file()), 0600);
-    auto again = loaded(dir());  // the next start keeps that salt and has nothing to say
+    auto again = loaded();  // the next start keeps that salt and has nothing to say
     EXPECT_EQ(again->config(), store->config());
     EXPECT_FALSE(again->lastError());
-    const QStringList copies = kept(dir(), "newer");
+    const QStringList copies = kept("newer");
     ASSERT_EQ(copies.size(), 1) << "one copy, not one per start";
     EXPECT_EQ(fileContents(copies[0]), newer);
     EXPECT_EQ(mode(copies[0]), 0600);
@@ -107,11 +105,10 @@ TEST_F(ConfigStoreTest, LoadKeepsANewerFileThenWritesTheNormalisedRecordBackOnce
 // until new settings are saved. Permission checks need a user other than root: as root the test
 // acts as "nobody" meanwhile.
 TEST_F(ConfigStoreTest, AFileThatCannotBeUsedIsKeptNeverOverwritten) {
-    const QString folder = dir();
-    QDir().mkpath(folder);
+    QDir().mkpath(dir());
     const bool root = ::geteuid() == 0;
     if (root) {
-        for (const QString& path : {tmp_.path(), folder + "/..", folder})
+        for (const QString& path : {tmp_.path(), dir() + "/..", dir()})
             ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
         if (::setegid(65534) != 0 || ::seteuid(65534) != 0) GTEST_SKIP() << "cannot act as nobody";
     }
@@ -124,39 +121,36 @@ TEST_F(ConfigStoreTest, AFileThatCannotBeUsedIsKeptNeverOverwritten) {
         int mode;            // 0: a folder in the file's place
         int filesAfterLoad;  // the kept copy and the saved defaults, or the untouched file alone
     } rows[] = {
+        {"a folder", "", 0, 0},
         {"not JSON", "{", 0600, 2},
         {"a value of the wrong type", R"({"maxBatch": "many"})", 0600, 2},
         {"too large", QByteArray(ConfigStore::maxFileSize + 10, ' '), 0600, 2},
         {"unreadable", R"({"webhookURL": "https://hooks.example.com/mine"})", 0200, 1},
-        {"a folder", "", 0, 0},
     };
     for (const auto& row : rows) {
-        if (row.mode == 0) {
-            QFile::remove(file());
+        if (row.mode == 0)
             QDir().mkpath(file());
-        } else {
+        else
             put(file(), row.bytes, row.mode);
-        }
-        auto store = loaded(folder);
-        ASSERT_TRUE(store->lastError()) << row.what;
-        EXPECT_TRUE(store->lastError()->startsWith("Could not read the settings file: "))
+        auto store = loaded();
+        EXPECT_THAT(
+            store->lastError().value_or("").toStdString(),
+            testing::MatchesRegex("Could not read the settings file: .+\\. Using defaults\\."))
             << row.what;
-        EXPECT_TRUE(store->lastError()->endsWith(". Using defaults.")) << row.what;
         DeploymentConfig defaults;
         defaults.deviceId = store->config().deviceId;
         defaults.salt = store->config().salt;
         EXPECT_EQ(store->config(), defaults) << row.what;
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), row.filesAfterLoad)
+        EXPECT_EQ(QDir(dir()).entryList(QDir::Files | QDir::Hidden).size(), row.filesAfterLoad)
             << row.what;
         store->save(store->config());  // new settings: what was there is kept under another name
         EXPECT_FALSE(store->lastError()) << row.what;
         EXPECT_EQ(fileContents(file()), store->config().encoded()) << row.what;
-        const QStringList copies = kept(folder, "unreadable");
+        const QStringList copies = kept("unreadable");
         ASSERT_EQ(copies.size(), 1) << row.what;
         ::chmod(QFile::encodeName(copies[0]).constData(), 0700);
         EXPECT_EQ(fileContents(copies[0]), row.bytes) << row.what;
-        QFile::remove(copies[0]);
-        QDir(copies[0]).removeRecursively();
+        std::filesystem::remove_all(copies[0].toStdString());
     }
 }
 

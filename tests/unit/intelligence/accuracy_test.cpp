@@ -69,6 +69,7 @@ class ClassifierAccuracy : public testing::TestWithParam<const char*> {};
 
 TEST_P(ClassifierAccuracy, FrontBeatsRulesAloneByFivePoints) {
     const auto examples = labelledSet(QString::fromLatin1(GetParam()));
+    ASSERT_FALSE(examples.empty());
     const QString path = wordVectorFilePath();
     EmbeddingClassifier embeddingAlone(WordVectorEmbedding::open(path));
     ASSERT_TRUE(embeddingAlone.hasEmbedding()) << "word-vectors.bin missing: run scripts/setup";

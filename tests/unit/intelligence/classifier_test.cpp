@@ -37,7 +37,9 @@ const CategoryList twoLabels{{"analysis", "alpha"}, {"design", "beta"}};
 
 }  // namespace
 
-TEST(Classifier, FallsBackToTheRuleWhenTheTextOrTheEmbeddingSaysNothing) {
+// The rule category answers when the text or the embedding says nothing, and stands against an
+// unsure embedding or one that leads the rule's entry by less than a tenth.
+TEST(Classifier, TheRuleStandsWhenTheEmbeddingSaysNothingIsUnsureOrLeadsByLittle) {
     Classifier c(embeddings(), nullptr);
     const auto rule = Classification::fromRule("development");
     EXPECT_EQ(run(c, " \n ", twoLabels, QString("development")), rule) << "even if not a label";
@@ -49,10 +51,7 @@ TEST(Classifier, FallsBackToTheRuleWhenTheTextOrTheEmbeddingSaysNothing) {
     EXPECT_EQ(run(without, "alpha", twoLabels, QString("development")), rule);
     EXPECT_EQ(run(without, "alpha", twoLabels, std::nullopt), std::nullopt);
     EXPECT_EQ(without.engineIndicator(), "Rules only (no language model available)");
-}
 
-TEST(Classifier, TheRuleStandsAgainstAnUnsureEmbeddingOrALeadOfLessThanATenth) {
-    Classifier c(embeddings(), nullptr);
     const QString analysis = "analysis";
     // Seven equal entries, the rule's with its 0.05 prior bonus: e / (e + 6) ≈ 0.31 < 0.35.
     EXPECT_EQ(run(c, "alpha", equalEntries({"a", "b", "c", "d", "e", "f", analysis}), analysis),

@@ -5,6 +5,8 @@
 #include "fake_embedding.h"
 #include "intelligence/embedding_classifier.h"
 #include "intelligence/hint_text.h"
+#include "qt_printers.h"
+#include "test_data.h"
 
 namespace {
 
@@ -88,14 +90,6 @@ TEST(EmbeddingClassifier, ScoresPhrasesKeywordsAndPriorIntoOneSoftmax) {
 }
 
 TEST(HintText, DropsTheApplicationNameWordsOnlyFromAHint) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"App: Google Chrome. Window: Google Meet - Google Chrome. Site: meet.google.com.",
-         "Window:  Meet -  . Site: meet..com."},
-        {"App: Files. Window: Reports. Site: none.\nfiles to check",
-         "Window: Reports. Site: none.\n to check"},
-        {"App: Files without a window part", "App: Files without a window part"},
-        {"Notes. App: Files. Window: x", "Notes. App: Files. Window: x"},
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(HintText::withoutApplicationName(text), expected) << text;
+    for (const QStringList& row : dataRows("intelligence/hint-text.txt", 2))
+        EXPECT_EQ(HintText::withoutApplicationName(row[0]), row[1]) << row[0];
 }
