@@ -14,11 +14,6 @@
 
 namespace {
 
-// A hook that notes `what` in `calls`.
-std::function<void()> note(QStringList& calls, const char* what) {
-    return [&calls, what] { calls << QString::fromLatin1(what); };
-}
-
 class AppDelegateTest : public UiFixture {
   protected:
     void SetUp() override {
@@ -40,12 +35,12 @@ class AppDelegateTest : public UiFixture {
     AppDelegate delegate{
         AppDelegate::Parts{configStore, store, capture, outbox, status, eventLog, loginItem},
         AppDelegate::Hooks{
-            .setupMenuBar = note(calls, "menu"),
+            .setupMenuBar = [this] { calls << "menu"; },
             .trusted = [this] { return trusted; },
-            .showWelcome = note(calls, "welcome"),
+            .showWelcome = [this] { calls << "welcome"; },
             .confirmDelete = [this] { return deleteAnswer; },
             .handleLink = [](const QString&) {},
-            .terminate = note(calls, "terminate"),
+            .terminate = [this] { calls << "terminate"; },
         }};
 };
 
@@ -79,26 +74,22 @@ TEST_F(AppDelegateTest, PausedLaunchStartsDeliveryButNotCaptureAndPauseFollowsTh
     EXPECT_EQ(status.state(), AppStatus::State::paused);
 }
 
-// The welcome is skipped only when the user was welcomed and windows can still be read.
-TEST_F(AppDelegateTest, WelcomeAfterPermissionWithdrawn) {
+// Quit with nothing in flight replies at once. The welcome is skipped only when the user was
+// welcomed and windows can still be read.
+TEST_F(AppDelegateTest, QuitWithNothingInFlightRepliesAtOnceAndWelcomeAfterPermissionWithdrawn) {
     store.setMetaValue(QStringLiteral("1"), QStringLiteral("welcomed"));
     delegate.applicationDidFinishLaunching();
     EXPECT_FALSE(calls.contains("welcome"));
-
-    trusted = false;
-    delegate.applicationWillTerminate();
-    delegate.applicationDidFinishLaunching();  // the next launch, same folder
-    EXPECT_TRUE(calls.contains("welcome"));
-}
-
-TEST_F(AppDelegateTest, QuitWithNothingInFlightRepliesAtOnce) {
-    delegate.applicationDidFinishLaunching();
     insertSignals(2);
     delegate.quit();
     delegate.quit();  // a second request (a signal after the menu's Quit) joins the first
     EXPECT_EQ(calls.count("terminate"), 1);
     EXPECT_FALSE(capture.running());
     EXPECT_FALSE(store.isOpen());
+
+    trusted = false;
+    delegate.applicationDidFinishLaunching();  // the next launch, same folder
+    EXPECT_TRUE(calls.contains("welcome"));
 }
 
 // With a send in flight the reply waits for it, or for the fallback when the receiver does not

@@ -1,6 +1,7 @@
 #include "app/connection_link.h"
 
 #include <QTest>
+#include <functional>
 
 #include "../ui/ui_fixture.h"
 #include "case_table.h"
@@ -27,23 +28,22 @@ class ConnectionLinksTest : public UiFixture {
         });
     }
 
-    QStringList asked;
+    bool confirm(const QString& webhook) {
+        asked << webhook;
+        if (whileAsking) std::exchange(whileAsking, nullptr)();
+        return answer;
+    }
+    void inform(const QString& text, const QString& detail) {
+        informed << text + QStringLiteral(" | ") + detail;
+    }
+
+    QStringList asked, informed;
     bool answer = false;  // Connect or Cancel, for every confirmation
-    QStringList informed;
     std::function<void()> whileAsking;
-    ConnectionLinks links{configStore, outbox,
-                          ConnectionLinks::Hooks{
-                              .confirm =
-                                  [this](const QString& webhook) {
-                                      asked << webhook;
-                                      if (whileAsking) std::exchange(whileAsking, nullptr)();
-                                      return answer;
-                                  },
-                              .inform =
-                                  [this](const QString& message, const QString& detail) {
-                                      informed << message + QStringLiteral(" | ") + detail;
-                                  },
-                          }};
+    ConnectionLinks links{configStore,
+                          outbox,
+                          {.confirm = std::bind_front(&ConnectionLinksTest::confirm, this),
+                           .inform = std::bind_front(&ConnectionLinksTest::inform, this)}};
 };
 
 // Links that are not connection links ask nothing; one that arrives while another is being
