@@ -24,6 +24,7 @@ class CaptureTest : public ::testing::Test {
         engine.events = &events;
         desktop.front = editor;
         desktop.nextSnapshot = Snapshot{"Plan.txt", std::nullopt, std::nullopt};
+        desktop.changeCount = 7;  // a copy made before capture began is never one
         capture = std::make_unique<Capture>(
             engine, desktop, scheduler, [this] { return config; }, ownPid);
     }
@@ -94,19 +95,6 @@ TEST_F(CaptureTest, StartAndStopHappenOnceAndStopLeavesNothingRunning) {
     EXPECT_FALSE(engine.lastObservation.has_value());
 }
 
-TEST_F(CaptureTest, TheAgentItselfAndNamelessApplicationsAreNeverObserved) {
-    desktop.front = agent;
-    capture->start();
-    scheduler.drain();
-    desktop.activate({300, QString(), "Nameless"});
-    poll();
-    EXPECT_FALSE(engine.focusApp.has_value());
-    EXPECT_EQ(desktop.snapshots, 0);
-
-    desktop.activate(viewer);
-    EXPECT_EQ(engine.focusApp->name, viewer.bundleId) << "the name falls back to the id";
-}
-
 TEST_F(CaptureTest, AtMostOneWindowPollIsUnderWayAndNoneWithoutTrust) {
     capture->start();
     scheduler.fire(Capture::windowPollInterval);  // the start-up poll is still queued
@@ -133,9 +121,6 @@ TEST_F(CaptureTest, AtMostOneWindowPollIsUnderWayAndNoneWithoutTrust) {
 }
 
 TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
-    desktop.changeCount = 7;  // before capture began: never a copy
-    capture = std::make_unique<Capture>(
-        engine, desktop, scheduler, [this] { return config; }, ownPid);
     startWithContext();
     EXPECT_FALSE(engine.lastCopy.has_value());
 
@@ -261,10 +246,17 @@ TEST_F(CaptureTest, NoFrontApplicationOrNoDisplayEndsTheFocus) {
     emit desktop.noFrontApplication();
     EXPECT_FALSE(engine.focusApp.has_value());
     EXPECT_EQ(count("app.focus"), 1);
+    // Neither the agent itself nor a nameless application is ever observed.
+    desktop.activate(agent);
+    poll();
+    desktop.activate({300, QString(), "Nameless"});
+    poll();
+    EXPECT_FALSE(engine.focusApp.has_value());
+    EXPECT_EQ(desktop.snapshots, 1) << "the editor's, at start";
     scheduler.clock += 30;
-    desktop.activate(editor);
-    EXPECT_EQ(count("app.switch"), 0) << "nothing came before the editor";
-    EXPECT_EQ(front(), editor.bundleId);
+    desktop.activate(viewer);
+    EXPECT_EQ(count("app.switch"), 0) << "nothing came before the viewer";
+    EXPECT_EQ(engine.focusApp->name, viewer.bundleId) << "the name falls back to the id";
     scheduler.drain();
 
     scheduler.fire(Capture::heartbeatInterval);
@@ -287,10 +279,10 @@ TEST_F(CaptureTest, NoFrontApplicationOrNoDisplayEndsTheFocus) {
         << "a heartbeat only while active";
 
     desktop.idleSeconds = 0;
-    desktop.front = viewer;
+    desktop.front = editor;
     emit desktop.displayRestored();
     EXPECT_EQ(engine.presence, Presence::active);
-    EXPECT_EQ(front(), viewer.bundleId);
+    EXPECT_EQ(front(), editor.bundleId);
 }
 
 TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyFromTheObservedWindowWithConsumers) {
