@@ -73,7 +73,6 @@ TEST_F(CaptureTest, StartAndStopHappenOnceAndStopLeavesNothingRunning) {
     capture->start();
     capture->start();
     EXPECT_EQ(scheduler.repeatingIntervals(), everyTimer);
-    EXPECT_EQ(front(), editor.bundleId);
     EXPECT_EQ(desktop.snapshots, 0) << "the poll runs on the worker";
     scheduler.drain();
     EXPECT_EQ(desktop.snapshots, 1);
@@ -207,36 +206,6 @@ TEST_F(CaptureTest, IdleStartsAtTheThresholdPollingRestsWhileAwayAndInputCountsW
     EXPECT_TRUE(keyCounts()) << "out of the password field";
 }
 
-TEST_F(CaptureTest, AShortSampleFallsBackToAPictureOfTheWindowWithoutAPasswordField) {
-    config.screenshotReader = true;
-    desktop.sampleText = QString(39, QLatin1Char('a'));
-    desktop.screenshot = "Text seen in the picture of the window";
-    startWithContext();
-    snippet(false);
-    EXPECT_EQ(desktop.lastScreenshotWindow, editor.window);
-    EXPECT_EQ(engine.contextSnippets, (std::vector<QString>{desktop.screenshot}));
-
-    desktop.screenshot.clear();
-    snippet();
-    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText) << "nothing recognised";
-
-    desktop.sampleText = QString(40, QLatin1Char('b'));
-    snippet();
-    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText) << "forty characters are enough";
-
-    // A password field in the sample, or focused in a fresh read: never pictured.
-    desktop.sampleText = "Sign in";
-    desktop.screenshot = "Text seen in the picture of the window";
-    desktop.samplePasswordField = true;
-    snippet();
-    desktop.samplePasswordField = false;
-    desktop.freshSnapshot = desktop.nextSnapshot;
-    desktop.freshSnapshot->passwordFocused = true;
-    snippet();
-    EXPECT_EQ(desktop.screenshots, 2);
-    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
-}
-
 // No front application ends the focus without a successor; losing the display is away time,
 // without heartbeats, until it comes back.
 TEST_F(CaptureTest, NoFrontApplicationOrNoDisplayEndsTheFocus) {
@@ -285,7 +254,8 @@ TEST_F(CaptureTest, NoFrontApplicationOrNoDisplayEndsTheFocus) {
     EXPECT_EQ(front(), editor.bundleId);
 }
 
-TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyFromTheObservedWindowWithConsumers) {
+// Only the latest request is read, and only from the observed window, for a signal that uses it.
+TEST_F(CaptureTest, SnippetsComeFromTheObservedWindowAndArePicturedOnlyWhenShort) {
     desktop.sampleText = "Notes from the observed window, long enough to keep";
     startWithContext();  // the new context asked for a snippet
     snippet();
@@ -331,6 +301,34 @@ TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyFromTheObservedWindowWithCo
         EXPECT_EQ(desktop.samples > samples, c.sampled);
         EXPECT_EQ(!engine.contextSnippets.empty(), c.delivered);
     }
+
+    // A short sample falls back to a picture of the window, without a password field.
+    config.screenshotReader = true;
+    desktop.sampleText = QString(39, QLatin1Char('a'));
+    desktop.screenshot = "Text seen in the picture of the window";
+    snippet();
+    EXPECT_EQ(desktop.lastScreenshotWindow, editor.window);
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.screenshot);
+
+    desktop.screenshot.clear();
+    snippet();
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText) << "nothing recognised";
+
+    desktop.sampleText = QString(40, QLatin1Char('b'));
+    snippet();
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText) << "forty characters are enough";
+
+    // A password field in the sample, or focused in a fresh read: never pictured.
+    desktop.sampleText = "Sign in";
+    desktop.screenshot = "Text seen in the picture of the window";
+    desktop.samplePasswordField = true;
+    snippet();
+    desktop.samplePasswordField = false;
+    desktop.freshSnapshot = desktop.nextSnapshot;
+    desktop.freshSnapshot->passwordFocused = true;
+    snippet();
+    EXPECT_EQ(desktop.screenshots, 2) << "one for the empty picture, none since";
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
 }
 
 // A Wayland-like session: front window and titles only. Nothing that needs a missing source is
