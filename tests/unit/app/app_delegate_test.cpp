@@ -16,10 +16,6 @@ namespace {
 
 class AppDelegateTest : public UiFixture {
   protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        engine.configProvider = [this] { return configStore.config(); };
-    }
     void TearDown() override { SystemLog::setObserver({}); }
 
     SignalEngine engine{[] { return Time::now(); }};
@@ -142,10 +138,6 @@ TEST_F(AppDelegateTest, DeleteLocalData) {
 TEST_F(AppDelegateTest, LoginItemFollowsTheSetting) {
     QStringList logged;
     SystemLog::setObserver([&](const QString& line) { logged << line; });
-    auto setStartAtLogin = [&](bool on) {
-        configure([&](DeploymentConfig& c) { c.startAtLogin = on; });
-        delegate.applyLoginItem();
-    };
     delegate.applyLoginItem();  // on by default
     ASSERT_TRUE(loginItem.enabled());
     QFile entry(loginItem.filePath());
@@ -155,7 +147,8 @@ TEST_F(AppDelegateTest, LoginItemFollowsTheSetting) {
     delegate.applyLoginItem();
     EXPECT_EQ(QFileInfo(entry).lastModified(), old);
 
-    setStartAtLogin(false);
+    configure([](DeploymentConfig& c) { c.startAtLogin = false; });
+    delegate.applyLoginItem();
     EXPECT_FALSE(loginItem.exists());
     EXPECT_TRUE(logged.isEmpty()) << logged.join('\n').toStdString();
 
@@ -163,7 +156,8 @@ TEST_F(AppDelegateTest, LoginItemFollowsTheSetting) {
     const QString folder = dir.filePath(QStringLiteral("autostart"));
     ASSERT_TRUE(QDir(folder).removeRecursively());
     ASSERT_TRUE(QFile(folder).open(QIODevice::WriteOnly));
-    setStartAtLogin(true);
+    configure([](DeploymentConfig& c) { c.startAtLogin = true; });
+    delegate.applyLoginItem();
     ASSERT_EQ(logged.size(), 1);
     EXPECT_TRUE(logged[0].startsWith(QStringLiteral("Tarnwhistle: login item change failed: ")));
     EXPECT_TRUE(configStore.config().startAtLogin);
