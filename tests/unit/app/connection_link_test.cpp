@@ -1,8 +1,11 @@
+// The links the agent is handed (connection links) and the ones it opens.
 #include "app/connection_link.h"
 
 #include <QTest>
+#include <functional>
 
 #include "../ui/ui_fixture.h"
+#include "app/links.h"
 #include "case_table.h"
 
 namespace {
@@ -27,23 +30,22 @@ class ConnectionLinksTest : public UiFixture {
         });
     }
 
-    QStringList asked;
+    bool confirm(const QString& webhook) {
+        asked << webhook;
+        if (whileAsking) std::exchange(whileAsking, nullptr)();
+        return answer;
+    }
+    void inform(const QString& text, const QString& detail) {
+        informed << text + QStringLiteral(" | ") + detail;
+    }
+
+    QStringList asked, informed;
     bool answer = false;  // Connect or Cancel, for every confirmation
-    QStringList informed;
     std::function<void()> whileAsking;
-    ConnectionLinks links{configStore, outbox,
-                          ConnectionLinks::Hooks{
-                              .confirm =
-                                  [this](const QString& webhook) {
-                                      asked << webhook;
-                                      if (whileAsking) std::exchange(whileAsking, nullptr)();
-                                      return answer;
-                                  },
-                              .inform =
-                                  [this](const QString& message, const QString& detail) {
-                                      informed << message + QStringLiteral(" | ") + detail;
-                                  },
-                          }};
+    ConnectionLinks links{configStore,
+                          outbox,
+                          {.confirm = std::bind_front(&ConnectionLinksTest::confirm, this),
+                           .inform = std::bind_front(&ConnectionLinksTest::inform, this)}};
 };
 
 // Links that are not connection links ask nothing; one that arrives while another is being
@@ -77,6 +79,20 @@ TEST_F(ConnectionLinksTest, ConnectSavesAndReportsTheTest) {
     ASSERT_EQ(informed.size(), 1);
     EXPECT_TRUE(informed[0].startsWith(QStringLiteral("Saved, but the test failed | ")))
         << informed[0].toStdString();
+}
+
+// The desktop's accessibility settings where the desktop is known; nothing (the docs) else.
+TEST(Links, AccessibilitySettingsByDesktop) {
+    const std::pair<const char*, QStringList> cases[] = {
+        {"GNOME", {"gnome-control-center", "universal-access"}},
+        {"ubuntu:GNOME", {"gnome-control-center", "universal-access"}},
+        {"KDE", {"systemsettings", "kcm_access"}},
+        {"XFCE", {}},
+        {"", {}},
+    };
+    for (const auto& [desktop, want] : cases)
+        EXPECT_EQ(Links::accessibilitySettingsCommand(QString::fromLatin1(desktop)), want)
+            << desktop;
 }
 
 }  // namespace

@@ -48,14 +48,21 @@ class MenuBarTest : public UiFixture {
                 }()};
 };
 
-TEST_F(MenuBarTest, ItemsFollowTheState) {
+// The icon is redrawn only when the state changes.
+TEST_F(MenuBarTest, ItemsAndIconFollowTheState) {
     const QString common =
         " | Send Now | - | Settings… Ctrl+, | Activity Log… Ctrl+L | - | Open Dashboard | "
         "Documentation | About | - | Quit Ctrl+Q";
+    int drawn = 0;
+    QObject::connect(&bar, &MenuBar::iconChanged, [&] { ++drawn; });
+    bar.setup();  // draws, then refreshes the status to fill the menu: drawn again
     // No webhook: "Connect…" leads.
     EXPECT_EQ(titles(), "[header] | - | Connect… | - | Pause Ctrl+P" + common);
+    EXPECT_EQ(drawn, 2) << "the same state refreshed again";
     trusted = false;
     EXPECT_EQ(titles(), "[header] | - | Allow Accessibility… | - | Pause Ctrl+P" + common);
+    EXPECT_EQ(drawn, 3);
+    EXPECT_EQ(bar.item()->toolTip(), "Tarnwhistle — Needs permission");
 
     configure([](DeploymentConfig& c) { c.paused = true; });
     EXPECT_EQ(titles(), "[header] | - | Resume Ctrl+P" + common);
@@ -89,21 +96,6 @@ TEST_F(MenuBarTest, HeaderLinesAndChips) {
     EXPECT_EQ(MenuHeaderView::lines(status).join(" | "),
               "Tarnwhistle — Connecting… | Tarnwhistle dashboard | Nothing delivered yet | "
               "2 today · 0 waiting · 1 retrying");
-}
-
-// The icon is redrawn only when the state changes.
-TEST_F(MenuBarTest, IconRedrawnOnlyOnAChangeOfState) {
-    int drawn = 0;
-    QObject::connect(&bar, &MenuBar::iconChanged, [&] { ++drawn; });
-    bar.setup();  // draws, then refreshes the status to fill the menu: drawn again
-    EXPECT_EQ(drawn, 2);
-    status.refresh();
-    status.refresh();
-    EXPECT_EQ(drawn, 2);
-    trusted = false;
-    status.refresh();
-    EXPECT_EQ(drawn, 3);
-    EXPECT_EQ(bar.item()->toolTip(), "Tarnwhistle — Needs permission");
 }
 
 }  // namespace

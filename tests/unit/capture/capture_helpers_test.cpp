@@ -61,17 +61,16 @@ TEST(ApplicationId, LinuxPasswordManagersAreExcludedOnAFreshInstall) {
     }
 }
 
-TEST(ScreenshotGeometry, CapturesAreAtMost2000PixelsWideAndAtMostTwiceTheSize) {
+// Captures are at most 2000 pixels wide and at most twice the size, of the first on-screen normal
+// window larger than 100.
+TEST(ScreenshotGeometry, SizeAndChosenWindow) {
     using namespace ScreenshotGeometry;
     EXPECT_EQ(scaledSize(3000, 1500).width, 2000);
     EXPECT_EQ(scaledSize(3000, 1500).height, 1000);
     EXPECT_EQ(scaledSize(800, 600).width, 1600);
     EXPECT_DOUBLE_EQ(scale(1.0), 2.0);
     EXPECT_DOUBLE_EQ(scale(0), 2.0);
-}
 
-TEST(ScreenshotGeometry, TheFirstOnScreenNormalWindowLargerThan100IsChosen) {
-    using ScreenshotGeometry::Window;
     std::vector<Window> windows{
         {1, 7, true, true, 100, 500},   // too narrow
         {2, 8, true, true, 800, 600},   // another process
@@ -79,10 +78,10 @@ TEST(ScreenshotGeometry, TheFirstOnScreenNormalWindowLargerThan100IsChosen) {
         {4, 7, true, false, 800, 600},  // a panel
         {5, 7, true, true, 640, 480},  {6, 7, true, true, 900, 700},
     };
-    EXPECT_EQ(ScreenshotGeometry::choose(windows, 7)->id, 5u);
+    EXPECT_EQ(choose(windows, 7)->id, 5u);
     // The observed window, or none: never another window of the process in its place.
-    EXPECT_EQ(ScreenshotGeometry::choose(windows, 7, 6)->id, 6u);
-    EXPECT_FALSE(ScreenshotGeometry::choose(windows, 7, 3).has_value());
+    EXPECT_EQ(choose(windows, 7, 6)->id, 6u);
+    EXPECT_FALSE(choose(windows, 7, 3).has_value());
     windows.erase(windows.begin() + 4, windows.end());
-    EXPECT_FALSE(ScreenshotGeometry::choose(windows, 7).has_value());
+    EXPECT_FALSE(choose(windows, 7).has_value());
 }

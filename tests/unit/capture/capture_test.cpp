@@ -24,6 +24,7 @@ class CaptureTest : public ::testing::Test {
         engine.events = &events;
         desktop.front = editor;
         desktop.nextSnapshot = Snapshot{"Plan.txt", std::nullopt, std::nullopt};
+        desktop.changeCount = 7;  // a copy made before capture began is never one
         capture = std::make_unique<Capture>(
             engine, desktop, scheduler, [this] { return config; }, ownPid);
     }
@@ -72,7 +73,6 @@ TEST_F(CaptureTest, StartAndStopHappenOnceAndStopLeavesNothingRunning) {
     capture->start();
     capture->start();
     EXPECT_EQ(scheduler.repeatingIntervals(), everyTimer);
-    EXPECT_EQ(front(), editor.bundleId);
     EXPECT_EQ(desktop.snapshots, 0) << "the poll runs on the worker";
     scheduler.drain();
     EXPECT_EQ(desktop.snapshots, 1);
@@ -94,26 +94,16 @@ TEST_F(CaptureTest, StartAndStopHappenOnceAndStopLeavesNothingRunning) {
     EXPECT_FALSE(engine.lastObservation.has_value());
 }
 
-TEST_F(CaptureTest, TheAgentItselfAndNamelessApplicationsAreNeverObserved) {
-    desktop.front = agent;
-    capture->start();
-    scheduler.drain();
-    desktop.activate({300, QString(), "Nameless"});
-    poll();
-    EXPECT_FALSE(engine.focusApp.has_value());
-    EXPECT_EQ(desktop.snapshots, 0);
-
-    desktop.activate(viewer);
-    EXPECT_EQ(engine.focusApp->name, viewer.bundleId) << "the name falls back to the id";
-}
-
 TEST_F(CaptureTest, AtMostOneWindowPollIsUnderWayAndNoneWithoutTrust) {
     capture->start();
     scheduler.fire(Capture::windowPollInterval);  // the start-up poll is still queued
     EXPECT_EQ(scheduler.poll.size(), 1u);
+    desktop.activate(viewer);  // the user moves on while the editor's read is under way
     scheduler.drain();
+    EXPECT_EQ(front(), viewer.bundleId);
+    EXPECT_EQ(engine.lastObservation->bundleId, viewer.bundleId) << "booked to the editor";
     poll();
-    EXPECT_EQ(desktop.snapshots, 2);
+    EXPECT_EQ(desktop.snapshots, 3) << "at start, on the activation, the poll";
 
     desktop.trusted = false;
     scheduler.fire(Capture::windowPollInterval);
@@ -129,18 +119,7 @@ TEST_F(CaptureTest, AtMostOneWindowPollIsUnderWayAndNoneWithoutTrust) {
     EXPECT_EQ(scheduler.poll.size(), 1u);
 }
 
-TEST_F(CaptureTest, AWindowReadAfterTheUserMovedOnIsNotBookedToItsApplication) {
-    capture->start();          // the editor's first read is under way...
-    desktop.activate(viewer);  // ...when the user moves on
-    scheduler.drain();
-    EXPECT_EQ(front(), viewer.bundleId);
-    EXPECT_EQ(engine.lastObservation->bundleId, viewer.bundleId);
-}
-
 TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
-    desktop.changeCount = 7;  // before capture began: never a copy
-    capture = std::make_unique<Capture>(
-        engine, desktop, scheduler, [this] { return config; }, ownPid);
     startWithContext();
     EXPECT_FALSE(engine.lastCopy.has_value());
 
@@ -160,9 +139,12 @@ TEST_F(CaptureTest, EachClipboardChangeIsOneCopyNamedByItsTypes) {
     EXPECT_EQ(engine.lastCopy->type, "text");
 }
 
-TEST_F(CaptureTest, IdleStartsAtTheThresholdAndPollingRestsWhileTheUserIsAway) {
+// Input counts only from the monitor while the user works in another application; counting does
+// not wait for the accessibility switch.
+TEST_F(CaptureTest, IdleStartsAtTheThresholdPollingRestsWhileAwayAndInputCountsWhileHere) {
     config.idleThresholdSeconds = 60;
     desktop.monitorAvailable = false;
+    desktop.trusted = false;
     capture->start();
     const std::vector<double> here{1.5, 3.0, 5.0, 60.0}, away{3.0, 5.0};
     EXPECT_EQ(scheduler.repeatingIntervals(), here);
@@ -187,19 +169,10 @@ TEST_F(CaptureTest, IdleStartsAtTheThresholdAndPollingRestsWhileTheUserIsAway) {
     emit desktop.screenLocked();
     EXPECT_EQ(scheduler.repeatingIntervals(), away);
     emit desktop.screenUnlocked();
-    desktop.monitorAvailable = true;
-    scheduler.fire(Capture::inputMonitorRetryInterval);
-    EXPECT_EQ(scheduler.repeatingIntervals(), everyTimer) << "the retry ends with the monitor in";
-}
-
-TEST_F(CaptureTest, InputCountsOnlyFromTheMonitorWhileTheUserWorksInAnotherApplication) {
-    desktop.monitorAvailable = false;
-    desktop.trusted = false;  // counting input does not wait for the accessibility switch
-    capture->start();
     EXPECT_FALSE(keyCounts()) << "no monitor";
     desktop.monitorAvailable = true;
     scheduler.fire(Capture::inputMonitorRetryInterval);
-    EXPECT_TRUE(capture->inputMonitorInstalled());
+    EXPECT_EQ(scheduler.repeatingIntervals(), everyTimer) << "the retry ends with the monitor in";
     desktop.key(true);
     for (auto kind :
          {InputEvent::Kind::leftDown, InputEvent::Kind::rightDown, InputEvent::Kind::scroll})
@@ -232,37 +205,111 @@ TEST_F(CaptureTest, InputCountsOnlyFromTheMonitorWhileTheUserWorksInAnotherAppli
     EXPECT_TRUE(keyCounts()) << "out of the password field";
 }
 
-TEST_F(CaptureTest, OnlyTheLatestRequestIsReadAndOnlyForTheFrontApplicationWithConsumers) {
-    desktop.sampleText = "Quarterly planning notes for the design review";
+// No front application ends the focus without a successor; losing the display is away time until
+// it comes back.
+TEST_F(CaptureTest, NoFrontApplicationOrNoDisplayEndsTheFocus) {
+    startWithContext();
+    scheduler.clock += 30;
+    desktop.front.reset();
+    emit desktop.noFrontApplication();
+    EXPECT_FALSE(engine.focusApp.has_value());
+    EXPECT_EQ(count("app.focus"), 1);
+    // Neither the agent itself nor a nameless application is ever observed.
+    desktop.activate(agent);
+    poll();
+    desktop.activate({300, QString(), "Nameless"});
+    poll();
+    EXPECT_FALSE(engine.focusApp.has_value());
+    EXPECT_EQ(desktop.snapshots, 1) << "the editor's, at start";
+    scheduler.clock += 30;
+    desktop.activate(viewer);
+    EXPECT_EQ(count("app.switch"), 0) << "nothing came before the viewer";
+    EXPECT_EQ(engine.focusApp->name, viewer.bundleId) << "the name falls back to the id";
+    scheduler.drain();
+
+    emit desktop.displayLost();
+    EXPECT_EQ(engine.presence, Presence::locked);
+    EXPECT_FALSE(engine.focusApp.has_value());
+    // Idle time is unknown, not zero: nothing turns it into activity; no poll, no input, and an
+    // unlock changes nothing.
+    desktop.idleSeconds.reset();
+    scheduler.fire(Capture::idlePollInterval);
+    scheduler.fire(Capture::windowPollInterval);
+    emit desktop.screenUnlocked();
+    EXPECT_FALSE(keyCounts());
+    EXPECT_EQ(engine.presence, Presence::locked);
+    EXPECT_TRUE(scheduler.poll.empty());
+
+    desktop.idleSeconds = 0;
+    desktop.front = editor;
+    emit desktop.displayRestored();
+    EXPECT_EQ(engine.presence, Presence::active);
+    EXPECT_EQ(front(), editor.bundleId);
+
+    // The heartbeat is logged only while active, even with its timer still running.
+    scheduler.fire(Capture::heartbeatInterval);
+    engine.screenLocked();
+    scheduler.fire(Capture::heartbeatInterval);
+    EXPECT_EQ(std::count_if(events.events().begin(), events.events().end(),
+                            [](const LocalEvent& e) { return e.kind == EventKind::heartbeat; }),
+              1);
+}
+
+// Only the latest request is read, and only from the observed window, for a signal that uses it.
+TEST_F(CaptureTest, SnippetsComeFromTheObservedWindowAndArePicturedOnlyWhenShort) {
+    desktop.sampleText = "Notes from the observed window, long enough to keep";
     startWithContext();  // the new context asked for a snippet
     snippet();
-    EXPECT_EQ(desktop.samples, 1);
+    EXPECT_EQ(desktop.samples, 1) << "only the latest request";
     EXPECT_EQ(desktop.lastSamplePid, editor.pid);
     EXPECT_EQ(engine.contextSnippets, (std::vector<QString>{desktop.sampleText}));
     EXPECT_EQ(desktop.screenshots, 0);
 
-    desktop.front = viewer;
-    snippet();
-    EXPECT_EQ(desktop.samples, 1);
-
-    desktop.front = editor;
     config.enabledSignals["work.category"] = false;
     config.enabledSignals["task.label"] = false;
     snippet();
-    EXPECT_EQ(desktop.samples, 1);
-    config.enabledSignals["task.label"] = true;
-    snippet();
-    EXPECT_EQ(desktop.samples, 2);
-}
+    EXPECT_EQ(desktop.samples, 1) << "no signal uses the snippet";
+    config.enabledSignals["task.label"] = true;  // one is enough: the last case reads
+    const RunningApplication otherWindow{editor.pid, editor.bundleId, editor.name, 12};
+    const auto otherInFront = [&] { desktop.front = otherWindow; };
+    const auto otherAddress = [&] {
+        desktop.freshSnapshot = desktop.nextSnapshot;
+        desktop.freshSnapshot->url = "https://excluded.example/";
+    };
+    const struct {
+        const char* what;
+        std::function<void()> beforeRead, duringRead;
+        bool sampled, delivered;
+    } cases[] = {
+        {"another application is in front", [&] { desktop.front = viewer; }, [] {}, false, false},
+        {"another window of the process came to the front", otherInFront, [] {}, false, false},
+        {"the user moved to another window during the read", [] {}, otherInFront, true, false},
+        {"the address changed under the same title", otherAddress, [] {}, false, false},
+        {"the window is still the observed one", [] {}, [] {}, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        desktop.front = editor;
+        desktop.freshSnapshot.reset();
+        const int samples = desktop.samples;
+        engine.contextSnippets.clear();
+        capture->scheduleSnippet(*engine.lastObservation);
+        c.beforeRead();
+        scheduler.fire(Capture::snippetDelay);
+        scheduler.drain({&scheduler.poll});
+        c.duringRead();
+        scheduler.drain();
+        EXPECT_EQ(desktop.samples > samples, c.sampled);
+        EXPECT_EQ(!engine.contextSnippets.empty(), c.delivered);
+    }
 
-TEST_F(CaptureTest, AShortSampleFallsBackToAPictureOfTheWindowWithoutAPasswordField) {
+    // A short sample falls back to a picture of the window, without a password field.
     config.screenshotReader = true;
     desktop.sampleText = QString(39, QLatin1Char('a'));
     desktop.screenshot = "Text seen in the picture of the window";
-    startWithContext();
-    snippet(false);
+    snippet();
     EXPECT_EQ(desktop.lastScreenshotWindow, editor.window);
-    EXPECT_EQ(engine.contextSnippets, (std::vector<QString>{desktop.screenshot}));
+    EXPECT_EQ(engine.contextSnippets.back(), desktop.screenshot);
 
     desktop.screenshot.clear();
     snippet();
@@ -281,90 +328,8 @@ TEST_F(CaptureTest, AShortSampleFallsBackToAPictureOfTheWindowWithoutAPasswordFi
     desktop.freshSnapshot = desktop.nextSnapshot;
     desktop.freshSnapshot->passwordFocused = true;
     snippet();
-    EXPECT_EQ(desktop.screenshots, 2);
+    EXPECT_EQ(desktop.screenshots, 2) << "one for the empty picture, none since";
     EXPECT_EQ(engine.contextSnippets.back(), desktop.sampleText);
-}
-
-TEST_F(CaptureTest, TheHeartbeatIsLoggedOnlyWhileActive) {
-    capture->start();
-    scheduler.fire(Capture::heartbeatInterval);
-    engine.screenLocked();
-    scheduler.fire(Capture::heartbeatInterval);
-    EXPECT_EQ(std::count_if(events.events().begin(), events.events().end(),
-                            [](const LocalEvent& e) { return e.kind == EventKind::heartbeat; }),
-              1);
-}
-
-TEST_F(CaptureTest, LosingTheDisplayIsAwayTimeUntilItComesBack) {
-    startWithContext();
-    scheduler.clock += 30;
-    emit desktop.displayLost();
-    EXPECT_EQ(engine.presence, Presence::locked);
-    EXPECT_FALSE(engine.focusApp.has_value());
-    // Idle time is unknown, not zero: nothing turns it into activity; no poll, no input, and an
-    // unlock changes nothing.
-    desktop.idleSeconds.reset();
-    scheduler.fire(Capture::idlePollInterval);
-    scheduler.fire(Capture::windowPollInterval);
-    emit desktop.screenUnlocked();
-    EXPECT_FALSE(keyCounts());
-    EXPECT_EQ(engine.presence, Presence::locked);
-    EXPECT_TRUE(scheduler.poll.empty());
-
-    desktop.idleSeconds = 0;
-    desktop.front = viewer;
-    emit desktop.displayRestored();
-    EXPECT_EQ(engine.presence, Presence::active);
-    EXPECT_EQ(front(), viewer.bundleId);
-}
-
-TEST_F(CaptureTest, NoFrontApplicationEndsTheFocusWithoutASuccessor) {
-    startWithContext();
-    scheduler.clock += 30;
-    desktop.front.reset();
-    emit desktop.noFrontApplication();
-    EXPECT_FALSE(engine.focusApp.has_value());
-    EXPECT_EQ(count("app.focus"), 1);
-    scheduler.clock += 30;
-    desktop.activate(editor);
-    EXPECT_EQ(count("app.switch"), 0);
-    EXPECT_EQ(front(), editor.bundleId);
-}
-
-TEST_F(CaptureTest, ASnippetComesOnlyFromTheObservedWindowUnderItsObservedAddress) {
-    desktop.sampleText = "Notes from the observed window, long enough to keep";
-    startWithContext();
-    const RunningApplication otherWindow{editor.pid, editor.bundleId, editor.name, 12};
-    const auto otherInFront = [&] { desktop.front = otherWindow; };
-    const auto otherAddress = [&] {
-        desktop.freshSnapshot = desktop.nextSnapshot;
-        desktop.freshSnapshot->url = "https://excluded.example/";
-    };
-    const struct {
-        const char* what;
-        std::function<void()> beforeRead, duringRead;
-        bool sampled, delivered;
-    } cases[] = {
-        {"another window of the process came to the front", otherInFront, [] {}, false, false},
-        {"the user moved to another window during the read", [] {}, otherInFront, true, false},
-        {"the address changed under the same title", otherAddress, [] {}, false, false},
-        {"the window is still the observed one", [] {}, [] {}, true, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        desktop.front = editor;
-        desktop.freshSnapshot.reset();
-        const int samples = desktop.samples;
-        const size_t delivered = engine.contextSnippets.size();
-        capture->scheduleSnippet(*engine.lastObservation);
-        c.beforeRead();
-        scheduler.fire(Capture::snippetDelay);
-        scheduler.drain({&scheduler.poll});
-        c.duringRead();
-        scheduler.drain();
-        EXPECT_EQ(desktop.samples > samples, c.sampled);
-        EXPECT_EQ(engine.contextSnippets.size() > delivered, c.delivered);
-    }
 }
 
 // A Wayland-like session: front window and titles only. Nothing that needs a missing source is

@@ -7,7 +7,9 @@
 
 using namespace DesktopSession;
 
-TEST(DesktopSessionTest, TheSessionTypeDecidesAndAnXDisplayUnderWaylandIsNotTheDesktop) {
+// The session type decides (an X display under Wayland is not the desktop), and one sentence names
+// what is missing.
+TEST(DesktopSessionTest, DetectionAndTheSentenceOfWhatIsMissing) {
     const std::tuple<Facts, bool, Kind> cases[] = {
         {{"x11", "wayland-0", ":0", {"org.kde.KWin"}}, true, Kind::x11},
         {{"", "", ":0", {}}, false, Kind::x11},
@@ -21,9 +23,6 @@ TEST(DesktopSessionTest, TheSessionTypeDecidesAndAnXDisplayUnderWaylandIsNotTheD
     for (const auto& [facts, wlroots, kind] : cases)
         EXPECT_EQ(detect(facts, wlroots), kind)
             << facts.sessionType.toStdString() << " " << facts.waylandDisplay.toStdString();
-}
-
-TEST(DesktopSessionTest, OneSentenceNamesWhatIsMissing) {
     EXPECT_EQ(unavailableSentence(capabilities(Kind::x11)), QString());
     EXPECT_EQ(unavailableSentence(capabilities(Kind::wlroots)),
               QStringLiteral("This desktop does not let Tarnwhistle see screen lock, typing and "

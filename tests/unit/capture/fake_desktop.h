@@ -79,16 +79,14 @@ class ManualScheduler : public CaptureScheduler {
     std::deque<std::function<void()>> poll, recognition, main;
     TimePoint clock = 1'750'000'000;
     TimerId next = 1;
-    TimerId add(Timer timer) {
-        timers[next] = std::move(timer);
-        return next++;
-    }
 
     TimerId every(double seconds, std::function<void()> action) override {
-        return add({seconds, true, std::move(action)});
+        timers[next] = {seconds, true, std::move(action)};
+        return next++;
     }
     TimerId after(double seconds, std::function<void()> action) override {
-        return add({seconds, false, std::move(action)});
+        timers[next] = {seconds, false, std::move(action)};
+        return next++;
     }
     void cancel(TimerId id) override { timers.erase(id); }
     void post(Queue queue, std::function<void()> work) override {
